@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks, builds Vorun and then either
+# starts the program (./setup.sh run) or runs every test (./setup.sh test).
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(cmake g++ qt6-base-dev libgtest-dev libbenchmark-dev clang-format)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y "${missing[@]}"
+fi
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j "$(nproc)"
+
+case "${1:-run}" in
+  run) exec ./build/vorun ;;
+  test) ctest --test-dir build --output-on-failure -j "$(nproc)" ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac

@@ -1,0 +1,52 @@
+// The one seam through which the windows ask the user something: message
+// boxes and file dialogs. The program uses the real Qt dialogs; tests install
+// a scripted seam that answers them without showing anything.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace vorun {
+
+enum class MessageKind { Information, Confirmation, Error };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+struct FileDialogRequest {
+  QString filter;            // "Taons files (*.tvx)|*.tvx"
+  QString defaultExtension;  // "tvx", added when the user typed none
+};
+
+class DialogSeam {
+ public:
+  virtual ~DialogSeam() = default;
+  virtual MessageAnswer Message(QWidget* parent, MessageKind kind, const QString& text,
+                                MessageButtons buttons) = 0;
+  // The chosen file name, or nothing when the user cancelled.
+  virtual std::optional<QString> OpenFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+  virtual std::optional<QString> SaveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+};
+
+// The seam in force; the Qt one unless a test installed another.
+DialogSeam& Dialogs();
+// Installs a seam (nullptr restores the Qt one). The caller keeps ownership.
+void SetDialogs(DialogSeam* seam);
+
+// The one place that reports an error to the user: a modal message box with
+// the error's text. The handler that failed has stopped; the program goes on.
+void ReportError(QWidget* parent, const QString& message);
+
+// Runs a handler body and reports any error that escapes it. Qt event
+// handlers must not throw, so every handler that can fail goes through here.
+template <class Body>
+void Guarded(QWidget* parent, Body&& body) {
+  try {
+    body();
+  } catch (const std::exception& e) {
+    ReportError(parent, QString::fromUtf8(e.what()));
+  }
+}
+
+}  // namespace vorun
