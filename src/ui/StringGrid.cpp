@@ -1,0 +1,121 @@
+#include "ui/StringGrid.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QMouseEvent>
+
+#include "model/Error.h"
+
+namespace vorun {
+
+namespace {
+
+// The fixed row is the table's own header, so it stays in view; the fixed
+// column is an ordinary column whose cells can be neither selected nor made
+// current. The grid never scrolls sideways, so that column never leaves view.
+QTableWidgetItem* FixedItem(const QPalette& palette) {
+  auto* item = new QTableWidgetItem;
+  item->setFlags(Qt::NoItemFlags);
+  item->setBackground(palette.button());
+  item->setForeground(palette.buttonText());
+  return item;
+}
+
+QTableWidgetItem* ValueItem() {
+  auto* item = new QTableWidgetItem;
+  item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+  return item;
+}
+
+}  // namespace
+
+StringGrid::StringGrid(int columns, int rows, QWidget* parent) : QTableWidget(rows - 1, columns, parent) {
+  verticalHeader()->hide();
+  horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  horizontalHeader()->setHighlightSections(false);
+  horizontalHeader()->setSectionsClickable(false);
+  horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  horizontalHeader()->installEventFilter(this);
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setMinimumSectionSize(1);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionBehavior(QAbstractItemView::SelectItems);
+  setTabKeyNavigation(false);
+  setWordWrap(false);
+
+  for (int c = 0; c < columns; ++c) setHorizontalHeaderItem(c, new QTableWidgetItem);
+  for (int r = 0; r < rowCount(); ++r) {
+    setItem(r, 0, FixedItem(palette()));
+    for (int c = 1; c < columns; ++c) setItem(r, c, ValueItem());
+  }
+  SetCurrent(1, 1);
+}
+
+QString StringGrid::Cell(int column, int row) const {
+  if (row < 0) throw Error("List index out of bounds (" + std::to_string(row) + ")");
+  if (column < 0) throw Error("List index out of bounds (" + std::to_string(column) + ")");
+  if (column >= columnCount() || row >= RowCount()) return {};
+  if (row == 0) return horizontalHeaderItem(column)->text();
+  return item(row - 1, column)->text();
+}
+
+void StringGrid::SetCell(int column, int row, const QString& text) {
+  if (column < 0 || row < 0 || column >= columnCount() || row >= RowCount()) return;
+  QTableWidgetItem* cell = row == 0 ? horizontalHeaderItem(column) : item(row - 1, column);
+  // Unchanged text is left alone: a grid refilled after every step need not repaint.
+  if (cell->text() != text) cell->setText(text);
+}
+
+void StringGrid::SetCurrent(int column, int row) {
+  if (column < 1 || row < 1 || column >= columnCount() || row >= RowCount()) return;
+  setCurrentCell(row - 1, column);
+}
+
+void StringGrid::SetDefaultColumnWidth(int width) {
+  horizontalHeader()->setDefaultSectionSize(width);
+  for (int c = 0; c < columnCount(); ++c) setColumnWidth(c, width);
+}
+
+void StringGrid::SetDefaultRowHeight(int height) {
+  horizontalHeader()->setFixedHeight(height);
+  verticalHeader()->setDefaultSectionSize(height);
+  for (int r = 0; r < rowCount(); ++r) setRowHeight(r, height);
+}
+
+void StringGrid::SetRowHeight(int row, int height) {
+  if (row == 0)
+    horizontalHeader()->setFixedHeight(height);
+  else if (row > 0 && row < RowCount())
+    setRowHeight(row - 1, height);
+}
+
+void StringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  QTableWidget::currentChanged(current, previous);
+  if (!current.isValid()) return;
+  const int row = current.row() + 1;
+  const int column = current.column();
+  if (row == row_ && column == col_) return;
+  emit SelectCell(column, row);
+  row_ = row;
+  col_ = column;
+  emit Clicked();
+}
+
+void StringGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+  // Not passed on: a double click neither edits a cell nor moves the current one.
+  event->accept();
+  emit DoubleClicked();
+}
+
+bool StringGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == horizontalHeader() && event->type() == QEvent::MouseButtonDblClick) {
+    emit DoubleClicked();
+    return true;
+  }
+  return QTableWidget::eventFilter(watched, event);
+}
+
+}  // namespace vorun
