@@ -36,6 +36,7 @@ namespace vorun {
 
 class TMainForm;
 class StringGrid;
+class THelpWindow;
 
 // A filled circle, the run indicators beside Go.
 class TShape : public QWidget {
@@ -172,6 +173,20 @@ class TMainForm : public QMainWindow {
   QAction* Spiral1 = nullptr;
   QAction* ShowSpin = nullptr;
   QAction* ShowNumbersOfPoints = nullptr;
+  QAction* MoveToCenter = nullptr;
+  // Never shown: its items act through their shortcuts only.
+  QMenu* Manager1 = nullptr;
+  QAction* Left1 = nullptr;
+  QAction* Right1 = nullptr;
+  QAction* Up1 = nullptr;
+  QAction* Down1 = nullptr;
+  QMenu* Help0 = nullptr;
+  QAction* Help1 = nullptr;
+  QAction* RusHelp = nullptr;
+  QAction* PolHelp = nullptr;
+  QAction* About1 = nullptr;
+  // The built-in help, created at its first showing.
+  THelpWindow* HelpWindow = nullptr;
 
   // --- helpers for the other windows -----------------------------------------
   // Writes TimeStep and the ten parameters into their fields.
@@ -231,6 +246,17 @@ class TMainForm : public QMainWindow {
   void TrackBarChange();
   void FormMouseDown(Qt::MouseButton button, int x, int y);
   void FormMouseUp(Qt::MouseButton button, int x, int y);
+  void Left1Click();
+  void Right1Click();
+  void Up1Click();
+  void Down1Click();
+  void MoveToCenterClick();
+
+  // Help and about.
+  void Help1Click();
+  void RusHelpClick();
+  void PolHelpClick();
+  void About1Click();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -242,6 +268,8 @@ class TMainForm : public QMainWindow {
   void CreateListingPage();
   void CreateRunPanel();
   void CreateActions();
+  void CreateViewMoveActions();
+  void CreateHelpActions();
   void ApplyLayoutRule();
   void UpdateSceneCentre();
   // Enter and Escape for the whole window: Go's default and cancel roles.

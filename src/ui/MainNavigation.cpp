@@ -1,21 +1,71 @@
 // View navigation of the main window: the rotation and zoom buttons, the step
-// track bar and mouse drags over the scene. The controls are connected; the
-// view commands come with the navigation work.
+// track bar, mouse drags over the scene and the move commands. Each handler
+// hands the window's scene to the view command and shows what it drew.
+#include <QAction>
+#include <QSlider>
+
+#include "ui/Dialogs.h"
 #include "ui/Main.h"
+#include "view/Navigation.h"
 
 namespace vorun {
 
-void TMainForm::DaoTetaClick() {}
-void TMainForm::DaoTeta1Click() {}
-void TMainForm::DaoPsiClick() {}
-void TMainForm::DaoPsi1Click() {}
-void TMainForm::DaoPhiClick() {}
-void TMainForm::DaoPhi1Click() {}
-void TMainForm::DaoStopClick() {}
-void TMainForm::DaoBackClick() {}
-void TMainForm::DaoForvardClick() {}
-void TMainForm::TrackBarChange() {}
-void TMainForm::FormMouseDown(Qt::MouseButton, int, int) {}
-void TMainForm::FormMouseUp(Qt::MouseButton, int, int) {}
+namespace {
+
+// The view commands only draw on the scene; it is shown at the next event turn.
+template <class Command>
+void Navigate(TMainForm* form, Command command) {
+  Guarded(form, [&] { command(form->MakeScene()); });
+  form->SceneView->ImageChanged();
+}
+
+// Buttons other than these three (side buttons of a mouse) do not turn the view.
+bool ToMouseButton(Qt::MouseButton button, MouseButton& out) {
+  switch (button) {
+    case Qt::LeftButton:
+      out = MouseButton::Left;
+      return true;
+    case Qt::MiddleButton:
+      out = MouseButton::Middle;
+      return true;
+    case Qt::RightButton:
+      out = MouseButton::Right;
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void TMainForm::DaoTetaClick() { Navigate(this, vorun::DaoTetaClick); }
+void TMainForm::DaoTeta1Click() { Navigate(this, vorun::DaoTeta1Click); }
+void TMainForm::DaoPsiClick() { Navigate(this, vorun::DaoPsiClick); }
+void TMainForm::DaoPsi1Click() { Navigate(this, vorun::DaoPsi1Click); }
+void TMainForm::DaoPhiClick() { Navigate(this, vorun::DaoPhiClick); }
+void TMainForm::DaoPhi1Click() { Navigate(this, vorun::DaoPhi1Click); }
+void TMainForm::DaoStopClick() { Navigate(this, vorun::DaoStopClick); }
+void TMainForm::DaoBackClick() { Navigate(this, vorun::DaoBackClick); }
+void TMainForm::DaoForvardClick() { Navigate(this, vorun::DaoForvardClick); }
+
+void TMainForm::TrackBarChange() { vorun::TrackBarChange(TrackBar->value()); }
+
+void TMainForm::FormMouseDown(Qt::MouseButton button, int x, int y) {
+  MouseButton b;
+  if (ToMouseButton(button, b)) vorun::FormMouseDown(b, x, y);
+}
+
+void TMainForm::FormMouseUp(Qt::MouseButton button, int x, int y) {
+  MouseButton b;
+  if (!ToMouseButton(button, b)) return;
+  const bool spin = ShowSpin->isChecked();
+  Navigate(this, [&](const Scene& scene) { vorun::FormMouseUp(scene, b, x, y, spin); });
+}
+
+void TMainForm::Left1Click() { Navigate(this, vorun::Left1Click); }
+void TMainForm::Right1Click() { Navigate(this, vorun::Right1Click); }
+void TMainForm::Up1Click() { Navigate(this, vorun::Up1Click); }
+void TMainForm::Down1Click() { Navigate(this, vorun::Down1Click); }
+void TMainForm::MoveToCenterClick() { Navigate(this, vorun::MoveToCenterClick); }
 
 }  // namespace vorun

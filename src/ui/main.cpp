@@ -6,11 +6,13 @@
 #include "model/NumberText.h"
 #include "ui/About.h"
 #include "ui/Edit.h"
+#include "ui/Icons.h"
 #include "ui/Main.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationDisplayName("Vorun - Quarvel");
+  QApplication::setWindowIcon(vorun::MakeProgramIcon());
 
   // Numbers are shown and read with the separator of the user's locale.
   const QString separator = QLocale().decimalPoint();

@@ -1,0 +1,14 @@
+// The program's icons, drawn in code so that the build needs no image files.
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+namespace vorun {
+
+// The program's icon: a few taons and a wire edge on the black scene.
+QIcon MakeProgramIcon();
+// The about box's own picture: a taon on its orbit.
+QPixmap MakeAboutIcon();
+
+}  // namespace vorun

@@ -1,0 +1,26 @@
+// The help commands and the about box of the main window.
+
+#include "ui/About.h"
+#include "ui/Help.h"
+#include "ui/Main.h"
+
+namespace vorun {
+
+void TMainForm::Help1Click() {
+  if (HelpWindow == nullptr) HelpWindow = new THelpWindow(this);
+  HelpWindow->show();
+  HelpWindow->raise();
+  HelpWindow->activateWindow();
+}
+
+void TMainForm::RusHelpClick() { ShowHelpFile(this, "ZazARUZiv.HLP"); }
+
+void TMainForm::PolHelpClick() { ShowHelpFile(this, "DavARIRev.HLP"); }
+
+void TMainForm::About1Click() {
+  // The program creates the box at start; a window made without it makes its own.
+  if (AboutBox == nullptr) AboutBox = new TAboutBox(this);
+  AboutBox->exec();
+}
+
+}  // namespace vorun

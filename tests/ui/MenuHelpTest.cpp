@@ -1,0 +1,297 @@
+// The menu tree as the user sees it, the help commands and the about box.
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QUrl>
+#include <functional>
+
+#include "ui/About.h"
+#include "ui/Help.h"
+#include "ui/Icons.h"
+#include "ui/MainFormFixture.h"
+
+namespace vorun {
+namespace {
+
+class Menus : public test::MainFormTest {
+ protected:
+  void Activate() {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  }
+
+  // The tree in display order, one line per entry: menus by title, items
+  // indented with their shortcut, check mark and state, "-" for a separator.
+  static void Describe(const QMenu* menu, const QString& indent, QStringList& out) {
+    for (const QAction* a : menu->actions()) {
+      if (a->isSeparator()) {
+        out << indent + "-";
+        continue;
+      }
+      QString line = indent + a->text();
+      if (!a->shortcut().isEmpty()) line += " [" + a->shortcut().toString() + "]";
+      if (a->isCheckable()) line += a->isChecked() ? " (checked)" : " (unchecked)";
+      if (!a->isEnabled()) line += " (disabled)";
+      out << line;
+      if (a->menu() != nullptr) Describe(a->menu(), indent + "  ", out);
+    }
+  }
+
+  QStringList Tree() const {
+    QStringList out;
+    for (const QAction* a : form->menuBar()->actions()) {
+      out << a->text() + (a->isVisible() ? "" : " (hidden)") + (a->isEnabled() ? "" : " (disabled)");
+      Describe(a->menu(), "  ", out);
+    }
+    return out;
+  }
+};
+
+TEST_F(Menus, ViewManagerAndHelpMenusInDisplayOrder) {
+  const QStringList tree = Tree();
+  const QStringList expected = {
+      "View",
+      "  ShowSpin [F6] (unchecked)",
+      "  Show Numbers of Points [F7] (unchecked)",
+      "  Move to center [F8]",
+      "Help",
+      "  English Help [F1]",
+      "  Russian Help [Ctrl+F1]",
+      "  Poland Help [Shift+F1]",
+      "  About",
+  };
+  // The order of those lines among all the others.
+  QStringList ours;
+  for (const QString& line : tree)
+    if (expected.contains(line)) ours << line;
+  EXPECT_EQ(ours.join('\n').toStdString(), expected.join('\n').toStdString())
+      << tree.join('\n').toStdString();
+}
+
+TEST_F(Menus, ManagerIsNotShownButItsItemsAreEnabled) {
+  for (const QAction* a : form->menuBar()->actions()) EXPECT_NE(a->menu(), form->Manager1);
+  EXPECT_FALSE(form->Manager1->isVisible());
+  EXPECT_TRUE(form->Manager1->menuAction()->isEnabled());
+  QStringList items;
+  Describe(form->Manager1, "", items);
+  EXPECT_EQ(items.join('\n').toStdString(),
+            "Left [Ctrl+Left]\nRight [Ctrl+Right]\nUp [Ctrl+Up]\nDown [Ctrl+Down]");
+}
+
+TEST_F(Menus, ItemsCarryTheirNames) {
+  for (const char* name : {"ShowSpin", "ShowNumbersOfPoints", "MoveToCenter", "Left1", "Right1", "Up1",
+                           "Down1", "Help1", "RusHelp", "PolHelp", "About1"})
+    EXPECT_NE(form->findChild<QAction*>(name), nullptr) << name;
+  for (const char* name : {"Manager1", "Help0"}) EXPECT_NE(form->findChild<QMenu*>(name), nullptr) << name;
+}
+
+TEST_F(Menus, CheckMarksFollowTheirKeys) {
+  Activate();
+  QTest::keyClick(form.get(), Qt::Key_F6);
+  QTest::keyClick(form.get(), Qt::Key_F7);
+  EXPECT_TRUE(form->ShowSpin->isChecked());
+  EXPECT_TRUE(form->ShowNumbersOfPoints->isChecked());
+  EXPECT_EQ(Display.SpinOn, 1);
+  EXPECT_EQ(Display.ShowNumbers, 1);
+  QTest::keyClick(form->EditA1, Qt::Key_F6);  // also from a text field
+  EXPECT_FALSE(form->ShowSpin->isChecked());
+  EXPECT_EQ(Display.SpinOn, 0);
+}
+
+// --- English help ---------------------------------------------------------------------------
+
+TEST_F(Menus, F1OpensTheBuiltInHelpWindow) {
+  Activate();
+  EXPECT_EQ(form->HelpWindow, nullptr);
+  QTest::keyClick(form.get(), Qt::Key_F1);
+  ASSERT_NE(form->HelpWindow, nullptr);
+  EXPECT_TRUE(form->HelpWindow->isVisible());
+  EXPECT_TRUE(form->HelpWindow->isWindow());
+  const QString text = form->HelpWindow->Browser->toPlainText();
+  for (const char* topic : {"Turning, zooming and moving the view", "Heater", "EPES-", ".tvx", "Ctrl+F1"})
+    EXPECT_TRUE(text.contains(topic)) << topic;
+
+  // A second F1 shows the same window again.
+  THelpWindow* first = form->HelpWindow;
+  first->close();
+  Activate();
+  QTest::keyClick(form.get(), Qt::Key_F1);
+  EXPECT_EQ(form->HelpWindow, first);
+  EXPECT_TRUE(first->isVisible());
+}
+
+TEST_F(Menus, HelpLinksLeadWithinTheText) {
+  form->Help1->trigger();
+  QTextBrowser* browser = form->HelpWindow->Browser;
+  browser->setSource(HelpTextUrl().resolved(QUrl("#keys")));
+  EXPECT_TRUE(browser->toPlainText().contains("Shortcuts"));
+  EXPECT_GT(browser->verticalScrollBar()->value(), 0);
+}
+
+// --- the two help files ------------------------------------------------------------------------
+
+class HelpFiles : public Menus {
+ protected:
+  void SetUp() override {
+    Menus::SetUp();
+    ASSERT_TRUE(folder.isValid());
+    previous = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+    SetDesktopOpener([this](const QUrl& url) {
+      opened << url;
+      return opens;
+    });
+  }
+  void TearDown() override {
+    SetDesktopOpener(nullptr);
+    QDir::setCurrent(previous);
+    Menus::TearDown();
+  }
+  static void Create(const QString& path) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("help");
+  }
+
+  QTemporaryDir folder;
+  QString previous;
+  QList<QUrl> opened;
+  bool opens = true;
+};
+
+TEST_F(HelpFiles, MissingFileIsReportedByNameAndNothingOpens) {
+  Activate();
+  QTest::keyClick(form.get(), Qt::Key_F1, Qt::ControlModifier);
+  QTest::keyClick(form.get(), Qt::Key_F1, Qt::ShiftModifier);
+  EXPECT_TRUE(opened.isEmpty());
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Information);
+  EXPECT_TRUE(dialogs.messages[0].text.contains("\"ZazARUZiv.HLP\""));
+  EXPECT_TRUE(dialogs.messages[1].text.contains("\"DavARIRev.HLP\""));
+  EXPECT_EQ(form->HelpWindow, nullptr);
+}
+
+TEST_F(HelpFiles, RussianThenPolishEachOpenOnceFromTheWorkingFolder) {
+  Create(folder.filePath("ZazARUZiv.HLP"));
+  Create(folder.filePath("DavARIRev.HLP"));
+  Activate();
+  QTest::keyClick(form.get(), Qt::Key_F1, Qt::ControlModifier);
+  ASSERT_EQ(opened.size(), 1);
+  QTest::keyClick(form.get(), Qt::Key_F1, Qt::ShiftModifier);
+  ASSERT_EQ(opened.size(), 2);
+  EXPECT_EQ(opened[0], QUrl::fromLocalFile(QDir(folder.path()).absoluteFilePath("ZazARUZiv.HLP")));
+  EXPECT_EQ(opened[1], QUrl::fromLocalFile(QDir(folder.path()).absoluteFilePath("DavARIRev.HLP")));
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(HelpFiles, NameMatchesWithoutRegardToCase) {
+  Create(folder.filePath("zazaruziv.hlp"));
+  form->RusHelp->trigger();
+  ASSERT_EQ(opened.size(), 1);
+  EXPECT_EQ(opened[0].toLocalFile(), QDir(folder.path()).absoluteFilePath("zazaruziv.hlp"));
+}
+
+TEST_F(HelpFiles, FileThatNothingOpensIsReported) {
+  Create(folder.filePath("DavARIRev.HLP"));
+  opens = false;
+  form->PolHelp->trigger();
+  EXPECT_EQ(opened.size(), 1);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Information);
+  EXPECT_TRUE(dialogs.messages[0].text.contains("DavARIRev.HLP"));
+}
+
+TEST_F(HelpFiles, WorkingFolderComesBeforeTheProgramFolder) {
+  QTemporaryDir program;
+  ASSERT_TRUE(program.isValid());
+  Create(program.filePath("ZazARUZiv.HLP"));
+  const QStringList folders = {folder.path(), program.path()};
+  EXPECT_EQ(FindHelpFileIn("ZazARUZiv.HLP", folders), QDir(program.path()).absoluteFilePath("ZazARUZiv.HLP"));
+  Create(folder.filePath("ZazARUZiv.HLP"));
+  EXPECT_EQ(FindHelpFileIn("ZazARUZiv.HLP", folders), QDir(folder.path()).absoluteFilePath("ZazARUZiv.HLP"));
+  EXPECT_EQ(FindHelpFileIn("DavARIRev.HLP", folders), std::nullopt);
+  // A folder or a wildcard in the name searches nowhere else.
+  EXPECT_EQ(FindHelpFileIn("*.HLP", folders), std::nullopt);
+  EXPECT_EQ(FindHelpFileIn("../ZazARUZiv.HLP", {program.path() + "/sub"}), std::nullopt);
+  // A folder of that name is no help file.
+  QDir(program.path()).mkdir("DavARIRev.HLP");
+  EXPECT_EQ(FindHelpFileIn("DavARIRev.HLP", {program.path()}), std::nullopt);
+}
+
+// --- the about box ------------------------------------------------------------------------------
+
+class About : public Menus {
+ protected:
+  // Runs check on the modal box while About1 waits for it.
+  void WithBoxOpen(const std::function<void(TAboutBox*)>& check) {
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+      auto* box = dynamic_cast<TAboutBox*>(QApplication::activeModalWidget());
+      ran = true;
+      if (box == nullptr) {
+        ADD_FAILURE() << "no modal about box";
+        if (QWidget* w = QApplication::activeModalWidget()) w->close();
+        return;
+      }
+      check(box);
+    });
+    form->About1->trigger();
+    EXPECT_TRUE(ran);
+  }
+};
+
+TEST_F(About, ShowsNameAndVersionAndClosesWithOK) {
+  QApplication::setWindowIcon(MakeProgramIcon());
+  bool stillOpenAfterEscape = false;
+  WithBoxOpen([&](TAboutBox* box) {
+    EXPECT_EQ(box->windowTitle(), "About");
+    EXPECT_EQ(box->size(), QSize(343, 222));
+    EXPECT_EQ(box->minimumSize(), box->maximumSize());
+    EXPECT_EQ(box->Panel->geometry(), QRect(8, 8, 329, 169));
+    EXPECT_EQ(box->AboutIcon->geometry(), QRect(16, 16, 33, 33));
+    EXPECT_EQ(box->ProgramIcon->geometry(), QRect(280, 16, 33, 33));
+    EXPECT_FALSE(box->ProgramIcon->pixmap().isNull());
+    EXPECT_FALSE(box->AboutIcon->pixmap().isNull());
+    EXPECT_EQ(box->ProductName->text(), "Vorun");
+    EXPECT_EQ(box->ProductName->pos(), QPoint(131, 16));
+    EXPECT_EQ(box->ProductName->font().pixelSize(), 24);
+    EXPECT_EQ(box->ProductName->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(box->Version->text(), "Version 1.1");
+    EXPECT_EQ(box->Version->pos(), QPoint(136, 48));
+    EXPECT_EQ(box->OKButton->text(), "OK");
+    EXPECT_EQ(box->OKButton->geometry(), QRect(135, 188, 75, 25));
+    EXPECT_TRUE(box->OKButton->isDefault());
+
+    QTest::keyClick(box, Qt::Key_Escape);
+    stillOpenAfterEscape = box->isVisible();
+    QTest::mouseClick(box->OKButton, Qt::LeftButton);
+  });
+  EXPECT_TRUE(stillOpenAfterEscape);
+  ASSERT_NE(AboutBox, nullptr);
+  EXPECT_FALSE(AboutBox->isVisible());
+  EXPECT_EQ(AboutBox->result(), QDialog::Accepted);
+}
+
+TEST_F(About, EnterPressesOKAndTheCloseBoxClosesTooAndTheBoxIsShownAgain) {
+  WithBoxOpen([](TAboutBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+  ASSERT_NE(AboutBox, nullptr);
+  TAboutBox* first = AboutBox;
+  EXPECT_FALSE(first->isVisible());
+  WithBoxOpen([&](TAboutBox* box) {
+    EXPECT_EQ(box, first);
+    box->close();
+  });
+  EXPECT_FALSE(first->isVisible());
+}
+
+}  // namespace
+}  // namespace vorun

@@ -1,0 +1,417 @@
+// The view commands as the user reaches them: the flat buttons, the track bar,
+// mouse drags over the scene, the hidden move shortcuts and resizing.
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSlider>
+#include <QTimer>
+#include <QToolButton>
+#include <numbers>
+
+#include "ui/MainFormFixture.h"
+#include "ui/StringGrid.h"
+
+namespace vorun {
+namespace {
+
+class Navigation : public test::MainFormTest {
+ protected:
+  // The taon view with one taon at the model origin and one off it.
+  void ShowTaons() {
+    vorun::Run.SpiralMode = 0;
+    Ensemble.SlotCount = MaxSlots;
+    Ensemble.Exists.fill(0);
+    Ensemble.Exists[1] = Ensemble.Exists[2] = 1;
+    Ensemble.ViewX[1] = Ensemble.ViewY[1] = Ensemble.ViewZ[1] = 0;
+    Ensemble.ViewX[2] = 0.5L;
+    Ensemble.ViewY[2] = 0.3L;
+    Ensemble.ViewZ[2] = 0.2L;
+    form->PaintCurrentMode();
+  }
+
+  // Sets the track bar as the user would, one key press at a time.
+  void SetTrackBar(int position) {
+    QSlider* bar = form->TrackBar;
+    while (bar->value() < position) QTest::keyClick(bar, Qt::Key_Right);
+    while (bar->value() > position) QTest::keyClick(bar, Qt::Key_Left);
+  }
+
+  void Drag(Qt::MouseButton button, QPoint from, QPoint to) {
+    QTest::mousePress(form->SceneView, button, Qt::NoModifier, from);
+    QTest::mouseRelease(form->SceneView, button, Qt::NoModifier, to);
+  }
+
+  // Shortcuts reach the actions of the active window only.
+  void Activate() {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  }
+
+  struct Point {
+    Extended80 x, y, z;
+    bool operator==(const Point&) const = default;
+  };
+  static Point ViewPoint(int n) { return {Ensemble.ViewX[n], Ensemble.ViewY[n], Ensemble.ViewZ[n]}; }
+};
+
+// --- rotation buttons ---------------------------------------------------------------------
+
+enum class Axis { X, Y, Z };
+
+struct RotationCase {
+  const char* name;
+  QToolButton* TMainForm::*button;
+  Axis axis;
+  int sign;  // of the increment
+};
+
+class RotationButton : public Navigation, public ::testing::WithParamInterface<RotationCase> {
+ protected:
+  static Extended80 Orientation(Axis axis) {
+    return axis == Axis::X ? View.SpinTeta : axis == Axis::Y ? View.SpinPsi : View.SpinPhi;
+  }
+  void Click() { QTest::mouseClick(form.get()->*GetParam().button, Qt::LeftButton); }
+};
+
+TEST_P(RotationButton, TaonViewAddsTheStepToItsOrientationAndRedraws) {
+  const RotationCase& c = GetParam();
+  ShowTaons();
+  SetTrackBar(10);  // two radians: the taon off the origin visibly moves
+  const QPoint before(View.ScreenX[2], View.ScreenY[2]);
+  Click();
+  EXPECT_EQ(Orientation(c.axis), c.sign * 2.0L);
+  for (Axis other : {Axis::X, Axis::Y, Axis::Z})
+    if (other != c.axis) {
+      EXPECT_EQ(Orientation(other), 0) << static_cast<int>(other);
+    }
+  EXPECT_EQ(View.Teta, 0);
+  EXPECT_EQ(View.Psi, 0);
+  EXPECT_EQ(View.Phi, 0);
+  EXPECT_NE(QPoint(View.ScreenX[2], View.ScreenY[2]), before);
+  // The origin stays where it is whatever the angles.
+  EXPECT_EQ(View.ScreenX[1], View.CenterX);
+  EXPECT_EQ(View.ScreenY[1], View.CenterY);
+  Click();
+  EXPECT_EQ(Orientation(c.axis), c.sign * 4.0L);
+}
+
+TEST_P(RotationButton, SpiralViewTurnsTheFigureInPlaceAboutItsAxis) {
+  const RotationCase& c = GetParam();
+  ASSERT_EQ(vorun::Run.SpiralMode, 1);
+  const Point before = ViewPoint(19);
+  Click();
+  const Point after = ViewPoint(19);
+  EXPECT_NE(after, before);
+  EXPECT_EQ(c.axis == Axis::X   ? after.x
+            : c.axis == Axis::Y ? after.y
+                                : after.z,
+            c.axis == Axis::X   ? before.x
+            : c.axis == Axis::Y ? before.y
+                                : before.z);
+  EXPECT_EQ(View.SpinTeta, 0);
+  EXPECT_EQ(View.SpinPsi, 0);
+  EXPECT_EQ(View.SpinPhi, 0);
+  EXPECT_EQ(View.Teta, 0);
+  EXPECT_EQ(View.Psi, 0);
+  EXPECT_EQ(View.Phi, 0);
+}
+
+TEST_P(RotationButton, ClearsOnlyItsOwnIncrementOfARunningSpin) {
+  const RotationCase& c = GetParam();
+  View.Teta = View.Psi = View.Phi = 0.25L;
+  Click();
+  EXPECT_EQ(View.Teta, c.axis == Axis::X ? 0 : 0.25L);
+  EXPECT_EQ(View.Psi, c.axis == Axis::Y ? 0 : 0.25L);
+  EXPECT_EQ(View.Phi, c.axis == Axis::Z ? 0 : 0.25L);
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, RotationButton,
+                         ::testing::Values(RotationCase{"DaoTeta", &TMainForm::DaoTeta, Axis::X, -1},
+                                           RotationCase{"DaoTeta1", &TMainForm::DaoTeta1, Axis::X, +1},
+                                           RotationCase{"DaoPsi", &TMainForm::DaoPsi, Axis::Y, -1},
+                                           RotationCase{"DaoPsi1", &TMainForm::DaoPsi1, Axis::Y, +1},
+                                           RotationCase{"DaoPhi", &TMainForm::DaoPhi, Axis::Z, +1},
+                                           RotationCase{"DaoPhi1", &TMainForm::DaoPhi1, Axis::Z, -1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Navigation, OrientationIsAPlainSumNeverReducedToOneTurn) {
+  ShowTaons();
+  for (int i = 0; i < 629; ++i) QTest::mouseClick(form->DaoTeta1, Qt::LeftButton);
+  EXPECT_NEAR(static_cast<double>(View.SpinTeta), 6.29, 1e-12);
+  EXPECT_GT(View.SpinTeta, 2 * std::numbers::pi_v<Extended80>);
+}
+
+// --- zoom buttons and the track bar -----------------------------------------------------
+
+struct ZoomCase {
+  const char* name;
+  int trackBar;  // -1: never moved, ZoomStep keeps its start value 3
+  Extended80 zoom;
+  bool zoomIn;
+  Extended80 expected;
+};
+
+class ZoomButton : public Navigation, public ::testing::WithParamInterface<ZoomCase> {};
+
+TEST_P(ZoomButton, ChangesZoomAndRedraws) {
+  const ZoomCase& c = GetParam();
+  ShowTaons();
+  if (c.trackBar >= 0) SetTrackBar(c.trackBar);
+  View.Zoom = c.zoom;
+  form->SceneView->Image().fill(Qt::white);
+  QTest::mouseClick(c.zoomIn ? form->DaoForvard : form->DaoBack, Qt::LeftButton);
+  EXPECT_EQ(View.Zoom, c.expected);
+  EXPECT_EQ(form->SceneView->Image().pixel(5, 100) & 0xFFFFFF, 0u) << "not redrawn";
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, ZoomButton,
+                         ::testing::Values(ZoomCase{"InFromTheStart", -1, 120, true, 129},
+                                           ZoomCase{"OutFromTheStart", -1, 120, false, 111},
+                                           ZoomCase{"NineStepsStillSubtract", -1, 27, false, 18},
+                                           ZoomCase{"BelowNineStepsDivides", -1, 21, false, 7},
+                                           ZoomCase{"JustBelowNineStepsDivides", -1, 26.5L, false, 26.5L / 3},
+                                           ZoomCase{"StepOneBelowNineStaysPut", 1, 8, false, 8},
+                                           ZoomCase{"StepHalfBelowFourAndAHalfDoubles", 0, 4, false, 8},
+                                           ZoomCase{"StepHalfAtFourAndAHalfSubtracts", 0, 4.5L, false, 3},
+                                           ZoomCase{"StepFiftyIn", 10, 120, true, 270}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Navigation, ZoomingOutFromTheStartNeverReachesZero) {
+  const Extended80 expected[] = {111, 102, 93, 84, 75, 66, 57, 48, 39, 30, 21, 7, 7.0L / 3, 7.0L / 9};
+  for (Extended80 zoom : expected) {
+    QTest::mouseClick(form->DaoBack, Qt::LeftButton);
+    EXPECT_EQ(View.Zoom, zoom);
+  }
+}
+
+struct TrackBarCase {
+  int position;
+  Extended80 angle, zoom;
+};
+
+class TrackBarTable : public Navigation, public ::testing::WithParamInterface<TrackBarCase> {};
+
+TEST_P(TrackBarTable, PositionSetsBothStepsAndDrawsNothing) {
+  const TrackBarCase& c = GetParam();
+  const int from = c.position == 5 ? 4 : 5;  // the bar must move to change anything
+  form->TrackBar->setValue(from);
+  form->SceneView->Image().fill(Qt::white);
+  const Extended80 zoom = View.Zoom;
+  form->TrackBar->setValue(c.position);
+  EXPECT_EQ(View.AngleStep, c.angle);
+  EXPECT_EQ(View.ZoomStep, c.zoom);
+  EXPECT_EQ(View.Zoom, zoom);
+  EXPECT_EQ(form->SceneView->Image().pixel(5, 100) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+INSTANTIATE_TEST_SUITE_P(Positions, TrackBarTable,
+                         ::testing::Values(TrackBarCase{0, 0.0005L, 0.5L}, TrackBarCase{1, 0.001L, 1},
+                                           TrackBarCase{2, 0.002L, 2}, TrackBarCase{3, 0.003L, 3},
+                                           TrackBarCase{4, 0.005L, 5}, TrackBarCase{5, 0.01L, 7},
+                                           TrackBarCase{6, 0.05L, 10}, TrackBarCase{7, 0.1L, 15},
+                                           TrackBarCase{8, 0.5L, 20}, TrackBarCase{9, 1, 30},
+                                           TrackBarCase{10, 2, 50}));
+
+TEST_F(Navigation, StepsKeepTheirStartValuesUntilTheTrackBarMoves) {
+  EXPECT_EQ(form->TrackBar->value(), 5);
+  EXPECT_EQ(View.AngleStep, 0.01L);
+  EXPECT_EQ(View.ZoomStep, 3);
+  QTest::keyClick(form->TrackBar, Qt::Key_Right);
+  EXPECT_EQ(View.AngleStep, 0.05L);
+  EXPECT_EQ(View.ZoomStep, 10);
+}
+
+// --- the mouse over the scene ------------------------------------------------------------------
+
+TEST_F(Navigation, LeftDragTurnsAboutZSidewaysAndAboutXUpAndDown) {
+  ShowTaons();
+  Drag(Qt::LeftButton, QPoint(300, 80), QPoint(310, 85));
+  EXPECT_EQ(View.SpinPhi, -(10 * 0.01L));
+  EXPECT_EQ(View.SpinTeta, 5 * 0.01L);
+  EXPECT_EQ(View.SpinPsi, 0);
+  EXPECT_EQ(View.Zoom, 120);
+}
+
+TEST_F(Navigation, MiddleDragTurnsLikeTheLeftOne) {
+  ShowTaons();
+  Drag(Qt::MiddleButton, QPoint(300, 80), QPoint(310, 85));
+  EXPECT_EQ(View.SpinPhi, -(10 * 0.01L));
+  EXPECT_EQ(View.SpinTeta, 5 * 0.01L);
+}
+
+TEST_F(Navigation, RightDragTurnsAboutYAndZoomsPastZero) {
+  ShowTaons();
+  Drag(Qt::RightButton, QPoint(300, 20), QPoint(300, 120));
+  EXPECT_EQ(View.Zoom, -180);
+  EXPECT_EQ(View.SpinPsi, 0);
+  // Mirrored through the centre at one and a half times the size.
+  EXPECT_EQ(View.ScreenX[2] - View.CenterX, -45);  // +30 at the start zoom
+  EXPECT_EQ(View.ScreenY[2] - View.CenterY, -18);  // +12 at the start zoom
+  Drag(Qt::RightButton, QPoint(300, 20), QPoint(290, 20));
+  EXPECT_EQ(View.SpinPsi, 10 * 0.01L);
+}
+
+TEST_F(Navigation, OtherMouseButtonsLeaveTheViewAlone) {
+  ShowTaons();
+  form->SceneView->Image().fill(Qt::white);
+  Drag(Qt::BackButton, QPoint(300, 80), QPoint(350, 120));
+  EXPECT_EQ(View.SpinPhi, 0);
+  EXPECT_EQ(View.SpinTeta, 0);
+  EXPECT_EQ(View.Zoom, 120);
+  EXPECT_EQ(form->SceneView->Image().pixel(5, 100) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST_F(Navigation, ClickWithoutMovementOnlyRedraws) {
+  ShowTaons();
+  form->SceneView->Image().fill(Qt::white);
+  QTest::mouseClick(form->SceneView, Qt::LeftButton, Qt::NoModifier, QPoint(200, 100));
+  EXPECT_EQ(form->SceneView->Image().pixel(5, 100) & 0xFFFFFF, 0u);
+  EXPECT_EQ(form->SceneView->Image().pixel(View.CenterX, View.CenterY) & 0xFFFFFF, 0x00FF00u);
+  EXPECT_EQ(View.SpinPhi, 0);
+  EXPECT_EQ(View.SpinTeta, 0);
+  EXPECT_EQ(View.Zoom, 120);
+}
+
+// With "ShowSpin" checked a drag leaves the spiral turning on the timer until
+// the stop button; the taon view takes the drag once and never spins.
+TEST_F(Navigation, DragWithShowSpinSpinsTheSpiralUntilStopped) {
+  Activate();
+  QTest::keyClick(form.get(), Qt::Key_F6);
+  ASSERT_TRUE(form->ShowSpin->isChecked());
+  Drag(Qt::LeftButton, QPoint(300, 80), QPoint(310, 85));
+  EXPECT_EQ(View.Phi, -(10 * 0.01L));
+  EXPECT_EQ(View.Teta, 5 * 0.01L);
+
+  Point before = ViewPoint(19);
+  QTest::qWait(350);
+  EXPECT_NE(ViewPoint(19), before) << "the timer did not turn the spiral";
+
+  QTest::mouseClick(form->DaoStop, Qt::LeftButton);
+  EXPECT_EQ(View.Phi, 0);
+  EXPECT_EQ(View.Teta, 0);
+  before = ViewPoint(19);
+  QTest::qWait(350);
+  EXPECT_EQ(ViewPoint(19), before);
+}
+
+TEST_F(Navigation, DragWithoutShowSpinTurnsTheSpiralOnce) {
+  ASSERT_FALSE(form->ShowSpin->isChecked());
+  const Point before = ViewPoint(19);
+  Drag(Qt::LeftButton, QPoint(300, 80), QPoint(310, 85));
+  EXPECT_NE(ViewPoint(19), before);
+  EXPECT_EQ(View.Phi, 0);
+  EXPECT_EQ(View.Teta, 0);
+}
+
+TEST_F(Navigation, DragWithShowSpinNeverSpinsTheTaonView) {
+  ShowTaons();
+  form->ShowSpin->trigger();
+  ASSERT_TRUE(form->ShowSpin->isChecked());
+  Drag(Qt::LeftButton, QPoint(300, 80), QPoint(310, 85));
+  EXPECT_EQ(View.Phi, 0);
+  EXPECT_EQ(View.Teta, 0);
+  const Extended80 phi = View.SpinPhi;
+  const QPoint at(View.ScreenX[2], View.ScreenY[2]);
+  QTest::qWait(350);
+  EXPECT_EQ(View.SpinPhi, phi);
+  EXPECT_EQ(QPoint(View.ScreenX[2], View.ScreenY[2]), at);
+}
+
+// --- hidden move shortcuts, Move to center, resizing ----------------------------------------
+
+TEST_F(Navigation, ManagerMenuIsHiddenButItsShortcutsMoveThePicture) {
+  ShowTaons();
+  Activate();
+  ASSERT_NE(form->Manager1, nullptr);
+  EXPECT_FALSE(form->Manager1->isVisible());
+  for (const QAction* a : form->menuBar()->actions()) EXPECT_NE(a->text(), "Manager");
+
+  for (int i = 0; i < 4; ++i) QTest::keyClick(form.get(), Qt::Key_Right, Qt::ControlModifier);
+  EXPECT_EQ(View.PanX, 20);
+  EXPECT_EQ(View.ScreenX[1], View.CenterX + 20);
+  QApplication::processEvents();
+}
+
+struct MoveCase {
+  const char* name;
+  Qt::Key key;
+  int dx, dy;
+};
+
+class MoveShortcut : public Navigation, public ::testing::WithParamInterface<MoveCase> {};
+
+TEST_P(MoveShortcut, CtrlArrowMovesFivePixels) {
+  const MoveCase& c = GetParam();
+  ShowTaons();
+  Activate();
+  QTest::keyClick(form.get(), c.key, Qt::ControlModifier);
+  EXPECT_EQ(View.PanX, c.dx);
+  EXPECT_EQ(View.PanY, c.dy);
+  EXPECT_EQ(View.ScreenX[1], View.CenterX + c.dx);
+  EXPECT_EQ(View.ScreenY[1], View.CenterY + c.dy);
+  // Without Ctrl the arrow is no move command.
+  QTest::keyClick(form.get(), c.key);
+  EXPECT_EQ(View.PanX, c.dx);
+  EXPECT_EQ(View.PanY, c.dy);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, MoveShortcut,
+                         ::testing::Values(MoveCase{"Left", Qt::Key_Left, -5, 0},
+                                           MoveCase{"Right", Qt::Key_Right, 5, 0},
+                                           MoveCase{"Up", Qt::Key_Up, 0, -5},
+                                           MoveCase{"Down", Qt::Key_Down, 0, 5}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Menu shortcuts come first, also where a text field would take the key itself.
+TEST_F(Navigation, MoveShortcutsWorkFromEveryControl) {
+  ShowTaons();
+  Activate();
+  int moves = 0;
+  QWidget* const controls[] = {form->EditA1,   form->EditDT,     form->Comment, form->FName,
+                               form->TrackBar, form->DaonsTable, form->Blockade};
+  for (QWidget* w : controls) {
+    w->setFocus();
+    QTest::keyClick(w, Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(View.PanX, -5 * ++moves) << w->metaObject()->className();
+  }
+}
+
+TEST_F(Navigation, MoveToCenterResetsZoomAndPanButNotTheAngles) {
+  ShowTaons();
+  Activate();
+  QTest::mouseClick(form->DaoTeta1, Qt::LeftButton);
+  QTest::mouseClick(form->DaoForvard, Qt::LeftButton);
+  for (int i = 0; i < 4; ++i) QTest::keyClick(form.get(), Qt::Key_Right, Qt::ControlModifier);
+  QTest::keyClick(form.get(), Qt::Key_Down, Qt::ControlModifier);
+  ASSERT_EQ(View.PanX, 20);
+  ASSERT_EQ(View.Zoom, 129);
+  View.Psi = 0.125L;  // a pending spin is no part of the place
+
+  QTest::keyClick(form.get(), Qt::Key_F8);
+  EXPECT_EQ(View.Zoom, 120);
+  EXPECT_EQ(View.PanX, 0);
+  EXPECT_EQ(View.PanY, 0);
+  EXPECT_EQ(View.SpinTeta, 0.01L);
+  EXPECT_EQ(View.Psi, 0.125L);
+  EXPECT_EQ(View.ScreenX[1], View.CenterX);
+  EXPECT_EQ(View.ScreenY[1], View.CenterY);
+}
+
+TEST_F(Navigation, ResizeMovesTheCentreWithTheWidthAndThePanelAndRedraws) {
+  ShowTaons();
+  const int panTop = form->Pan->y();
+  form->resize(form->width() + 200, form->height() + 100);
+  QApplication::processEvents();
+  ASSERT_EQ(form->Pan->y(), panTop + 100);
+  EXPECT_EQ(View.CenterX, 402);
+  EXPECT_EQ(View.CenterY, (panTop + 100) / 2);
+  EXPECT_EQ(View.ScreenX[1], 402);
+  EXPECT_EQ(View.ScreenY[1], (panTop + 100) / 2);
+  EXPECT_EQ(form->SceneView->Image().pixel(402, (panTop + 100) / 2) & 0xFFFFFF, 0x00FF00u);
+}
+
+}  // namespace
+}  // namespace vorun
