@@ -8,9 +8,16 @@
 #include <QStringList>
 #include <deque>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 #include "ui/Dialogs.h"
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QStringList& texts, std::ostream* os) {
+  *os << '{' << texts.join("; ").toStdString() << '}';
+}
 
 namespace vorun::test {
 
