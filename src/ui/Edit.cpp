@@ -82,6 +82,8 @@ void FitWidth(QLabel* label, int width) {
 
 }  // namespace
 
+TEditDlg* EditDlg = nullptr;
+
 const FileDialogRequest TEditDlg::SaveDialog{"Taons files (*.tvx)|*.tvx", "tvx"};
 
 TEditDlg::TEditDlg(QWidget* parent) : QDialog(parent) {

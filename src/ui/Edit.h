@@ -139,4 +139,8 @@ class TEditDlg : public QDialog {
   const QAbstractButton* gravoscope_ = nullptr;
 };
 
+// The one editor, created at start after the main window and kept for the
+// whole run, so that its current row and modes survive between openings.
+extern TEditDlg* EditDlg;
+
 }  // namespace vorun
