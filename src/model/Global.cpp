@@ -1,5 +1,7 @@
 #include "model/Global.h"
 
+#include "model/EnsembleFile.h"
+
 namespace vorun {
 
 EnsembleState Ensemble;
@@ -16,6 +18,7 @@ void ResetGlobals() {
   Display = DisplayState{};
   FileName.clear();
   LastFileName.clear();
+  FileRecord = EnsembleRecord{};
 }
 
 }  // namespace vorun

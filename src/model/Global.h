@@ -86,8 +86,8 @@ extern DisplayState Display;
 extern std::string FileName;
 extern std::string LastFileName;
 
-// Puts every global above back to its state before start-up (all zero,
-// strings empty). Tests start from here.
+// Puts every global above, and the file staging buffer FileRecord, back to
+// its state before start-up (all zero, strings empty). Tests start from here.
 void ResetGlobals();
 
 }  // namespace vorun

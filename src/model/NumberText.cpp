@@ -64,6 +64,9 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 std::string FloatToStr(Extended80 value) {
+  // Classifying a signalling NaN or an unnormal read from a file raises the
+  // invalid flag; showing a value must not.
+  PreservedFlags flags;
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
   if (value == 0) return "0";
@@ -72,7 +75,6 @@ std::string FloatToStr(Extended80 value) {
   // digits come out as d.dddddddddddddde[+-]x.
   char buffer[64];
   {
-    PreservedFlags flags;
     ScopedCLocale c;
     std::snprintf(buffer, sizeof buffer, "%.14Le", value);
   }

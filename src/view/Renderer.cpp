@@ -1,6 +1,7 @@
 #include "view/Renderer.h"
 
 #include <algorithm>
+#include <cfenv>
 #include <string>
 
 #include "model/Figures.h"
@@ -9,6 +10,20 @@
 
 namespace vorun {
 namespace {
+
+// A taon at infinity or at NaN (files may hold them) makes the projection raise
+// the invalid-operation flag. Drawing cannot harm any value, so it must not
+// leave a flag behind for the engine to take for a fault of its next step.
+class PreservedFlags {
+ public:
+  PreservedFlags() { std::fegetexceptflag(&flags_, FE_ALL_EXCEPT); }
+  ~PreservedFlags() { std::fesetexceptflag(&flags_, FE_ALL_EXCEPT); }
+  PreservedFlags(const PreservedFlags&) = delete;
+  PreservedFlags& operator=(const PreservedFlags&) = delete;
+
+ private:
+  std::fexcept_t flags_;
+};
 
 // Lime marks parameter set 1 and yellow set 2, the same split the law uses.
 Colour TaonColour(const Scene& scene, int n) {
@@ -38,6 +53,7 @@ void ClearScene(const Scene& scene) {
 }
 
 void DrawTaons(const Scene& scene) {
+  const PreservedFlags flags;
   BuildViewMatrix();
   const int last = SlotLimit();
   for (int n = 1; n <= last; ++n)
@@ -75,6 +91,7 @@ void TurnFigure(int n) {
 }
 
 void DrawSpiral(const Scene& scene) {
+  const PreservedFlags flags;
   BuildStepMatrix();
   ClearScene(scene);
   TurnFigure(SpiralPointCount);

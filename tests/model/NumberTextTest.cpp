@@ -191,6 +191,15 @@ TEST(NumberText, ConversionsLeaveTheFloatingPointFlagsAlone) {
   EXPECT_THROW(StrToFloat("1E99999"), Error);
   EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), 0);
 
+  // Bit patterns a file may hold that the FPU takes as invalid operands: a
+  // signalling NaN and an unnormal.
+  for (const char* bits : {"\1\0\0\0\0\0\0\x80\xFF\xFF", "\x34\x12\0\0\0\0\0\0\x01\x40"}) {
+    Extended80 odd = 0;
+    std::memcpy(&odd, bits, 10);
+    EXPECT_EQ(FloatToStr(odd), "NAN");
+  }
+  EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), 0);
+
   std::feraiseexcept(FE_DIVBYZERO);
   StrToFloat("0.1");
   EXPECT_NE(std::fetestexcept(FE_DIVBYZERO), 0);

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfenv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <set>
 #include <utility>
 
@@ -95,6 +97,21 @@ TEST_F(Renderer, TaonsAreProjectedWithTheOrientationAndTheViewCopyStays) {
   EXPECT_EQ(View.ScreenX[1], 302 - 1);
   EXPECT_EQ(View.ScreenY[1], 88 - 3);
   EXPECT_EQ(Ensemble.ViewX[1], 3);
+}
+
+TEST_F(Renderer, TaonsAtInfinityOrNaNAreDrawnFarOffWithoutAFault) {
+  PlaceTaon(1);
+  PlaceTaon(2);
+  Ensemble.ViewX[1] = std::numeric_limits<Extended80>::infinity();
+  Ensemble.ViewZ[2] = std::numeric_limits<Extended80>::quiet_NaN();
+  std::feclearexcept(FE_ALL_EXCEPT);
+  std::feraiseexcept(FE_OVERFLOW);  // left by the engine: must survive the drawing
+  DrawTaons(MakeScene());
+  EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), FE_OVERFLOW);
+  std::feclearexcept(FE_ALL_EXCEPT);
+  ASSERT_EQ(canvas.pixels.size(), 8u);
+  EXPECT_EQ(canvas.pixels[0].x, PixelLimit);
+  EXPECT_EQ(canvas.pixels[4].y, PixelLimit);
 }
 
 TEST_F(Renderer, EmptySlotsKeepTheirOldScreenPlace) {

@@ -1,0 +1,75 @@
+#include "engine/Law.h"
+
+#include "engine/LawTerms.h"
+
+namespace vorun {
+
+namespace {
+
+// Runs the fast way and replays with a test after every operation only when
+// some flag is up; the replay throws the first fault.
+Extended80 Force(int i, const LawSettings& law, Axis axis) {
+  ClearFloatFaults();
+  const Extended80 sum = Settled(law::ForceSum<law::Unchecked>(i, law, axis));
+  if (!FloatFaultPending()) return sum;
+  ClearFloatFaults();
+  return law::ForceSum<law::EachChecked>(i, law, axis);
+}
+
+int SplitThreshold(ColourSplit split) {
+  switch (split) {
+    case ColourSplit::Bk:
+      return 15;
+    case ColourSplit::Ck:
+      return 10;
+    case ColourSplit::Ak:
+      break;
+  }
+  return 30;
+}
+
+}  // namespace
+
+Extended80 ForceX(int i, const LawSettings& law) { return Force(i, law, Axis::X); }
+Extended80 ForceY(int i, const LawSettings& law) { return Force(i, law, Axis::Y); }
+Extended80 ForceZ(int i, const LawSettings& law) { return Force(i, law, Axis::Z); }
+
+int ScopeSign(const LawSettings& law) { return law.scope == Scope::Taoscope ? 1 : -1; }
+
+int PairSign(int i, int j, const LawSettings& law) { return (i - j) % 2 == 0 ? 1 : -ScopeSign(law); }
+
+int PartnerSet(int j, const LawSettings& law, Axis axis) {
+  int threshold = 30;
+  switch (law.formula) {
+    case Formula::Exponential:
+      threshold = SplitThreshold(law.colourSplit);
+      break;
+    case Formula::PolyExpon:
+    case Formula::PolyExpSum:
+      if (axis == Axis::Z) threshold = SplitThreshold(law.colourSplit);
+      break;
+    case Formula::ExpoPolyExpSum:
+    case Formula::EPESminus:
+      break;
+  }
+  return j > Ensemble.SlotCount - threshold ? 2 : 1;
+}
+
+Extended80 Power(Extended80 x, Extended80 y) {
+  ClearFloatFaults();
+  return law::Op<law::EachChecked>::Power(x, y);
+}
+
+Extended80 ShellPotential(Extended80 P, Extended80 r) {
+  ClearFloatFaults();
+  const Extended80 k = Checked(ShellScale / P);
+  return law::ShellPotentialK<law::EachChecked>(k, r);
+}
+
+Extended80 ShellSlope(Extended80 P, Extended80 r) {
+  ClearFloatFaults();
+  const Extended80 k = Checked(ShellScale / P);
+  return law::ShellSlopeK<law::EachChecked>(k, r);
+}
+
+}  // namespace vorun

@@ -1,0 +1,27 @@
+// One integration step of the Ensemble: velocity-first Euler with unit mass,
+// the heater and cooler factors, the blockade of slots 1 to 4 and the walls.
+//
+// A fault (from the law or from the step's own arithmetic) ends the step where
+// it happens and throws the vorun::Error naming it. The working arrays then
+// keep the updates made before the fault, the committed arrays and the view
+// copies still hold the last completed step, and the next step goes on from
+// the working arrays. The step allocates nothing.
+#pragma once
+
+#include "engine/Settings.h"
+#include "model/Global.h"
+
+namespace vorun {
+
+// 1.01 with the heater on, else 1; 0.99 with the cooler on, else 1 (the
+// Extended80 values nearest those decimals).
+Extended80 HeaterFactor(const StepSettings& settings);
+Extended80 CoolerFactor(const StepSettings& settings);
+
+// Half-width of the square wall in the x-z plane; 0 for Thermosout.
+Extended80 WallBound(WallMode wall);
+
+// Advances the Ensemble by one step of TimeStep.
+void AdvanceStep(const StepSettings& settings);
+
+}  // namespace vorun
