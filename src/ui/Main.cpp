@@ -266,6 +266,7 @@ void TMainForm::CreatePanel() {
 
   Comment = new QPlainTextEdit("No Comment", TabSheet2);
   Comment->setGeometry(0, 0, 341, 123);
+  connect(Comment, &QPlainTextEdit::textChanged, this, &TMainForm::CommentChange);
 
   FName = Field(Pan, "File Name", 0, 176, 353, 21);
   SetBase(FName, ColourSilver);
@@ -366,6 +367,7 @@ void TMainForm::CreateRunPanel() {
   Null00 = FlatButton(p, "0", 72, 112, 41, 15);
   SetBold(Null00);
   Null00->setToolTip("Make null of velocity");
+  connect(Null00, &QToolButton::clicked, this, &TMainForm::Null00Click);
 
   DaoBack = FlatButton(p, QString(QChar(0x2B08)), 4, 131, 37, 22);
   DaoTeta = FlatButton(p, QString(QChar(0x21E7)), 44, 131, 23, 22);
@@ -401,6 +403,7 @@ void TMainForm::CreateRunPanel() {
   Go->setAutoDefault(false);
   Go->setEnabled(false);
   SetGoKind(GoKind::OK);
+  connect(Go, &QPushButton::clicked, this, &TMainForm::GoClick);
 
   TrackBar = new QSlider(Qt::Horizontal, p);
   TrackBar->setGeometry(144, 120, 81, 33);
@@ -636,9 +639,17 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
       if (!IsLeave(focus)) break;
       if (IsParameterField(this, watched)) {
         ParameterFieldExit(static_cast<QLineEdit*>(watched));
+      } else if (watched == Comment) {
+        CommentExit();
       }
       break;
     }
+    case QEvent::MouseButtonDblClick:
+      if (watched == LTime) {
+        LTimeDblClick();
+        return true;
+      }
+      break;
     default:
       break;
   }
