@@ -19,7 +19,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
-#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -266,6 +265,7 @@ void TMainForm::CreatePanel() {
 
   Comment = new QPlainTextEdit("No Comment", TabSheet2);
   Comment->setGeometry(0, 0, 341, 123);
+  connect(Comment, &QPlainTextEdit::textChanged, this, &TMainForm::CommentChange);
 
   FName = Field(Pan, "File Name", 0, 176, 353, 21);
   SetBase(FName, ColourSilver);
@@ -316,6 +316,8 @@ void TMainForm::CreateListingPage() {
   DaonsTable->SetDefaultColumnWidth(80);
   DaonsTable->SetDefaultRowHeight(18);
   DaonsTable->SetRowHeight(1, 20);
+  // A value wider than its column is cut at the edge, not shortened to an ellipsis.
+  DaonsTable->setTextElideMode(Qt::ElideNone);
   connect(DaonsTable, &StringGrid::DoubleClicked, this, &TMainForm::DaonsTableDblClick);
 
   Colours = new QGroupBox("Colours", TabSheet1);
@@ -366,6 +368,7 @@ void TMainForm::CreateRunPanel() {
   Null00 = FlatButton(p, "0", 72, 112, 41, 15);
   SetBold(Null00);
   Null00->setToolTip("Make null of velocity");
+  connect(Null00, &QToolButton::clicked, this, &TMainForm::Null00Click);
 
   DaoBack = FlatButton(p, QString(QChar(0x2B08)), 4, 131, 37, 22);
   DaoTeta = FlatButton(p, QString(QChar(0x21E7)), 44, 131, 23, 22);
@@ -401,6 +404,7 @@ void TMainForm::CreateRunPanel() {
   Go->setAutoDefault(false);
   Go->setEnabled(false);
   SetGoKind(GoKind::OK);
+  connect(Go, &QPushButton::clicked, this, &TMainForm::GoClick);
 
   TrackBar = new QSlider(Qt::Horizontal, p);
   TrackBar->setGeometry(144, 120, 81, 33);
@@ -442,10 +446,31 @@ void TMainForm::CreateRunPanel() {
     AttachNumericKeyFilter(field);
 }
 
+namespace {
+
+// The two glyphs of Go, drawn here so that they look the same under every
+// style: a green tick for OK, a red cross for Cancel.
+QIcon GoGlyph(GoKind kind) {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  if (kind == GoKind::OK) {
+    painter.setPen(QPen(QColor(0, 128, 0), 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPolyline(QPolygonF({QPointF(2.5, 8.5), QPointF(6.5, 12.5), QPointF(13.5, 3.5)}));
+  } else {
+    painter.setPen(QPen(QColor(200, 0, 0), 2.5, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
+    painter.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
+  }
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
 void TMainForm::SetGoKind(GoKind kind) {
   goKind_ = kind;
-  Go->setIcon(
-      style()->standardIcon(kind == GoKind::OK ? QStyle::SP_DialogOkButton : QStyle::SP_DialogCancelButton));
+  Go->setIcon(GoGlyph(kind));
 }
 
 // --- layout --------------------------------------------------------------------
@@ -636,9 +661,17 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
       if (!IsLeave(focus)) break;
       if (IsParameterField(this, watched)) {
         ParameterFieldExit(static_cast<QLineEdit*>(watched));
+      } else if (watched == Comment) {
+        CommentExit();
       }
       break;
     }
+    case QEvent::MouseButtonDblClick:
+      if (watched == LTime) {
+        LTimeDblClick();
+        return true;
+      }
+      break;
     default:
       break;
   }

@@ -163,6 +163,7 @@ class TMainForm : public QMainWindow {
 
   // --- menu (built in one place, CreateActions) -----------------------------
   QMenu* File1 = nullptr;
+  QAction* New1 = nullptr;
   QAction* Open1 = nullptr;
   QAction* Save1 = nullptr;
   QAction* Saveas1 = nullptr;
@@ -218,6 +219,8 @@ class TMainForm : public QMainWindow {
   void EditDTExit();
 
   // Ensemble commands and start-up.
+  // The particle editor (MainEditor.cpp).
+  void New1Click();
   void Open1Click();
   void Save1Click();
   void Saveas1Click();
@@ -260,6 +263,8 @@ class TMainForm : public QMainWindow {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // During a run the window closes once the run has ended after its current step.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void CreateControls();
@@ -274,9 +279,18 @@ class TMainForm : public QMainWindow {
   void UpdateSceneCentre();
   // Enter and Escape for the whole window: Go's default and cancel roles.
   bool HandleDialogKey(QWidget* target, int key);
+  // Step 5 of start-up: the last ensemble, or a built-in figure. True when an
+  // ensemble file was read.
+  bool LoadLastEnsemble();
+  // The comment file of FileName into the memo, when there is one.
+  void LoadCommentIntoMemo();
+  void ShowRunningState();
+  void ShowStoppedState();
 
   GoKind goKind_ = GoKind::OK;
-  bool running_ = false;
+  // Run loops in progress: a press on Go between two steps of a stopped-again
+  // run can start another loop inside the first one.
+  int runDepth_ = 0;
   bool closeRequested_ = false;
 };
 

@@ -10,26 +10,17 @@
 
 namespace vorun {
 
-void TMainForm::CreateActions() {
-  View1 = menuBar()->addMenu("View");
-
-  ShowSpin = View1->addAction("ShowSpin");
-  ShowSpin->setObjectName("ShowSpin");
-  ShowSpin->setShortcut(Qt::Key_F6);
-  ShowSpin->setCheckable(true);
-  connect(ShowSpin, &QAction::triggered, this, &TMainForm::ShowSpinClick);
-
-  ShowNumbersOfPoints = View1->addAction("Show Numbers of Points");
-  ShowNumbersOfPoints->setObjectName("ShowNumbersOfPoints");
-  ShowNumbersOfPoints->setShortcut(Qt::Key_F7);
-  ShowNumbersOfPoints->setCheckable(true);
-  connect(ShowNumbersOfPoints, &QAction::triggered, this, &TMainForm::ShowNumbersOfPointsClick);
-
-  CreateViewMoveActions();
-  CreateHelpActions();
-}
-
 namespace {
+
+template <class Handler>
+QAction* Item(QMenu* menu, TMainForm* form, const char* name, const QString& caption,
+              const QKeySequence& shortcut, Handler handler) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(name);
+  action->setShortcut(shortcut);
+  QObject::connect(action, &QAction::triggered, form, handler);
+  return action;
+}
 
 // The menu's shortcuts come before the keys of the controls: Ctrl+arrow moves
 // the picture also from a text field, which would otherwise take it as a word
@@ -59,20 +50,38 @@ class MenuShortcutsFirst final : public QObject {
   QMainWindow* form_;
 };
 
-QAction* Command(QMenu* menu, TMainForm* form, const char* name, const QString& caption,
-                 const QKeySequence& shortcut, void (TMainForm::*handler)()) {
-  QAction* action = menu->addAction(caption);
-  action->setObjectName(name);
-  action->setShortcut(shortcut);
-  QObject::connect(action, &QAction::triggered, form, handler);
-  return action;
-}
-
 }  // namespace
 
+void TMainForm::CreateActions() {
+  File1 = menuBar()->addMenu("File");
+  File1->setObjectName("File1");
+  New1 = Item(File1, this, "New1", "New", QKeySequence(Qt::Key_F2), &TMainForm::New1Click);
+  Open1 = Item(File1, this, "Open1", "Open", QKeySequence(Qt::Key_F3), &TMainForm::Open1Click);
+  Save1 = Item(File1, this, "Save1", "Save", QKeySequence(Qt::CTRL | Qt::Key_S), &TMainForm::Save1Click);
+  Saveas1 = Item(File1, this, "Saveas1", "Save As ...", QKeySequence(), &TMainForm::Saveas1Click);
+  File1->addSeparator()->setObjectName("N1");
+  Exit1 = Item(File1, this, "Exit1", "Exit", QKeySequence(Qt::ALT | Qt::Key_X), &TMainForm::Exit1Click);
+
+  View1 = menuBar()->addMenu("View");
+  View1->setObjectName("View1");
+  Images = View1->addMenu("Show Images");
+  Images->setObjectName("Images");
+  Daons1 = Item(Images, this, "Daons1", "Taons", QKeySequence(Qt::Key_F5), &TMainForm::Daons1Click);
+  Spiral1 = Item(Images, this, "Spiral1", "Spiral", QKeySequence(), &TMainForm::Spiral1Click);
+
+  ShowSpin = Item(View1, this, "ShowSpin", "ShowSpin", QKeySequence(Qt::Key_F6), &TMainForm::ShowSpinClick);
+  ShowSpin->setCheckable(true);
+  ShowNumbersOfPoints = Item(View1, this, "ShowNumbersOfPoints", "Show Numbers of Points",
+                             QKeySequence(Qt::Key_F7), &TMainForm::ShowNumbersOfPointsClick);
+  ShowNumbersOfPoints->setCheckable(true);
+
+  CreateViewMoveActions();
+  CreateHelpActions();
+}
+
 void TMainForm::CreateViewMoveActions() {
-  MoveToCenter = Command(View1, this, "MoveToCenter", "Move to center", QKeySequence(Qt::Key_F8),
-                         &TMainForm::MoveToCenterClick);
+  MoveToCenter = Item(View1, this, "MoveToCenter", "Move to center", QKeySequence(Qt::Key_F8),
+                      &TMainForm::MoveToCenterClick);
 
   // Never shown, so not in the menu bar: Qt would disable a hidden menu there
   // and its shortcuts with it. The items belong to the window as well, where
@@ -80,12 +89,12 @@ void TMainForm::CreateViewMoveActions() {
   Manager1 = new QMenu("Manager", this);
   Manager1->setObjectName("Manager1");
   Left1 =
-      Command(Manager1, this, "Left1", "Left", QKeySequence(Qt::CTRL | Qt::Key_Left), &TMainForm::Left1Click);
-  Right1 = Command(Manager1, this, "Right1", "Right", QKeySequence(Qt::CTRL | Qt::Key_Right),
-                   &TMainForm::Right1Click);
-  Up1 = Command(Manager1, this, "Up1", "Up", QKeySequence(Qt::CTRL | Qt::Key_Up), &TMainForm::Up1Click);
+      Item(Manager1, this, "Left1", "Left", QKeySequence(Qt::CTRL | Qt::Key_Left), &TMainForm::Left1Click);
+  Right1 = Item(Manager1, this, "Right1", "Right", QKeySequence(Qt::CTRL | Qt::Key_Right),
+                &TMainForm::Right1Click);
+  Up1 = Item(Manager1, this, "Up1", "Up", QKeySequence(Qt::CTRL | Qt::Key_Up), &TMainForm::Up1Click);
   Down1 =
-      Command(Manager1, this, "Down1", "Down", QKeySequence(Qt::CTRL | Qt::Key_Down), &TMainForm::Down1Click);
+      Item(Manager1, this, "Down1", "Down", QKeySequence(Qt::CTRL | Qt::Key_Down), &TMainForm::Down1Click);
   addActions({Left1, Right1, Up1, Down1});
   qApp->installEventFilter(new MenuShortcutsFirst(this));
 }
@@ -93,12 +102,12 @@ void TMainForm::CreateViewMoveActions() {
 void TMainForm::CreateHelpActions() {
   Help0 = menuBar()->addMenu("Help");
   Help0->setObjectName("Help0");
-  Help1 = Command(Help0, this, "Help1", "English Help", QKeySequence(Qt::Key_F1), &TMainForm::Help1Click);
-  RusHelp = Command(Help0, this, "RusHelp", "Russian Help", QKeySequence(Qt::CTRL | Qt::Key_F1),
-                    &TMainForm::RusHelpClick);
-  PolHelp = Command(Help0, this, "PolHelp", "Poland Help", QKeySequence(Qt::SHIFT | Qt::Key_F1),
-                    &TMainForm::PolHelpClick);
-  About1 = Command(Help0, this, "About1", "About", QKeySequence(), &TMainForm::About1Click);
+  Help1 = Item(Help0, this, "Help1", "English Help", QKeySequence(Qt::Key_F1), &TMainForm::Help1Click);
+  RusHelp = Item(Help0, this, "RusHelp", "Russian Help", QKeySequence(Qt::CTRL | Qt::Key_F1),
+                 &TMainForm::RusHelpClick);
+  PolHelp = Item(Help0, this, "PolHelp", "Poland Help", QKeySequence(Qt::SHIFT | Qt::Key_F1),
+                 &TMainForm::PolHelpClick);
+  About1 = Item(Help0, this, "About1", "About", QKeySequence(), &TMainForm::About1Click);
 }
 
 }  // namespace vorun

@@ -1,6 +1,7 @@
 #include "ui/QtCanvas.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cstdlib>
 
 namespace vorun {
@@ -22,11 +23,14 @@ void QtCanvas::FillRect(int x1, int y1, int x2, int y2) {
   const QRgb edge = ToRgb(pen_);
   const int left = std::max(x1, 0), top = std::max(y1, 0);
   const int right = std::min(x2, image_.width()), bottom = std::min(y2, image_.height());
+  if (left >= right || top >= bottom) return;
+  // The scene is cleared after every run step: whole rows at a time, not pixel by pixel.
   for (int y = top; y < bottom; ++y) {
-    for (int x = left; x < right; ++x) {
-      const bool border = x == x1 || x == x2 - 1 || y == y1 || y == y2 - 1;
-      image_.setPixel(x, y, border ? edge : fill);
-    }
+    QRgb* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
+    const bool borderRow = y == y1 || y == y2 - 1;
+    std::fill(row + left, row + right, borderRow ? edge : fill);
+    if (x1 >= left) row[x1] = edge;
+    if (x2 - 1 < right) row[x2 - 1] = edge;
   }
 }
 

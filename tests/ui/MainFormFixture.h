@@ -6,9 +6,12 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <string>
 
+#include "model/EnsembleFile.h"
 #include "model/Global.h"
 #include "model/NumberText.h"
 #include "ui/Main.h"
@@ -19,6 +22,10 @@ namespace vorun::test {
 class MainFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ASSERT_TRUE(folder.isValid());
+    savedStartFile = StartFilePath;
+    StartFilePath = Path("Start.tvx2");
+    PrepareFiles();
     ResetGlobals();
     DecimalSeparator = '.';
     form = std::make_unique<TMainForm>();
@@ -29,7 +36,13 @@ class MainFormTest : public ::testing::Test {
   void TearDown() override {
     form.reset();
     DecimalSeparator = '.';
+    StartFilePath = savedStartFile;
   }
+
+  // Runs before the window is created: the files start-up will find.
+  virtual void PrepareFiles() {}
+
+  std::string Path(const std::string& name) const { return (folder.path() + "/").toStdString() + name; }
 
   // The focus leaves the widget for another control of the window.
   static void Leave(QWidget* widget) {
@@ -37,6 +50,8 @@ class MainFormTest : public ::testing::Test {
     QApplication::sendEvent(widget, &out);
   }
 
+  QTemporaryDir folder;
+  std::string savedStartFile;
   ScriptedDialogs dialogs;
   std::unique_ptr<TMainForm> form;
 };
