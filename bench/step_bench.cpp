@@ -1,10 +1,12 @@
-// Steps per second of AdvanceStep on a full ensemble: 60 taons in a fixed
+// Steps per second of the one-pass AdvanceStep and of the three-pass
+// AdvanceStepReference on a full ensemble: 60 taons in a fixed
 // pseudo-random cloud within +-3, no two closer than 0.3, split Ak. The state
 // is put back every RestoreEvery steps so that the cloud never collapses or
 // flies apart, whatever the formula does to it; the copy is a few kilobytes
 // against a step's 10800 pair terms.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdint>
 
 #include "engine/Step.h"
@@ -58,12 +60,43 @@ void StepBench(benchmark::State& state, void (*advance)(const StepSettings&), Fo
   state.SetItemsProcessed(state.iterations());
 }
 
-BENCHMARK_CAPTURE(StepBench, Exponential, AdvanceStep, Formula::Exponential)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(StepBench, PolyExpon, AdvanceStep, Formula::PolyExpon)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(StepBench, PolyExpSum, AdvanceStep, Formula::PolyExpSum)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(StepBench, ExpoPolyExpSum, AdvanceStep, Formula::ExpoPolyExpSum)
+BENCHMARK_CAPTURE(StepBench, Exponential / OnePass, AdvanceStep, Formula::Exponential)
     ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(StepBench, EPESminus, AdvanceStep, Formula::EPESminus)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, Exponential / ThreePass, AdvanceStepReference, Formula::Exponential)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, PolyExpon / OnePass, AdvanceStep, Formula::PolyExpon)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, PolyExpon / ThreePass, AdvanceStepReference, Formula::PolyExpon)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, PolyExpSum / OnePass, AdvanceStep, Formula::PolyExpSum)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, PolyExpSum / ThreePass, AdvanceStepReference, Formula::PolyExpSum)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, ExpoPolyExpSum / OnePass, AdvanceStep, Formula::ExpoPolyExpSum)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, ExpoPolyExpSum / ThreePass, AdvanceStepReference, Formula::ExpoPolyExpSum)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, EPESminus / OnePass, AdvanceStep, Formula::EPESminus)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, EPESminus / ThreePass, AdvanceStepReference, Formula::EPESminus)
+    ->Unit(benchmark::kMicrosecond);
+
+// The floor under every formula: one ln or exp of Extended80, on arguments
+// of the sizes the law takes (distances around 1 to 10, exponents of a few).
+void Transcendental(benchmark::State& state, bool exponential) {
+  Extended80 arguments[64];
+  for (int n = 0; n < 64; ++n) arguments[n] = 0.3L + n * 0.17L;
+  int n = 0;
+  for (auto _ : state) {
+    Extended80 x = arguments[n++ & 63];
+    benchmark::DoNotOptimize(x);
+    benchmark::DoNotOptimize(exponential ? std::exp(-x) : std::log(x));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+BENCHMARK_CAPTURE(Transcendental, ln, false);
+BENCHMARK_CAPTURE(Transcendental, exp, true);
 
 }  // namespace
 }  // namespace vorun
