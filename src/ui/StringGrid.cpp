@@ -45,6 +45,8 @@ StringGrid::StringGrid(int columns, int rows, QWidget* parent) : QTableWidget(ro
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setTabKeyNavigation(false);
   setWordWrap(false);
+  // Long numbers are cut at the cell's edge, not shortened with an ellipsis.
+  setTextElideMode(Qt::ElideNone);
 
   for (int c = 0; c < columns; ++c) setHorizontalHeaderItem(c, new QTableWidgetItem);
   for (int r = 0; r < rowCount(); ++r) {

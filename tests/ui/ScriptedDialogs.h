@@ -8,9 +8,16 @@
 #include <QStringList>
 #include <deque>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 #include "ui/Dialogs.h"
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QStringList& texts, std::ostream* os) {
+  *os << '{' << texts.join("; ").toStdString() << '}';
+}
 
 namespace vorun::test {
 
@@ -67,9 +74,13 @@ class ScriptedDialogs final : public DialogSeam {
       ADD_FAILURE() << "unexpected " << what << " dialog";
       return std::nullopt;
     }
-    auto answer = queue.front();
+    // Taken apart rather than copied whole: GCC misreads a copied
+    // optional<QString> as possibly uninitialised.
+    const bool chosen = queue.front().has_value();
+    const QString name = chosen ? *queue.front() : QString();
     queue.pop_front();
-    return answer;
+    if (!chosen) return std::nullopt;
+    return name;
   }
 };
 

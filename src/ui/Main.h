@@ -1,0 +1,269 @@
+// The main window: the scene above, the control panel Pan along the bottom,
+// the menu bar. Controls are public named members because the other windows
+// and the engine read their state at the moment they need it.
+//
+// The implementation is split by concern: Main.cpp (controls, layout, keys,
+// paint, timer), MainListing.cpp (the listing), MainMenu.cpp (the menu tree),
+// MainFiles.cpp (ensemble commands and start-up), MainRun.cpp (run loop and
+// run controls), MainNavigation.cpp (view buttons, mouse and move commands).
+#pragma once
+
+#include <QImage>
+#include <QMainWindow>
+#include <QWidget>
+
+#include "engine/Settings.h"
+#include "ui/QtCanvas.h"
+#include "view/Renderer.h"
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QTabWidget;
+class QTimer;
+class QToolButton;
+
+namespace vorun {
+
+class TMainForm;
+class StringGrid;
+
+// A filled circle, the run indicators beside Go.
+class TShape : public QWidget {
+ public:
+  explicit TShape(QWidget* parent, QColor brush);
+  QColor BrushColour() const { return brush_; }
+  void SetBrushColour(QColor colour);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QColor brush_;
+};
+
+// The scene: shows the image the renderers paint on and passes mouse presses
+// over the scene to the form. A paint that no drawing asked for (the window was
+// shown, resized or uncovered) is the form's paint event and redraws first.
+class TSceneView : public QWidget {
+ public:
+  explicit TSceneView(TMainForm* form);
+  QImage& Image() { return image_; }
+  QtCanvas& Canvas() { return canvas_; }
+  // Called after a renderer painted on the image: show it at the next event turn.
+  void ImageChanged();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  TMainForm* form_;
+  QImage image_;
+  QtCanvas canvas_{image_};
+  bool fresh_ = false;
+};
+
+// Kinds of the Go button: OK while stopped (Enter presses it), Cancel while
+// running (Escape presses it, Enter does nothing).
+enum class GoKind { OK, Cancel };
+
+class TMainForm : public QMainWindow {
+ public:
+  TMainForm();
+  ~TMainForm() override;
+
+  // --- scene and top edge --------------------------------------------------
+  TSceneView* SceneView;
+  QCheckBox* Blockade;
+  QRadioButton* Thermosout;
+  QRadioButton* Thermos3X3;
+  QRadioButton* Thermos20X20;
+  QRadioButton* ThermosNXN;
+  QFrame* Bevel;
+
+  // --- bottom panel ----------------------------------------------------------
+  QFrame* Pan;
+  QTabWidget* PageControl;
+  QWidget* TabSheet1;
+  QWidget* TabSheet2;
+  StringGrid* DaonsTable;
+  QGroupBox* Colours;
+  QRadioButton* Ak;
+  QLineEdit* Edit7;
+  QLineEdit* Edit8;
+  QRadioButton* Bk;
+  QRadioButton* Ck;
+  QPlainTextEdit* Comment;
+  QLineEdit* FName;
+  QFrame* RadioGroup2;
+  QRadioButton* Taoscope;
+  QRadioButton* Gravoscope;
+
+  QFrame* Panel1;
+  QGroupBox* RadioGroup1;
+  QRadioButton* ExpoPolyExpSum;
+  QRadioButton* EPESminus;
+  QRadioButton* Exponential;
+  QRadioButton* PolyExpon;
+  QRadioButton* PolyExpSum;
+  QCheckBox* CheckBox1;
+  QCheckBox* CheckBox2;
+  QCheckBox* CheckBox3;
+  QLabel* Label1;
+  QLabel* LTime;
+  QLabel* DtLabel;
+  QLineEdit* EditDT;
+  QToolButton* Null00;
+  QToolButton* DaoBack;
+  QToolButton* DaoTeta;
+  QToolButton* DaoPsi;
+  QToolButton* DaoPhi;
+  QToolButton* DaoStop;
+  QToolButton* DaoPhi1;
+  QToolButton* DaoForvard;
+  QToolButton* DaoTeta1;
+  QToolButton* DaoPsi1;
+  TShape* ShapeLime;
+  TShape* ShapeRed;
+  QPushButton* Go;
+  QSlider* TrackBar;
+  QCheckBox* ShowList;
+  QCheckBox* Warm;
+  QCheckBox* Cool;
+  QLineEdit* EditA1;
+  QLineEdit* EditB1;
+  QLineEdit* EditC1;
+  QLineEdit* EditD1;
+  QLineEdit* EditF1;
+  QLineEdit* EditA2;
+  QLineEdit* EditB2;
+  QLineEdit* EditC2;
+  QLineEdit* EditD2;
+  QLineEdit* EditF2;
+
+  QButtonGroup* ThermostatGroup;
+  QButtonGroup* ScopeGroup;
+  QButtonGroup* SplitGroup;
+  QButtonGroup* FormulaGroup;
+
+  QTimer* Timer;
+
+  // --- menu (built in one place, CreateActions) -----------------------------
+  QMenu* File1 = nullptr;
+  QAction* Open1 = nullptr;
+  QAction* Save1 = nullptr;
+  QAction* Saveas1 = nullptr;
+  QAction* Exit1 = nullptr;
+  QMenu* View1 = nullptr;
+  QMenu* Images = nullptr;
+  QAction* Daons1 = nullptr;
+  QAction* Spiral1 = nullptr;
+  QAction* ShowSpin = nullptr;
+  QAction* ShowNumbersOfPoints = nullptr;
+
+  // --- helpers for the other windows -----------------------------------------
+  // Writes TimeStep and the ten parameters into their fields.
+  void RefreshParameterFields();
+  // Rewrites the listing from the ensemble.
+  void FillListing();
+  // The renderers' view of the window at this moment: canvas, width, top of Pan, scheme.
+  vorun::Scene MakeScene();
+  // The user's choices for the next step, read from the controls now.
+  StepSettings CurrentStepSettings() const;
+  // Draw on the scene and show the result at the next event turn.
+  void PaintTaons();
+  void PaintSpiral();
+  void PaintCurrentMode();
+
+  GoKind GoButtonKind() const { return goKind_; }
+  void SetGoKind(GoKind kind);
+
+  // --- handlers --------------------------------------------------------------
+  void FormCreate();
+  void FormPaint();
+  void FormResize();
+  void TimerTimer();
+  void ShowSpinClick();
+  void ShowNumbersOfPointsClick();
+  void DaonsTableDblClick();
+  // Leave event of a parameter field: its text into the matching parameter.
+  void ParameterFieldExit(QLineEdit* field);
+  void EditDTExit();
+
+  // Ensemble commands and start-up.
+  void Open1Click();
+  void Save1Click();
+  void Saveas1Click();
+  void Daons1Click();
+  void Spiral1Click();
+  void CommentChange();
+  void CommentExit();
+  void Exit1Click();
+
+  // Run controls.
+  void GoClick();
+  void RunLoop(std::int32_t n);
+  void Null00Click();
+  void LTimeDblClick();
+
+  // View navigation.
+  void DaoTetaClick();
+  void DaoTeta1Click();
+  void DaoPsiClick();
+  void DaoPsi1Click();
+  void DaoPhiClick();
+  void DaoPhi1Click();
+  void DaoStopClick();
+  void DaoBackClick();
+  void DaoForvardClick();
+  void TrackBarChange();
+  void FormMouseDown(Qt::MouseButton button, int x, int y);
+  void FormMouseUp(Qt::MouseButton button, int x, int y);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // During a run the window closes once the run has ended after its current step.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateControls();
+  void CreateTopControls();
+  void CreatePanel();
+  void CreateListingPage();
+  void CreateRunPanel();
+  void CreateActions();
+  void ApplyLayoutRule();
+  void UpdateSceneCentre();
+  // Enter and Escape for the whole window: Go's default and cancel roles.
+  bool HandleDialogKey(QWidget* target, int key);
+  // Step 5 of start-up: the last ensemble, or a built-in figure. True when an
+  // ensemble file was read.
+  bool LoadLastEnsemble();
+  // The comment file of FileName into the memo, when there is one.
+  void LoadCommentIntoMemo();
+  void ShowRunningState();
+  void ShowStoppedState();
+
+  GoKind goKind_ = GoKind::OK;
+  // Run loops in progress: a press on Go between two steps of a stopped-again
+  // run can start another loop inside the first one.
+  int runDepth_ = 0;
+  bool closeRequested_ = false;
+};
+
+// The one main window of the process, set while it exists.
+extern TMainForm* MainForm;
+
+}  // namespace vorun

@@ -1,0 +1,187 @@
+// Start-up of the main window and the commands that put an ensemble or a
+// built-in figure on show or store the ensemble: Open, Save, Save As, the
+// Taons and Spiral images, and the comment memo's prompt.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "model/Ensemble.h"
+#include "model/EnsembleFile.h"
+#include "model/Figures.h"
+#include "model/Global.h"
+#include "ui/Dialogs.h"
+#include "ui/Main.h"
+#include "view/Projection.h"
+
+namespace vorun {
+
+namespace {
+
+const FileDialogRequest TaonsFiles{"Taons files (*.tvx)|*.tvx", "tvx"};
+
+QString Text(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+void TMainForm::FormCreate() {
+  UpdateSceneCentre();
+  View.Zoom = 120;
+  View.Teta = 0;
+  View.Psi = 0;
+  View.Phi = 0;
+  Run.SpiralMode = 1;
+  Ensemble.SlotCount = MaxSlots;
+  Run.SpiralVariant = 1;
+  BuildStepMatrix();
+
+  // A failure here (a start file that cannot be created, a last ensemble file
+  // shorter than one record) is reported, and the rest of start-up still runs,
+  // so the window opens stopped with its steps, listing and fields in place.
+  bool loaded = false;
+  Guarded(this, [&] { loaded = LoadLastEnsemble(); });
+  // The time step in use is the one EditDT shows: a loaded ensemble keeps its
+  // own, otherwise the default.
+  if (!loaded) Ensemble.TimeStep = DefaultTimeStep();
+
+  View.PanStep = 5;
+  View.ZoomStep = 3;
+  View.AngleStep = 0.01L;
+  FillListing();
+  RefreshParameterFields();
+  Run.Stopped = 1;
+}
+
+bool TMainForm::LoadLastEnsemble() {
+  if (!ReadStartFile()) {
+    MakeStartFigure();
+    FileName = "ThetraSpiral";
+    // Created after the spiral is built, so that a start file that cannot be
+    // created still leaves the spiral on show.
+    CreateEmptyStartFile();
+    return false;
+  }
+  if (LastFileName.empty()) {
+    MakeStartFigure();
+    FileName = "ThetraSpiral";
+    return false;
+  }
+  Run.SpiralMode = 0;
+  Go->setEnabled(true);
+  FileName = LastFileName;
+  FName->setText(Text(FileName));
+  if (!TryReadEnsembleFile(FileName)) {
+    MakeStartFigure();
+    FName->setText("The easy square");
+    return false;
+  }
+  ApplyRecord();
+  LoadCommentIntoMemo();
+  return true;
+}
+
+void TMainForm::LoadCommentIntoMemo() {
+  const std::optional<std::string> comment = LoadComment();
+  if (!comment) return;
+  QString text = Text(*comment);
+  text.replace("\r\n", "\n");
+  // Only a different text changes the memo, and so reports a change.
+  if (text != Comment->toPlainText()) Comment->setPlainText(text);
+}
+
+void TMainForm::Open1Click() {
+  Guarded(this, [&] {
+    const std::optional<QString> name = Dialogs().OpenFileName(this, TaonsFiles);
+    if (!name) return;
+    Run.SpiralMode = 0;
+    Go->setEnabled(true);
+    Null00->setEnabled(true);
+    FileName = name->toStdString();
+    FName->setText(*name);
+    ReadEnsembleFile(FileName);
+    RememberFile();
+    ApplyRecord();
+    Run.StepCount = 0;
+    LTime->setText("0");
+    PaintTaons();
+    FillListing();
+    RefreshParameterFields();
+    LoadCommentIntoMemo();
+  });
+}
+
+void TMainForm::Save1Click() {
+  Guarded(this, [&] {
+    if (Run.SpiralMode != 0) return;
+    WriteEnsembleFile(FileName);
+  });
+}
+
+void TMainForm::Saveas1Click() {
+  Guarded(this, [&] {
+    if (Run.SpiralMode != 0) return;
+    const std::optional<QString> name = Dialogs().SaveFileName(this, TaonsFiles);
+    if (!name) return;
+    FileName = name->toStdString();
+    FName->setText(*name);
+    WriteEnsembleFile(FileName);
+    RememberFile();
+  });
+}
+
+void TMainForm::Spiral1Click() {
+  Guarded(this, [&] {
+    Run.SpiralMode = 1;
+    MakeStartFigure();
+    Go->setEnabled(false);
+    Null00->setEnabled(false);
+    PaintSpiral();
+  });
+}
+
+// Brings back the ensemble the start file names, without touching the step
+// counter, the fields or the comment.
+void TMainForm::Daons1Click() {
+  Guarded(this, [&] {
+    Run.SpiralMode = 0;
+    Go->setEnabled(true);
+    Null00->setEnabled(true);
+    if (!ReadStartFile()) {
+      Dialogs().Message(this, MessageKind::Information, "The start File not found.", MessageButtons::Ok);
+      return;
+    }
+    if (LastFileName.empty()) {
+      MakeStartFigure();
+      FileName = "This is a stabil structur of taons";
+      FillListing();
+      FName->setText(Text(FileName));
+      PaintTaons();
+      return;
+    }
+    FileName = LastFileName;
+    FName->setText(Text(FileName));
+    if (!TryReadEnsembleFile(FileName)) {
+      // The next paint of the window draws the square.
+      MakeStartFigure();
+      return;
+    }
+    ApplyRecord();
+    PaintTaons();
+    FillListing();
+  });
+}
+
+void TMainForm::CommentChange() { Display.CommentChanged = 1; }
+
+void TMainForm::CommentExit() {
+  if (Display.CommentChanged != 1) return;
+  Display.CommentChanged = 0;
+  Guarded(this, [&] {
+    if (Dialogs().Message(this, MessageKind::Confirmation, "The text was changed. Save now?",
+                          MessageButtons::YesNo) == MessageAnswer::Yes)
+      SaveComment(Comment->toPlainText().toStdString());
+  });
+}
+
+}  // namespace vorun

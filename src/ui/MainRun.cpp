@@ -1,0 +1,124 @@
+// The run loop and the run controls: Go starts and stops a run, Null00 zeroes
+// the velocities, a double click on the time label switches the step display.
+// The loop runs on the user-interface thread and serves the event queue after
+// every step, so every other command runs between two steps, never inside one.
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "engine/Step.h"
+#include "model/Ensemble.h"
+#include "model/EnsembleFile.h"
+#include "model/Global.h"
+#include "ui/Dialogs.h"
+#include "ui/Main.h"
+
+namespace vorun {
+
+namespace {
+
+const QColor ColourMaroon(128, 0, 0);
+const QColor ColourGreen(0, 128, 0);
+const QColor ColourRed(255, 0, 0);
+const QColor ColourLime(0, 255, 0);
+
+void SetFontColour(QWidget* w, const QColor& colour) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::ButtonText, colour);
+  p.setColor(QPalette::WindowText, colour);
+  w->setPalette(p);
+}
+
+}  // namespace
+
+void TMainForm::ShowRunningState() {
+  SetGoKind(GoKind::Cancel);
+  Go->setText("Stop");
+  ShapeRed->SetBrushColour(ColourRed);
+  ShapeLime->SetBrushColour(ColourGreen);
+  Run.Stopped = 0;
+  Images->menuAction()->setEnabled(false);
+  Null00->setEnabled(false);
+  Null00->setText("0");
+  SetFontColour(Null00, ColourMaroon);
+}
+
+void TMainForm::ShowStoppedState() {
+  SetGoKind(GoKind::OK);
+  Go->setText("Go");
+  ShapeRed->SetBrushColour(ColourMaroon);
+  ShapeLime->SetBrushColour(ColourLime);
+  Run.Stopped = 1;
+  Images->menuAction()->setEnabled(true);
+  Null00->setEnabled(true);
+}
+
+void TMainForm::GoClick() {
+  if (Run.Stopped == 0) {
+    // Pressed between two steps: the loop ends when this event turn returns.
+    ShowStoppedState();
+    return;
+  }
+  ShowRunningState();
+  ++runDepth_;
+  Guarded(this, [&] { RunLoop(Run.StepCount); });
+  --runDepth_;
+  // A run ended by a fault: after the error box the window is stopped at once,
+  // not left with a Stop button that only stops.
+  if (Run.Stopped == 0) ShowStoppedState();
+  if (closeRequested_ && runDepth_ == 0) close();
+}
+
+void TMainForm::RunLoop(std::int32_t n) {
+  std::int32_t step = n;
+  for (;;) {
+    ++step;
+    AdvanceStep(CurrentStepSettings());
+    Run.StepCount = step;
+    if (Run.ShowStepCount != 0) LTime->setText(QString::number(Run.StepCount));
+    PaintTaons();
+    if (ShowList->isChecked()) FillListing();
+    QCoreApplication::processEvents();
+    if (Run.Stopped != 0) break;
+  }
+}
+
+void TMainForm::Null00Click() {
+  if (Run.SpiralMode != 0 || Run.Stopped == 0) return;
+  Guarded(this, [&] {
+    ZeroVelocities();
+    Null00->setText("Yes Null");
+    SetFontColour(Null00, ColourMaroon);
+    FillListing();
+    const std::optional<QString> name = Dialogs().SaveFileName(this, {"Taons files (*.tvx)|*.tvx", "tvx"});
+    if (!name) return;
+    FileName = name->toStdString();
+    FName->setText(*name);
+    WriteEnsembleFile(FileName);
+    RememberFile();
+  });
+}
+
+void TMainForm::LTimeDblClick() { Run.ShowStepCount ^= 1; }
+
+void TMainForm::Exit1Click() { close(); }
+
+// A closed window must never leave a process computing invisibly: the run is
+// asked to stop, and the window closes when the loop has returned.
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (runDepth_ > 0) {
+    closeRequested_ = true;
+    ShowStoppedState();
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
+}
+
+}  // namespace vorun

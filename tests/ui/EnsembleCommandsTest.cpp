@@ -1,0 +1,224 @@
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "model/Ensemble.h"
+#include "ui/MainFormFixture.h"
+#include "ui/SampleFiles.h"
+#include "ui/StringGrid.h"
+
+namespace vorun {
+namespace {
+
+using test::ReadText;
+using test::WriteText;
+
+// Starts with no start file (spiral on show, empty start file created) and a
+// sample ensemble with its comment lying ready in the test folder.
+class Commands : public test::MainFormTest {
+ protected:
+  void PrepareFiles() override {
+    test::WriteSampleEnsemble(Path("ring.tvx"));
+    WriteText(Path("ring.txt"), "Ring of three");
+  }
+  void Open(const std::string& path) {
+    dialogs.openAnswers.push_back(QString::fromStdString(path));
+    form->Open1->trigger();
+  }
+  void RunOneStep() {
+    QMetaObject::invokeMethod(form->Go, "click", Qt::QueuedConnection);
+    form->Go->click();
+  }
+};
+
+TEST_F(Commands, OpenLoadsTheFileAndRemembersIt) {
+  vorun::Run.StepCount = 12;
+  form->LTime->setText("12");
+  Open(Path("ring.tvx"));
+  ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+  EXPECT_EQ(dialogs.fileRequests[0].filter, "Taons files (*.tvx)|*.tvx");
+  EXPECT_EQ(dialogs.fileRequests[0].defaultExtension, "tvx");
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(vorun::Run.SpiralMode, 0);
+  EXPECT_TRUE(form->Go->isEnabled());
+  EXPECT_TRUE(form->Null00->isEnabled());
+  EXPECT_EQ(form->FName->text().toStdString(), Path("ring.tvx"));
+  EXPECT_EQ(ReadText(StartFilePath), Path("ring.tvx"));
+  EXPECT_EQ(Ensemble.PosX[1], 0.5L);
+  EXPECT_EQ(Ensemble.ViewX[1], 0.5L);
+  EXPECT_EQ(vorun::Run.StepCount, 0);
+  EXPECT_EQ(form->LTime->text(), "0");
+  EXPECT_EQ(form->DaonsTable->Cell(1, 2), "-0.5");
+  EXPECT_EQ(form->EditDT->text(), "0.05");
+  EXPECT_EQ(form->Comment->toPlainText(), "Ring of three");
+}
+
+TEST_F(Commands, CancelledOpenChangesNothing) {
+  dialogs.openAnswers.push_back(std::nullopt);
+  form->Open1->trigger();
+  EXPECT_EQ(vorun::Run.SpiralMode, 1);
+  EXPECT_FALSE(form->Go->isEnabled());
+}
+
+TEST_F(Commands, OpenWithoutCommentFileKeepsTheMemo) {
+  std::filesystem::remove(Path("ring.txt"));
+  form->Comment->setPlainText("Earlier words");
+  Open(Path("ring.tvx"));
+  EXPECT_EQ(form->Comment->toPlainText(), "Earlier words");
+}
+
+// The steps before the failing read stay done; the start file is not rewritten.
+TEST_F(Commands, OpenOfAMissingNameFailsAfterTheWindowShowsIt) {
+  Open(Path("gone.tvx"));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "File not found");
+  EXPECT_EQ(form->FName->text().toStdString(), Path("gone.tvx"));
+  EXPECT_TRUE(form->Go->isEnabled());
+  EXPECT_EQ(vorun::Run.SpiralMode, 0);
+  EXPECT_EQ(ReadText(StartFilePath), "");
+  EXPECT_EQ(Ensemble.Exists[1], 0);
+}
+
+TEST_F(Commands, OpenOfAShortFileReportsReadBeyondEnd) {
+  WriteText(Path("short.tvx"), std::string(3775, '\x7f'));
+  Open(Path("short.tvx"));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "Read beyond end of file");
+  EXPECT_EQ(form->FName->text().toStdString(), Path("short.tvx"));
+  EXPECT_EQ(ReadText(StartFilePath), "");
+}
+
+TEST_F(Commands, SaveRightAfterOpenWritesToTheOpenedName) {
+  Open(Path("ring.tvx"));
+  Ensemble.PosX[2] = 9;
+  form->Save1->trigger();
+  EXPECT_EQ(dialogs.fileRequests.size(), 1u);  // only the open dialog
+  ResetGlobals();
+  Ensemble.SlotCount = MaxSlots;
+  ReadEnsembleFile(Path("ring.tvx"));
+  ApplyRecord();
+  EXPECT_EQ(Ensemble.PosX[2], 9.0L);
+  EXPECT_EQ(Ensemble.TimeStep, 0.05L);
+}
+
+TEST_F(Commands, SaveAsWritesTheFileAndTheStartFile) {
+  Open(Path("ring.tvx"));
+  dialogs.saveAnswers.push_back(QString::fromStdString(Path("copy.tvx")));
+  form->Saveas1->trigger();
+  EXPECT_EQ(std::filesystem::file_size(Path("copy.tvx")), 3776u);
+  EXPECT_EQ(ReadText(Path("copy.tvx")), ReadText(Path("ring.tvx")));
+  EXPECT_EQ(ReadText(StartFilePath), Path("copy.tvx"));
+  EXPECT_EQ(FileName, Path("copy.tvx"));
+  EXPECT_EQ(form->FName->text().toStdString(), Path("copy.tvx"));
+
+  dialogs.saveAnswers.push_back(std::nullopt);
+  form->Saveas1->trigger();
+  EXPECT_EQ(ReadText(StartFilePath), Path("copy.tvx"));
+}
+
+TEST_F(Commands, TaonsWithAnEmptyStartFileShowsTheEasySquare) {
+  form->Daons1->trigger();
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(vorun::Run.SpiralMode, 0);
+  EXPECT_TRUE(form->Go->isEnabled());
+  EXPECT_EQ(FileName, "This is a stabil structur of taons");
+  EXPECT_EQ(form->FName->text(), "This is a stabil structur of taons");
+  EXPECT_EQ(form->DaonsTable->Cell(1, 4), "-0.212");
+  EXPECT_EQ(Ensemble.Exists[4], 1);
+}
+
+TEST_F(Commands, TaonsWithoutStartFileSaysSoAndReloadsNothing) {
+  std::filesystem::remove(StartFilePath);
+  form->Daons1->trigger();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "The start File not found.");
+  EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Information);
+  EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::Ok);
+  EXPECT_TRUE(form->Go->isEnabled());
+  EXPECT_EQ(vorun::Run.SpiralMode, 0);
+  EXPECT_EQ(Ensemble.Exists[1], 0);
+}
+
+TEST_F(Commands, TaonsAfterARunReloadsAndTheStepCounterContinues) {
+  Open(Path("ring.tvx"));
+  RunOneStep();
+  ASSERT_EQ(vorun::Run.StepCount, 1);
+  EXPECT_NE(Ensemble.PosX[1], 0.5L);
+  form->EditDT->setText("7");
+  form->Daons1->trigger();
+  EXPECT_EQ(Ensemble.PosX[1], 0.5L);
+  EXPECT_EQ(vorun::Run.StepCount, 1);
+  EXPECT_EQ(form->EditDT->text(), "7");  // the fields are not refreshed
+  RunOneStep();
+  EXPECT_EQ(vorun::Run.StepCount, 2);
+}
+
+TEST_F(Commands, SpiralDisablesGoAndNull00) {
+  Open(Path("ring.tvx"));
+  form->Spiral1->trigger();
+  EXPECT_EQ(vorun::Run.SpiralMode, 1);
+  EXPECT_FALSE(form->Go->isEnabled());
+  EXPECT_FALSE(form->Null00->isEnabled());
+  EXPECT_NEAR(static_cast<double>(Ensemble.ViewX[16]), 2.981456, 1e-6);
+  // The ensemble itself is untouched.
+  EXPECT_EQ(Ensemble.PosX[1], 0.5L);
+}
+
+TEST_F(Commands, MenuItemsHaveTheirShortcuts) {
+  EXPECT_EQ(form->Open1->text(), "Open");
+  EXPECT_EQ(form->Open1->shortcut(), QKeySequence(Qt::Key_F3));
+  EXPECT_EQ(form->Save1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+  EXPECT_EQ(form->Saveas1->text(), "Save As ...");
+  EXPECT_TRUE(form->Saveas1->shortcut().isEmpty());
+  EXPECT_EQ(form->Exit1->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
+  EXPECT_EQ(form->Images->title(), "Show Images");
+  EXPECT_EQ(form->Daons1->text(), "Taons");
+  EXPECT_EQ(form->Daons1->shortcut(), QKeySequence(Qt::Key_F5));
+  EXPECT_TRUE(form->Spiral1->shortcut().isEmpty());
+}
+
+// --- the comment prompt ---------------------------------------------------------------
+
+class CommentPrompt : public Commands {
+ protected:
+  void SetUp() override {
+    Commands::SetUp();
+    Open(Path("ring.tvx"));  // "Ring of three" differs from "No Comment"
+    ASSERT_EQ(Display.CommentChanged, 1);
+    // The comment file changes on disk, so that a save shows.
+    WriteText(Path("ring.txt"), "old");
+  }
+};
+
+TEST_F(CommentPrompt, YesSavesTheMemo) {
+  dialogs.answers.push_back(MessageAnswer::Yes);
+  Leave(form->Comment);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "The text was changed. Save now?");
+  EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Confirmation);
+  EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::YesNo);
+  EXPECT_EQ(ReadText(Path("ring.txt")), "Ring of three");
+  EXPECT_EQ(Display.CommentChanged, 0);
+}
+
+TEST_F(CommentPrompt, NoSavesNothingAndAsksAgainOnlyAfterAFurtherChange) {
+  dialogs.answers.push_back(MessageAnswer::No);
+  Leave(form->Comment);
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(ReadText(Path("ring.txt")), "old");
+  Leave(form->Comment);
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+
+  form->Comment->setPlainText("Ring of three\nrevised");
+  dialogs.answers.push_back(MessageAnswer::Yes);
+  Leave(form->Comment);
+  EXPECT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(ReadText(Path("ring.txt")), "Ring of three\r\nrevised");
+}
+
+}  // namespace
+}  // namespace vorun

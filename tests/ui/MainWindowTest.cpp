@@ -1,0 +1,359 @@
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTabWidget>
+#include <QToolButton>
+#include <functional>
+
+#include "ui/MainFormFixture.h"
+#include "ui/StringGrid.h"
+
+namespace vorun {
+namespace {
+
+using test::MainFormTest;
+
+TEST_F(MainFormTest, WindowHasItsTitleAndDesignSize) {
+  EXPECT_EQ(form->windowTitle(), "Vorun - Quarvel");
+  EXPECT_EQ(form->width(), 604);
+  EXPECT_EQ(form->Pan->height(), 201);
+  EXPECT_EQ(form->Pan->y(), 176);
+  EXPECT_EQ(form->Pan->y() + form->Pan->height(), form->SceneView->height());
+}
+
+struct ButtonCase {
+  const char* name;
+  std::function<QAbstractButton*(TMainForm&)> button;
+  const char* caption;
+  bool checked;
+};
+
+class ButtonDefaults : public MainFormTest, public ::testing::WithParamInterface<ButtonCase> {};
+
+TEST_P(ButtonDefaults, CaptionAndCheckedState) {
+  const ButtonCase& c = GetParam();
+  QAbstractButton* b = c.button(*form);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->text(), QString(c.caption));
+  EXPECT_EQ(b->isChecked(), c.checked);
+}
+
+#define BUTTON(member, caption, checked)                                                  \
+  ButtonCase {                                                                            \
+#member, [](TMainForm & f) -> QAbstractButton* { return f.member; }, caption, checked \
+  }
+
+INSTANTIATE_TEST_SUITE_P(
+    Controls, ButtonDefaults,
+    ::testing::Values(BUTTON(Blockade, "* Blockade  X, Y, Z in positions - 1 -:- 4 *", false),
+                      BUTTON(Thermosout, "ThermosOUT", true), BUTTON(Thermos3X3, "Thermos3X3", false),
+                      BUTTON(Thermos20X20, "Thermos20X20", false), BUTTON(ThermosNXN, "ThermosNXN", false),
+                      BUTTON(Taoscope, "Taoscope", false), BUTTON(Gravoscope, "Gravoscope", true),
+                      BUTTON(Ak, "", true), BUTTON(Bk, "Bk", false), BUTTON(Ck, "Ck", false),
+                      BUTTON(ExpoPolyExpSum, "EPES", false), BUTTON(EPESminus, "EPES-", false),
+                      BUTTON(Exponential, "E", true), BUTTON(PolyExpon, "PE", false),
+                      BUTTON(PolyExpSum, "PES", false), BUTTON(CheckBox1, "(1+6)'", false),
+                      BUTTON(CheckBox2, "(2)'", false), BUTTON(CheckBox3, "(3-:-5)'", false),
+                      BUTTON(ShowList, "Show Listing", false), BUTTON(Warm, "Heater", false),
+                      BUTTON(Cool, "Cooler", false), BUTTON(Null00, "0", false), BUTTON(Go, "Go", false)),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainFormTest, OtherControlsHoldTheirDesignState) {
+  EXPECT_FALSE(form->Go->isEnabled());
+  EXPECT_EQ(form->GoButtonKind(), GoKind::OK);
+  EXPECT_FALSE(form->Go->icon().isNull());
+  EXPECT_TRUE(form->Null00->isEnabled());
+  EXPECT_EQ(form->Null00->toolTip(), "Make null of velocity");
+  EXPECT_EQ(form->TrackBar->minimum(), 0);
+  EXPECT_EQ(form->TrackBar->maximum(), 10);
+  EXPECT_EQ(form->TrackBar->value(), 5);
+  EXPECT_EQ(form->TrackBar->toolTip(), "Amplitude");
+  EXPECT_EQ(form->FName->text(), "File Name");
+  EXPECT_TRUE(form->FName->font().bold());
+  EXPECT_EQ(form->PageControl->count(), 2);
+  EXPECT_EQ(form->PageControl->tabText(0), "Listing");
+  EXPECT_EQ(form->PageControl->tabText(1), "Commentary");
+  EXPECT_EQ(form->PageControl->currentWidget(), form->TabSheet1);
+  EXPECT_EQ(form->Comment->toPlainText(), "No Comment");
+  EXPECT_EQ(form->Edit7->text(), "1  -:- 30");
+  EXPECT_EQ(form->Edit8->text(), "31 -:- 60");
+  EXPECT_EQ(form->Label1->text(), "Time:");
+  EXPECT_EQ(form->LTime->text(), "0");
+  EXPECT_EQ(form->DtLabel->text(), "dt=");
+  EXPECT_EQ(form->ShapeLime->BrushColour(), QColor(0, 255, 0));
+  EXPECT_EQ(form->ShapeRed->BrushColour(), QColor(128, 0, 0));
+  EXPECT_FALSE(form->Bevel->isVisible());
+  EXPECT_EQ(form->Go->geometry(), QRect(91, 176, 54, 25));
+  EXPECT_EQ(form->Panel1->geometry(), QRect(362, 1, 231, 200));
+  EXPECT_EQ(form->EditA1->geometry(), QRect(136, 0, 33, 21));
+  EXPECT_EQ(form->EditF2->geometry(), QRect(192, 96, 33, 21));
+  EXPECT_EQ(form->EditDT->geometry(), QRect(16, 112, 49, 21));
+  EXPECT_EQ(form->Gravoscope->geometry(), QRect(120, 0, 225, 25));
+  EXPECT_EQ(form->Taoscope->geometry(), QRect(120, 0, 105, 17));
+}
+
+// The arrows stand for the symbol-font codes of the design: 0xEC and 0xED zoom,
+// the white arrows 0xEF-0xF2 and 0xF6, 0xF7 rotate.
+TEST_F(MainFormTest, NineFlatButtonsShowArrows) {
+  const std::pair<QToolButton*, char16_t> arrows[] = {
+      {form->DaoBack, 0x2B08}, {form->DaoForvard, 0x2B0B}, {form->DaoPhi, 0x21E6}, {form->DaoTeta, 0x21E7},
+      {form->DaoPhi1, 0x21E8}, {form->DaoTeta1, 0x21E9},   {form->DaoPsi, 0x2B01}, {form->DaoPsi1, 0x2B03}};
+  for (const auto& [button, arrow] : arrows) {
+    EXPECT_EQ(button->text(), QString(QChar(arrow)));
+    EXPECT_TRUE(button->autoRaise());
+    EXPECT_EQ(button->focusPolicy(), Qt::NoFocus);
+  }
+  EXPECT_EQ(form->DaoStop->text(), "");
+}
+
+TEST_F(MainFormTest, RadioGroupsAreExclusive) {
+  form->Taoscope->click();
+  EXPECT_TRUE(form->Taoscope->isChecked());
+  EXPECT_FALSE(form->Gravoscope->isChecked());
+  form->Gravoscope->click();
+  EXPECT_FALSE(form->Taoscope->isChecked());
+  form->Ck->click();
+  EXPECT_FALSE(form->Ak->isChecked());
+  form->ThermosNXN->click();
+  EXPECT_FALSE(form->Thermosout->isChecked());
+  form->PolyExpSum->click();
+  EXPECT_FALSE(form->Exponential->isChecked());
+  EXPECT_TRUE(form->ThermosNXN->isChecked());
+  EXPECT_TRUE(form->Ck->isChecked());
+}
+
+TEST_F(MainFormTest, StepSettingsFollowTheControls) {
+  StepSettings s = form->CurrentStepSettings();
+  EXPECT_EQ(s.law.formula, Formula::Exponential);
+  EXPECT_EQ(s.law.scope, Scope::Gravoscope);
+  EXPECT_EQ(s.law.colourSplit, ColourSplit::Ak);
+  EXPECT_EQ(s.wall, WallMode::Thermosout);
+  EXPECT_FALSE(s.blockade || s.heater || s.cooler || s.law.checkBox2 || s.law.checkBox3);
+
+  form->EPESminus->click();
+  form->Taoscope->click();
+  form->Bk->click();
+  form->Thermos20X20->click();
+  form->CheckBox3->click();
+  form->Blockade->click();
+  form->Cool->click();
+  s = form->CurrentStepSettings();
+  EXPECT_EQ(s.law.formula, Formula::EPESminus);
+  EXPECT_EQ(s.law.scope, Scope::Taoscope);
+  EXPECT_EQ(s.law.colourSplit, ColourSplit::Bk);
+  EXPECT_EQ(s.wall, WallMode::Thermos20X20);
+  EXPECT_TRUE(s.law.checkBox3);
+  EXPECT_FALSE(s.law.checkBox2);
+  EXPECT_TRUE(s.blockade);
+  EXPECT_TRUE(s.cooler);
+  EXPECT_FALSE(s.heater);
+}
+
+// The layout depends only on the left edge of Panel1, so any window width gives
+// the same widths.
+TEST_F(MainFormTest, LayoutRuleGivesTheDesignWidthsAtAnyWindowWidth) {
+  for (int width : {604, 900, 500}) {
+    form->resize(width, form->height() + 40);
+    QApplication::processEvents();
+    EXPECT_EQ(form->FName->width(), 360) << width;
+    EXPECT_EQ(form->Comment->height(), 140) << width;
+    EXPECT_EQ(form->Comment->width(), 360) << width;
+    EXPECT_EQ(form->PageControl->width(), 357) << width;
+    EXPECT_EQ(form->DaonsTable->width(), 355) << width;
+    EXPECT_EQ(form->DaonsTable->columnWidth(1), 54) << width;
+    EXPECT_EQ(form->Pan->y() + form->Pan->height(), form->SceneView->height());
+    EXPECT_EQ(View.CenterX, width / 2) << width;
+  }
+}
+
+TEST_F(MainFormTest, SceneCentreIsHalfTheWidthAndHalfThePanTop) {
+  EXPECT_EQ(View.CenterX, 302);
+  EXPECT_EQ(View.CenterY, 88);
+  // 603 / 2 = 301.5 goes to the even 302; 605 / 2 = 302.5 to 302 as well.
+  form->resize(603, form->height());
+  QApplication::processEvents();
+  EXPECT_EQ(View.CenterX, 302);
+  form->resize(605, form->height());
+  QApplication::processEvents();
+  EXPECT_EQ(View.CenterX, 302);
+}
+
+// --- keys ---------------------------------------------------------------------------
+
+class ParameterFieldKeys : public MainFormTest, public ::testing::WithParamInterface<int> {
+ protected:
+  QLineEdit* Field() {
+    QLineEdit* fields[] = {form->EditDT, form->EditA1, form->EditB1, form->EditC1, form->EditD1, form->EditF1,
+                           form->EditA2, form->EditB2, form->EditC2, form->EditD2, form->EditF2};
+    return fields[GetParam()];
+  }
+};
+
+TEST_P(ParameterFieldKeys, LettersAreDroppedNumberCharactersPass) {
+  QLineEdit* field = Field();
+  field->setText("7");
+  field->setCursorPosition(1);
+  QTest::keyClicks(field, "a");
+  EXPECT_EQ(field->text(), "7");
+  QTest::keyClicks(field, "E+ x");
+  EXPECT_EQ(field->text(), "7");
+  field->clear();
+  QTest::keyClicks(field, "-1,5.2");
+  EXPECT_EQ(field->text(), "-1,5.2");
+  QTest::keyClick(field, Qt::Key_Backspace);
+  EXPECT_EQ(field->text(), "-1,5.");
+}
+
+INSTANTIATE_TEST_SUITE_P(AllEleven, ParameterFieldKeys, ::testing::Range(0, 11));
+
+// Values whose decimal text is exact in binary, so the expected Extended80 is exact.
+struct CommitCase {
+  const char* name;
+  std::function<QLineEdit*(TMainForm&)> field;
+  Extended80 EnsembleState::*target;
+};
+
+class ParameterCommit : public MainFormTest, public ::testing::WithParamInterface<CommitCase> {};
+
+TEST_P(ParameterCommit, LeavingTheFieldSetsItsParameter) {
+  DecimalSeparator = ',';
+  QLineEdit* field = GetParam().field(*form);
+  Extended80& target = Ensemble.*GetParam().target;
+  field->setText("0,5");
+  Leave(field);
+  EXPECT_EQ(target, 0.5L);
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  field->setText("-2,25E3");
+  Leave(field);
+  EXPECT_EQ(target, -2250.0L);
+}
+
+TEST_P(ParameterCommit, BadTextReportsTheErrorAndKeepsTheParameterAndTheText) {
+  DecimalSeparator = ',';
+  QLineEdit* field = GetParam().field(*form);
+  Extended80& target = Ensemble.*GetParam().target;
+  target = 3;
+  field->setText("0.5");
+  Leave(field);
+  EXPECT_EQ(target, 3.0L);
+  EXPECT_EQ(field->text(), "0.5");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "'0.5' is not a valid floating point value");
+  EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
+}
+
+#define COMMIT(member)                                                            \
+  CommitCase {                                                                    \
+#member, [](TMainForm & f) { return f.Edit##member; }, &EnsembleState::member \
+  }
+
+INSTANTIATE_TEST_SUITE_P(AllEleven, ParameterCommit,
+                         ::testing::Values(CommitCase{"DT", [](TMainForm& f) { return f.EditDT; },
+                                                      &EnsembleState::TimeStep},
+                                           COMMIT(A1), COMMIT(B1), COMMIT(C1), COMMIT(D1), COMMIT(F1),
+                                           COMMIT(A2), COMMIT(B2), COMMIT(C2), COMMIT(D2), COMMIT(F2)),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainFormTest, ScientificTextCommitsAlthoughEcannotBeTyped) {
+  form->EditDT->setText("1E-5");
+  Leave(form->EditDT);
+  EXPECT_EQ(Ensemble.TimeStep, 1E-5L);
+}
+
+TEST_F(MainFormTest, RealFocusChangeCommitsButAWindowSwitchDoesNot) {
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  form->EditDT->setFocus();
+  form->EditDT->setText("0.25");
+  form->EditA1->setFocus();
+  EXPECT_EQ(Ensemble.TimeStep, 0.25L);
+
+  form->EditA1->setText("bad");
+  QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+  QApplication::sendEvent(form->EditA1, &away);
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(MainFormTest, RefreshWritesTheElevenFieldsFromTheEnsemble) {
+  Ensemble.TimeStep = 0.05L;
+  Ensemble.A1 = 1;
+  Ensemble.B1 = 2.718L;
+  Ensemble.F2 = -1E-5L;
+  form->RefreshParameterFields();
+  EXPECT_EQ(form->EditDT->text(), "0.05");
+  EXPECT_EQ(form->EditA1->text(), "1");
+  EXPECT_EQ(form->EditB1->text(), "2.718");
+  EXPECT_EQ(form->EditC1->text(), "0");
+  EXPECT_EQ(form->EditF2->text(), "-1E-5");
+}
+
+// --- Go's default and cancel roles ------------------------------------------------------
+
+class GoRoles : public MainFormTest {
+ protected:
+  void SetUp() override {
+    MainFormTest::SetUp();
+    // Counted without running anything: only the roles are under test here.
+    QObject::disconnect(form->Go, &QPushButton::clicked, nullptr, nullptr);
+    form->Go->setEnabled(true);
+  }
+};
+
+TEST_F(GoRoles, EnterPressesGoFromAnyControlButTheMemo) {
+  QSignalSpy clicks(form->Go, &QPushButton::clicked);
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{form->EditA1, form->EditDT, form->DaonsTable, form->ShowList,
+                                       form->Exponential, form->TrackBar, form->FName}) {
+    QTest::keyClick(w, Qt::Key_Return);
+  }
+  EXPECT_EQ(clicks.count(), 7);
+  QTest::keyClick(form->EditA1, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(clicks.count(), 8);
+
+  form->Comment->setPlainText("No Comment");
+  form->Comment->moveCursor(QTextCursor::End);
+  QTest::keyClick(form->Comment, Qt::Key_Return);
+  EXPECT_EQ(clicks.count(), 8);
+  EXPECT_EQ(form->Comment->toPlainText(), "No Comment\n");
+
+  QTest::keyClick(form->EditA1, Qt::Key_Escape);
+  EXPECT_EQ(clicks.count(), 8);
+}
+
+TEST_F(GoRoles, WithTheCancelKindEscapePressesGoAndEnterDoesNothing) {
+  form->SetGoKind(GoKind::Cancel);
+  QSignalSpy clicks(form->Go, &QPushButton::clicked);
+  QTest::keyClick(form->EditA1, Qt::Key_Return);
+  QTest::keyClick(form->Comment, Qt::Key_Return);
+  EXPECT_EQ(clicks.count(), 0);
+  QTest::keyClick(form->EditA1, Qt::Key_Escape);
+  QTest::keyClick(form->Comment, Qt::Key_Escape);
+  EXPECT_EQ(clicks.count(), 2);
+}
+
+TEST_F(GoRoles, DisabledGoTakesNoKeys) {
+  form->Go->setEnabled(false);
+  QSignalSpy clicks(form->Go, &QPushButton::clicked);
+  QTest::keyClick(form->EditA1, Qt::Key_Return);
+  form->SetGoKind(GoKind::Cancel);
+  QTest::keyClick(form->EditA1, Qt::Key_Escape);
+  EXPECT_EQ(clicks.count(), 0);
+}
+
+TEST_F(GoRoles, GlyphFollowsTheKind) {
+  const QImage ok = form->Go->icon().pixmap(16).toImage();
+  form->SetGoKind(GoKind::Cancel);
+  const QImage cancel = form->Go->icon().pixmap(16).toImage();
+  EXPECT_NE(ok, cancel);
+}
+
+}  // namespace
+}  // namespace vorun
