@@ -19,7 +19,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
-#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -317,6 +316,8 @@ void TMainForm::CreateListingPage() {
   DaonsTable->SetDefaultColumnWidth(80);
   DaonsTable->SetDefaultRowHeight(18);
   DaonsTable->SetRowHeight(1, 20);
+  // A value wider than its column is cut at the edge, not shortened to an ellipsis.
+  DaonsTable->setTextElideMode(Qt::ElideNone);
   connect(DaonsTable, &StringGrid::DoubleClicked, this, &TMainForm::DaonsTableDblClick);
 
   Colours = new QGroupBox("Colours", TabSheet1);
@@ -445,10 +446,31 @@ void TMainForm::CreateRunPanel() {
     AttachNumericKeyFilter(field);
 }
 
+namespace {
+
+// The two glyphs of Go, drawn here so that they look the same under every
+// style: a green tick for OK, a red cross for Cancel.
+QIcon GoGlyph(GoKind kind) {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  if (kind == GoKind::OK) {
+    painter.setPen(QPen(QColor(0, 128, 0), 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPolyline(QPolygonF({QPointF(2.5, 8.5), QPointF(6.5, 12.5), QPointF(13.5, 3.5)}));
+  } else {
+    painter.setPen(QPen(QColor(200, 0, 0), 2.5, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
+    painter.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
+  }
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
 void TMainForm::SetGoKind(GoKind kind) {
   goKind_ = kind;
-  Go->setIcon(
-      style()->standardIcon(kind == GoKind::OK ? QStyle::SP_DialogOkButton : QStyle::SP_DialogCancelButton));
+  Go->setIcon(GoGlyph(kind));
 }
 
 // --- layout --------------------------------------------------------------------

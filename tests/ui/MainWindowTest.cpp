@@ -113,6 +113,18 @@ TEST_F(MainFormTest, NineFlatButtonsShowArrows) {
   EXPECT_EQ(form->DaoStop->text(), "");
 }
 
+// Gravoscope lies over Taoscope; each must still be reachable where it shows.
+TEST_F(MainFormTest, BothScopeButtonsCanBeClickedWhereTheyShow) {
+  const QPoint taoscopeCircle = form->Taoscope->geometry().topLeft() + QPoint(6, 8);
+  EXPECT_EQ(form->Pan->childAt(taoscopeCircle), form->Taoscope);
+  const QPoint gravoscopeCircle = form->Gravoscope->geometry().topRight() + QPoint(-8, 12);
+  EXPECT_EQ(form->Pan->childAt(gravoscopeCircle), form->Gravoscope);
+  QTest::mouseClick(form->Pan->childAt(taoscopeCircle), Qt::LeftButton, {},
+                    form->Taoscope->mapFrom(form->Pan, taoscopeCircle));
+  EXPECT_TRUE(form->Taoscope->isChecked());
+  EXPECT_FALSE(form->Gravoscope->isChecked());
+}
+
 TEST_F(MainFormTest, RadioGroupsAreExclusive) {
   form->Taoscope->click();
   EXPECT_TRUE(form->Taoscope->isChecked());
