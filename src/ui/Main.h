@@ -163,6 +163,7 @@ class TMainForm : public QMainWindow {
 
   // --- menu (built in one place, CreateActions) -----------------------------
   QMenu* File1 = nullptr;
+  QAction* New1 = nullptr;
   QAction* Open1 = nullptr;
   QAction* Save1 = nullptr;
   QAction* Saveas1 = nullptr;
@@ -204,6 +205,8 @@ class TMainForm : public QMainWindow {
   void EditDTExit();
 
   // Ensemble commands and start-up.
+  // The particle editor (MainEditor.cpp).
+  void New1Click();
   void Open1Click();
   void Save1Click();
   void Saveas1Click();

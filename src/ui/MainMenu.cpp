@@ -25,6 +25,7 @@ QAction* Item(QMenu* menu, TMainForm* form, const char* name, const QString& cap
 void TMainForm::CreateActions() {
   File1 = menuBar()->addMenu("File");
   File1->setObjectName("File1");
+  New1 = Item(File1, this, "New1", "New", QKeySequence(Qt::Key_F2), &TMainForm::New1Click);
   Open1 = Item(File1, this, "Open1", "Open", QKeySequence(Qt::Key_F3), &TMainForm::Open1Click);
   Save1 = Item(File1, this, "Save1", "Save", QKeySequence(Qt::CTRL | Qt::Key_S), &TMainForm::Save1Click);
   Saveas1 = Item(File1, this, "Saveas1", "Save As ...", QKeySequence(), &TMainForm::Saveas1Click);

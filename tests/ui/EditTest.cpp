@@ -189,8 +189,10 @@ TEST_F(Editor, TypedTextIsLostOnARepaintOfTheDialog) {
   Open();
   Type(dlg.EditX, "42");
   Type(dlg.EditDT, "0.5");
-  // Repaints of the field itself (typing, the caret) keep the text.
+  // Repaints of the field itself (typing, the caret) keep the text, and an
+  // idle dialog does not keep repainting itself.
   dlg.EditX->repaint();
+  QTest::qWait(50);
   EXPECT_EQ(dlg.EditX->text(), "42");
   dlg.repaint();
   EXPECT_EQ(dlg.EditX->text(), "1");
@@ -416,6 +418,21 @@ TEST_F(Editor, EnterMeansOkAwayFromButtonsAndEscapeMeansCancel) {
   QTest::keyClick(dlg.EditY, Qt::Key_Escape);
   EXPECT_FALSE(dlg.isVisible());
   EXPECT_EQ(dlg.result(), QDialog::Rejected);
+
+  // The grid and the check box pass Enter and Escape on in the same way.
+  for (QWidget* target : std::initializer_list<QWidget*>{dlg.DaonsTable, dlg.DaoTrue}) {
+    Open();
+    dialogs.saveAnswers.push_back(std::nullopt);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_Enter);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    Open();
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_Escape);
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_FALSE(dlg.isVisible());
+  }
+  EXPECT_EQ(dialogs.fileRequests.size(), 3u);
 }
 
 TEST_F(Editor, EnterOnAFocusedButtonPressesThatButton) {

@@ -1,0 +1,173 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QToolButton>
+#include <functional>
+
+#include "ui/Edit.h"
+#include "ui/MainFormFixture.h"
+#include "ui/SampleFiles.h"
+#include "ui/StringGrid.h"
+
+namespace vorun {
+namespace {
+
+// The main window with its editor, as the program creates them. The window
+// starts without a start file, so it shows the spiral with Go disabled.
+class NewCommand : public test::MainFormTest {
+ protected:
+  void SetUp() override {
+    test::MainFormTest::SetUp();
+    editor = std::make_unique<TEditDlg>(form.get());
+    EditDlg = editor.get();
+    Ensemble.SlotCount = MaxSlots;
+    for (int n = 1; n <= 4; ++n) {
+      Ensemble.Exists[n] = 1;
+      Ensemble.PosX[n] = n;
+      Ensemble.PosY[n] = 2 * n;
+      Ensemble.PosZ[n] = 3 * n;
+    }
+    Ensemble.TimeStep = 0.001L;
+    vorun::Run.StepCount = 77;
+    form->LTime->setText("77");
+    form->FName->setText("before");
+    form->FillListing();
+  }
+
+  void TearDown() override {
+    EditDlg = nullptr;
+    editor.reset();
+    test::MainFormTest::TearDown();
+  }
+
+  // Opens the editor with File > "New" and acts in it once it is shown; the
+  // action must close it.
+  void New(const std::function<void(TEditDlg&)>& act) {
+    QTimer::singleShot(0, [this, act] {
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(editor.get()));
+      QApplication::processEvents();
+      act(*editor);
+      if (editor->isVisible()) {
+        ADD_FAILURE() << "the editor is still open";
+        editor->reject();
+      }
+    });
+    form->New1->trigger();
+  }
+
+  static void Type(QLineEdit* field, const QString& text) {
+    field->selectAll();
+    QTest::keyClicks(field, text);
+  }
+
+  std::unique_ptr<TEditDlg> editor;
+};
+
+TEST_F(NewCommand, IsTheFirstFileItemOnF2) {
+  EXPECT_EQ(form->New1->text(), "New");
+  EXPECT_EQ(form->New1->shortcut(), QKeySequence(Qt::Key_F2));
+  EXPECT_EQ(form->File1->actions().first(), form->New1);
+}
+
+TEST_F(NewCommand, F2OpensTheEditorModally) {
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  bool opened = false;
+  // A timer of the test's own, so that it dies with the test if F2 does nothing.
+  QTimer inside;
+  inside.setSingleShot(true);
+  QObject::connect(&inside, &QTimer::timeout, [&] {
+    opened = editor->isVisible() && editor->isModal();
+    editor->reject();
+  });
+  inside.start(0);
+  QTest::keyClick(form.get(), Qt::Key_F2);
+  EXPECT_TRUE(opened);
+}
+
+TEST_F(NewCommand, StartsFromTheLiveEnsembleAndTheMainWindowsSignMode) {
+  form->Taoscope->setChecked(true);
+  New([](TEditDlg& dlg) {
+    EXPECT_EQ(dlg.DaonsTable->Cell(0, 0), "Taons");
+    EXPECT_EQ(dlg.EditY->text(), "2");
+    EXPECT_EQ(dlg.EditDT->text(), "0.001");
+    dlg.CancelBtn->click();
+  });
+}
+
+TEST_F(NewCommand, SubmitThenCancelLeavesTheMainWindowAsItWas) {
+  New([this](TEditDlg& dlg) {
+    Type(dlg.EditX, "9");
+    dlg.Submit->click();
+    dlg.CancelBtn->click();
+  });
+  EXPECT_EQ(Ensemble.PosX[1], 9);
+  EXPECT_EQ(form->DaonsTable->Cell(1, 1), "1");
+  EXPECT_EQ(vorun::Run.StepCount, 77);
+  EXPECT_EQ(form->LTime->text(), "77");
+  EXPECT_EQ(form->FName->text(), "before");
+  EXPECT_FALSE(form->Go->isEnabled());
+}
+
+TEST_F(NewCommand, OkSavesAndShowsTheEnsembleAsFreshlyOpened) {
+  const std::string name = Path("new.tvx");
+  dialogs.saveAnswers.push_back(QString::fromStdString(name));
+  New([this](TEditDlg& dlg) {
+    Type(dlg.EditX, "9");
+    dlg.Submit->click();
+    Type(dlg.EditDT, "0.02");
+    Type(dlg.EditB2, "6");
+    dlg.OKBtn->click();
+  });
+  EXPECT_TRUE(dialogs.messages.empty()) << dialogs.Texts().join("; ").toStdString();
+  EXPECT_EQ(QFileInfo(QString::fromStdString(name)).size(), 3776);
+  EXPECT_EQ(test::ReadText(StartFilePath), name);
+  EXPECT_EQ(vorun::Run.SpiralMode, 0);
+  EXPECT_TRUE(form->Go->isEnabled());
+  EXPECT_TRUE(form->Null00->isEnabled());
+  EXPECT_EQ(form->FName->text().toStdString(), name);
+  EXPECT_EQ(vorun::Run.StepCount, 0);
+  EXPECT_EQ(form->LTime->text(), "0");
+  EXPECT_EQ(form->DaonsTable->Cell(1, 1), "9");
+  EXPECT_EQ(form->EditDT->text(), "0.02");
+  EXPECT_EQ(form->EditB2->text(), "6");
+  EXPECT_EQ(Ensemble.ViewX[1], 9);
+}
+
+TEST_F(NewCommand, OkWithCancelledSaveDialogStillRefreshes) {
+  dialogs.saveAnswers.push_back(std::nullopt);
+  New([this](TEditDlg& dlg) {
+    Type(dlg.EditDT, "0.5");
+    dlg.OKBtn->click();
+  });
+  EXPECT_EQ(Ensemble.TimeStep, 0.001L);
+  EXPECT_EQ(vorun::Run.StepCount, 0);
+  EXPECT_EQ(form->LTime->text(), "0");
+  EXPECT_EQ(form->EditDT->text(), "0.001");
+  EXPECT_TRUE(form->Go->isEnabled());
+}
+
+TEST_F(NewCommand, OkWithBadTextNeitherSavesNorRefreshes) {
+  const std::string name = Path("bad.tvx");
+  dialogs.saveAnswers.push_back(QString::fromStdString(name));
+  New([](TEditDlg& dlg) {
+    dlg.EditA2->setText("x");
+    dlg.OKBtn->click();
+    EXPECT_TRUE(dlg.isVisible());
+    dlg.CancelBtn->click();
+  });
+  EXPECT_EQ(dialogs.Texts(), QStringList{"'x' is not a valid floating point value"});
+  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(name)));
+  EXPECT_EQ(vorun::Run.StepCount, 77);
+  EXPECT_EQ(form->FName->text(), "before");
+  EXPECT_FALSE(form->Go->isEnabled());
+}
+
+}  // namespace
+}  // namespace vorun
