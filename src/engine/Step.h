@@ -21,7 +21,12 @@ Extended80 CoolerFactor(const StepSettings& settings);
 // Half-width of the square wall in the x-z plane; 0 for Thermosout.
 Extended80 WallBound(WallMode wall);
 
-// Advances the Ensemble by one step of TimeStep.
+// Advances the Ensemble by one step of TimeStep, computing the three force
+// components of a taon in one pass over its partners.
 void AdvanceStep(const StepSettings& settings);
+
+// The same step with ForceX, ForceY and ForceZ each making its own pass: the
+// straightforward form that AdvanceStep must match bit for bit.
+void AdvanceStepReference(const StepSettings& settings);
 
 }  // namespace vorun

@@ -30,6 +30,9 @@ inline Extended80 Settled(Extended80 v) {
   return v;
 }
 
+// Makes every store before it happen before anything after it.
+inline void SettleMemory() { asm volatile("" : : : "memory"); }
+
 // Clears the flags and throws the Error that names the pending fault; does
 // nothing when none is pending. One operation raises at most one of the three.
 void ThrowPendingFloatFault();

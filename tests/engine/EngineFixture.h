@@ -76,3 +76,36 @@ constexpr Formula AllFormulas[] = {Formula::Exponential, Formula::PolyExpon, For
                                    Formula::ExpoPolyExpSum, Formula::EPESminus};
 
 }  // namespace vorun
+
+namespace vorun {
+
+// Every field of two ensembles equal bit for bit (the six padding bytes of
+// each Extended80 aside).
+inline bool SameState(const EnsembleState& a, const EnsembleState& b, std::string* where = nullptr) {
+  const SlotReals EnsembleState::*arrays[] = {
+      &EnsembleState::PosX,     &EnsembleState::PosY,     &EnsembleState::PosZ,     &EnsembleState::VelU,
+      &EnsembleState::VelV,     &EnsembleState::VelW,     &EnsembleState::NextPosX, &EnsembleState::NextPosY,
+      &EnsembleState::NextPosZ, &EnsembleState::NextVelU, &EnsembleState::NextVelV, &EnsembleState::NextVelW,
+      &EnsembleState::ViewX,    &EnsembleState::ViewY,    &EnsembleState::ViewZ};
+  for (std::size_t k = 0; k < std::size(arrays); ++k) {
+    for (int n = 1; n <= MaxSlots; ++n) {
+      if (!SameBits((a.*arrays[k])[n], (b.*arrays[k])[n])) {
+        if (where) *where = "array " + std::to_string(k) + " slot " + std::to_string(n);
+        return false;
+      }
+    }
+  }
+  const Extended80 EnsembleState::*scalars[] = {
+      &EnsembleState::TimeStep, &EnsembleState::A1, &EnsembleState::B1, &EnsembleState::C1,
+      &EnsembleState::D1,       &EnsembleState::F1, &EnsembleState::A2, &EnsembleState::B2,
+      &EnsembleState::C2,       &EnsembleState::D2, &EnsembleState::F2};
+  for (auto field : scalars) {
+    if (!SameBits(a.*field, b.*field)) {
+      if (where) *where = "a scalar";
+      return false;
+    }
+  }
+  return a.SlotCount == b.SlotCount && a.Exists == b.Exists;
+}
+
+}  // namespace vorun

@@ -44,7 +44,7 @@ TEST_P(ZeroLength, FaultsAtTheFirstMovedTaonWithNothingMoved) {
   *Parameter(which) = 0;
   const EnsembleState before = Ensemble;
   EXPECT_EQ(ErrorOf([&] { AdvanceStep(WithFormula(formula)); }), DivByZero);
-  EXPECT_EQ(std::memcmp(&Ensemble, &before, sizeof before), 0);
+  EXPECT_TRUE(SameState(Ensemble, before));
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFormulas, ZeroLength,

@@ -444,6 +444,12 @@ TEST_F(Editor, EnterOnAFocusedButtonPressesThatButton) {
   EXPECT_TRUE(dlg.isVisible());
   EXPECT_EQ(Ensemble.PosX[2], 5);
   EXPECT_TRUE(dialogs.fileRequests.empty());
+  // Once the focus has moved on from "&Yes", Enter means OK again.
+  dlg.EditZ->setFocus();
+  dialogs.saveAnswers.push_back(std::nullopt);
+  QTest::keyClick(dlg.EditZ, Qt::Key_Return);
+  EXPECT_EQ(dlg.result(), QDialog::Accepted);
+  EXPECT_EQ(dialogs.fileRequests.size(), 1u);
 }
 
 TEST_F(Editor, NumericKeyFilterOnTheElevenNamedFieldsOnly) {

@@ -1,0 +1,104 @@
+// Steps per second of the one-pass AdvanceStep and of the three-pass
+// AdvanceStepReference on a full ensemble: 60 taons in a fixed
+// pseudo-random cloud within +-3, no two closer than 0.3, split Ak. The state
+// is put back every RestoreEvery steps so that the cloud never collapses or
+// flies apart, whatever the formula does to it; the copy is a few kilobytes
+// against a step's 10800 pair terms.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "engine/Step.h"
+#include "model/Ensemble.h"
+
+namespace vorun {
+namespace {
+
+constexpr int RestoreEvery = 64;
+
+// A small linear congruential generator, so the cloud is the same everywhere.
+Extended80 NextCoordinate(std::uint64_t& seed) {
+  seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+  return static_cast<Extended80>(seed >> 11) / static_cast<Extended80>(1ULL << 53) * 6 - 3;
+}
+
+EnsembleState MakeCloud() {
+  ResetGlobals();
+  auto& e = Ensemble;
+  e.SlotCount = MaxSlots;
+  e.TimeStep = 0.001L;
+  e.A1 = 0.1L, e.B1 = 0.5L, e.C1 = 1, e.D1 = 1.5L, e.F1 = 2;
+  e.A2 = 0.12L, e.B2 = 0.6L, e.C2 = 1.1L, e.D2 = 1.6L, e.F2 = 2.1L;
+  std::uint64_t seed = 20261208;
+  for (int n = 1; n <= MaxSlots;) {
+    const Extended80 x = NextCoordinate(seed), y = NextCoordinate(seed), z = NextCoordinate(seed);
+    bool apart = true;
+    for (int m = 1; m < n && apart; ++m) {
+      const Extended80 dx = x - e.PosX[m], dy = y - e.PosY[m], dz = z - e.PosZ[m];
+      apart = dx * dx + dy * dy + dz * dz >= 0.09L;
+    }
+    if (!apart) continue;
+    e.PosX[n] = x, e.PosY[n] = y, e.PosZ[n] = z;
+    e.Exists[n] = 1;
+    ++n;
+  }
+  SyncWorkingCopies(false);
+  return e;
+}
+
+void StepBench(benchmark::State& state, void (*advance)(const StepSettings&), Formula formula) {
+  const EnsembleState cloud = MakeCloud();
+  StepSettings settings;
+  settings.law.formula = formula;
+  int count = 0;
+  for (auto _ : state) {
+    if (count++ % RestoreEvery == 0) Ensemble = cloud;
+    advance(settings);
+    benchmark::DoNotOptimize(Ensemble.NextPosX[MaxSlots]);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+BENCHMARK_CAPTURE(StepBench, Exponential / OnePass, AdvanceStep, Formula::Exponential)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, Exponential / ThreePass, AdvanceStepReference, Formula::Exponential)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, PolyExpon / OnePass, AdvanceStep, Formula::PolyExpon)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, PolyExpon / ThreePass, AdvanceStepReference, Formula::PolyExpon)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, PolyExpSum / OnePass, AdvanceStep, Formula::PolyExpSum)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, PolyExpSum / ThreePass, AdvanceStepReference, Formula::PolyExpSum)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, ExpoPolyExpSum / OnePass, AdvanceStep, Formula::ExpoPolyExpSum)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, ExpoPolyExpSum / ThreePass, AdvanceStepReference, Formula::ExpoPolyExpSum)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, EPESminus / OnePass, AdvanceStep, Formula::EPESminus)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(StepBench, EPESminus / ThreePass, AdvanceStepReference, Formula::EPESminus)
+    ->Unit(benchmark::kMicrosecond);
+
+// The floor under every formula: one ln or exp of Extended80, on arguments
+// of the sizes the law takes (distances around 1 to 10, exponents of a few).
+void Transcendental(benchmark::State& state, bool exponential) {
+  Extended80 arguments[64];
+  for (int n = 0; n < 64; ++n) arguments[n] = 0.3L + n * 0.17L;
+  int n = 0;
+  for (auto _ : state) {
+    Extended80 x = arguments[n++ & 63];
+    benchmark::DoNotOptimize(x);
+    benchmark::DoNotOptimize(exponential ? std::exp(-x) : std::log(x));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+BENCHMARK_CAPTURE(Transcendental, ln, false);
+BENCHMARK_CAPTURE(Transcendental, exp, true);
+
+}  // namespace
+}  // namespace vorun
+
+BENCHMARK_MAIN();

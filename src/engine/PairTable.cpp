@@ -1,0 +1,254 @@
+#include "engine/PairTable.h"
+
+#include "engine/Law.h"
+#include "engine/LawTerms.h"
+
+namespace vorun::law {
+
+namespace {
+
+using O = Op<Unchecked>;
+
+// What a shell of length P needs besides the distance: k = 1.029 / P and the
+// factors of ShellSlope that depend on k alone.
+struct ShellConstants {
+  Extended80 k = 0, tenthK = 0, inverseTenthK = 0, k200 = 0;
+};
+
+enum Shell { ShellB, ShellC, ShellD, ShellF };
+
+struct SetTerms {
+  Extended80 A = 0, B = 0;
+  ShellConstants shells[4];
+};
+
+// Values of one pair of slots (lo < hi) that do not depend on which of the
+// two receives the force. Per parameter set: for Exponential exp(B / r) and
+// exp(-B / r), for PolyExpon Power(r, B / r), for the shell formulas the whole
+// bracket of the radial factor.
+struct PairValues {
+  Extended80 r, r2, oneLessLnR;
+  Extended80 first[2], second[2];
+};
+
+struct Table {
+  LawSettings law;
+  int scope = 1;
+  SetTerms sets[2];
+  int setXY[MaxSlots + 1] = {};
+  int setZ[MaxSlots + 1] = {};
+  PairValues pairs[MaxSlots + 1][MaxSlots + 1];
+};
+
+// Static: the step allocates nothing.
+Table table;
+
+ShellConstants MakeShell(Extended80 k) {
+  ShellConstants c;
+  c.k = k;
+  c.tenthK = O::Mul(ShellTenth, k);
+  c.inverseTenthK = O::Power(c.tenthK, -1);
+  c.k200 = O::Mul(200, k);
+  return c;
+}
+
+// ShellSlopeK with Power(r, -2) and the k-only factors given.
+Extended80 Slope(const ShellConstants& c, Extended80 r, Extended80 r2) {
+  const Extended80 u = O::Mul(c.k, r);
+  const Extended80 tenthKr = O::Mul(c.tenthK, r);
+  const Extended80 inverse = O::Power(tenthKr, -1);
+  const Extended80 lnU = O::Ln(u);
+  const Extended80 u20 = O::Exp(O::Mul(20, lnU));
+  const Extended80 rest = O::Sub(2.5L, u20);
+  const Extended80 exponent = O::Mul(inverse, rest);
+  const Extended80 w = O::Exp(O::Mul(exponent, lnU));
+  const Extended80 u18 = O::Exp(O::Mul(18, lnU));
+  Extended80 q = O::Mul(O::Sub(1, lnU), rest);
+  q = O::Mul(q, r2);
+  q = O::Mul(q, c.inverseTenthK);
+  Extended80 m = O::Mul(lnU, u18);
+  m = O::Mul(m, c.k200);
+  q = O::Sub(q, m);
+  return O::Mul(w, q);
+}
+
+// The bracket of PolyExpSum, ExpoPolyExpSum or EPESminus for one set.
+Extended80 Bracket(const LawSettings& law, const SetTerms& set, Extended80 r, Extended80 r2) {
+  if (law.formula == Formula::PolyExpSum) {
+    Extended80 tB = 0;
+    if (!law.checkBox2) tB = -Slope(set.shells[ShellB], r, r2);
+    Extended80 tCDF = 0;
+    if (!law.checkBox3) {
+      const Extended80 sc = Slope(set.shells[ShellC], r, r2);
+      const Extended80 sd = Slope(set.shells[ShellD], r, r2);
+      const Extended80 sf = Slope(set.shells[ShellF], r, r2);
+      tCDF = O::Sub(O::Sub(-sc, sd), sf);
+    }
+    return O::Add(tB, tCDF);
+  }
+  const Extended80 ex = O::Exp(O::Div(-set.B, r));
+  const Extended80 sc = Slope(set.shells[ShellC], r, r2);
+  const Extended80 sd = Slope(set.shells[ShellD], r, r2);
+  const Extended80 sf = Slope(set.shells[ShellF], r, r2);
+  Extended80 bracket = O::Mul(O::Mul(set.B, r2), ex);
+  bracket = O::Add(bracket, O::Mul(10, sc));
+  if (law.formula == Formula::EPESminus) {
+    bracket = O::Add(bracket, O::Mul(12, sd));
+    return O::Add(bracket, O::Mul(6, sf));
+  }
+  bracket = O::Sub(bracket, O::Mul(2, sd));
+  return O::Sub(bracket, sf);
+}
+
+void FillPair(PairValues& p, int lo, int hi, const bool need[2]) {
+  const auto& e = Ensemble;
+  const LawSettings& law = table.law;
+  const Extended80 dx = O::Sub(e.PosX[lo], e.PosX[hi]);
+  const Extended80 dy = O::Sub(e.PosY[lo], e.PosY[hi]);
+  const Extended80 dz = O::Sub(e.PosZ[lo], e.PosZ[hi]);
+  Extended80 squares = O::Mul(dx, dx);
+  squares = O::Add(squares, O::Mul(dy, dy));
+  squares = O::Add(squares, O::Mul(dz, dz));
+  p.r = O::Sqrt(squares);
+  if (law.formula == Formula::PolyExpSum && law.checkBox2 && law.checkBox3) {
+    p.first[0] = p.first[1] = 0;
+    return;
+  }
+  const Extended80 lnR = O::Ln(p.r);
+  p.r2 = O::Exp(O::Mul(-2, lnR));
+  for (int s = 0; s < 2; ++s) {
+    if (!need[s]) continue;
+    const SetTerms& set = table.sets[s];
+    switch (law.formula) {
+      case Formula::Exponential:
+        p.first[s] = O::Exp(O::Div(set.B, p.r));
+        p.second[s] = O::Exp(O::Div(-set.B, p.r));
+        break;
+      case Formula::PolyExpon:
+        p.first[s] = O::Exp(O::Mul(O::Div(set.B, p.r), lnR));
+        break;
+      default:
+        p.first[s] = Bracket(law, set, p.r, p.r2);
+        break;
+    }
+  }
+  if (law.formula == Formula::PolyExpon) p.oneLessLnR = O::Sub(1, lnR);
+}
+
+// sum + s * (d / r) * R for one partner, formed as AddPairTerm forms it.
+template <Formula F>
+Extended80 Term(Extended80 sum, Extended80 s, Extended80 d, const PairValues& p, const SetTerms& set,
+                Extended80 factor) {
+  Extended80 t = O::Mul(s, d);
+  t = O::Div(t, p.r);
+  if constexpr (F == Formula::Exponential || F == Formula::PolyExpon) {
+    t = O::Mul(t, p.r2);
+    t = O::Mul(t, set.A);
+    t = O::Mul(t, set.B);
+    t = O::Mul(t, factor);
+    if constexpr (F == Formula::PolyExpon) {
+      t = O::Mul(t, p.oneLessLnR);
+      return O::Sub(sum, t);
+    }
+    return O::Add(sum, t);
+  } else {
+    t = O::Mul(t, set.A);
+    t = O::Mul(t, factor);
+    return O::Add(sum, t);
+  }
+}
+
+template <Formula F>
+void Sums(int i, Extended80& x, Extended80& y, Extended80& z) {
+  const auto& e = Ensemble;
+  const int scope = table.scope;
+  x = y = z = 0;
+  for (int j = 1; j <= e.SlotCount; ++j) {
+    if (e.Exists[j] == 0 || j == i) continue;
+    const PairValues& p = j > i ? table.pairs[i][j] : table.pairs[j][i];
+    const Extended80 dx = O::Sub(e.PosX[i], e.PosX[j]);
+    const Extended80 dy = O::Sub(e.PosY[i], e.PosY[j]);
+    const Extended80 dz = O::Sub(e.PosZ[i], e.PosZ[j]);
+    const Extended80 s = ((i - j) % 2 == 0 ? 1 : -scope) * scope;
+    const int xy = table.setXY[j];
+    const int zs = table.setZ[j];
+    x = Term<F>(x, s, dx, p, table.sets[xy], p.first[xy]);
+    y = Term<F>(y, s, dy, p, table.sets[xy], F == Formula::Exponential ? p.second[xy] : p.first[xy]);
+    z = Term<F>(z, s, dz, p, table.sets[zs], p.first[zs]);
+  }
+}
+
+}  // namespace
+
+bool FillPairTable(const LawSettings& law, int firstMoved) {
+  const auto& e = Ensemble;
+  Table& t = table;
+  t.law = law;
+  t.scope = ScopeSign(law);
+  ParameterSet sets[2];
+  MakeSets<Unchecked>(sets);
+
+  bool used[2] = {false, false};
+  for (int j = 1; j <= e.SlotCount; ++j) {
+    if (e.Exists[j] == 0) continue;
+    t.setXY[j] = PartnerSet(j, law, Axis::X) - 1;
+    t.setZ[j] = PartnerSet(j, law, Axis::Z) - 1;
+    used[t.setXY[j]] = used[t.setZ[j]] = true;
+  }
+
+  const bool pes = law.formula == Formula::PolyExpSum;
+  const bool shells = pes || law.formula == Formula::ExpoPolyExpSum || law.formula == Formula::EPESminus;
+  for (int s = 0; s < 2; ++s) {
+    SetTerms& set = t.sets[s];
+    set.A = sets[s].A;
+    set.B = sets[s].B;
+    if (!shells || !used[s]) continue;
+    if (pes && !law.checkBox2) set.shells[ShellB] = MakeShell(sets[s].kB);
+    if (!pes || !law.checkBox3) {
+      set.shells[ShellC] = MakeShell(sets[s].kC);
+      set.shells[ShellD] = MakeShell(sets[s].kD);
+      set.shells[ShellF] = MakeShell(sets[s].kF);
+    }
+  }
+
+  for (int lo = 1; lo <= e.SlotCount; ++lo) {
+    if (e.Exists[lo] == 0) continue;
+    for (int hi = lo + 1; hi <= e.SlotCount; ++hi) {
+      if (e.Exists[hi] == 0) continue;
+      const bool loMoved = lo >= firstMoved;
+      const bool hiMoved = hi >= firstMoved;
+      if (!loMoved && !hiMoved) continue;
+      bool need[2] = {false, false};
+      if (loMoved) need[t.setXY[hi]] = need[t.setZ[hi]] = true;
+      if (hiMoved) need[t.setXY[lo]] = need[t.setZ[lo]] = true;
+      FillPair(t.pairs[lo][hi], lo, hi, need);
+    }
+  }
+  SettleMemory();
+  return !FloatFaultPending();
+}
+
+void PairTableForces(int i, Extended80& x, Extended80& y, Extended80& z) {
+  switch (table.law.formula) {
+    case Formula::Exponential:
+      Sums<Formula::Exponential>(i, x, y, z);
+      break;
+    case Formula::PolyExpon:
+      Sums<Formula::PolyExpon>(i, x, y, z);
+      break;
+    case Formula::PolyExpSum:
+      Sums<Formula::PolyExpSum>(i, x, y, z);
+      break;
+    case Formula::ExpoPolyExpSum:
+      Sums<Formula::ExpoPolyExpSum>(i, x, y, z);
+      break;
+    case Formula::EPESminus:
+      Sums<Formula::EPESminus>(i, x, y, z);
+      break;
+  }
+  x = Settled(x);
+  y = Settled(y);
+  z = Settled(z);
+}
+
+}  // namespace vorun::law
