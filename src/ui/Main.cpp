@@ -122,6 +122,13 @@ std::int32_t HalfRounded(int pixels) {
 
 }  // namespace
 
+char LocaleDecimalSeparator(const QLocale& locale) {
+  const QString separator = locale.decimalPoint();
+  if (separator.size() == 1 && separator.at(0).unicode() > 32 && separator.at(0).unicode() < 127)
+    return separator.at(0).toLatin1();
+  return '.';
+}
+
 // --- TShape -------------------------------------------------------------------
 
 TShape::TShape(QWidget* parent, QColor brush) : QWidget(parent), brush_(brush) {}

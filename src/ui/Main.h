@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QImage>
+#include <QLocale>
 #include <QMainWindow>
 #include <QWidget>
 
@@ -268,5 +269,9 @@ class TMainForm : public QMainWindow {
 
 // The one main window of the process, set while it exists.
 extern TMainForm* MainForm;
+
+// The decimal separator numbers are shown and read with: the locale's, when it
+// is a single ASCII character, else '.'.
+char LocaleDecimalSeparator(const QLocale& locale);
 
 }  // namespace vorun

@@ -20,6 +20,14 @@ namespace {
 
 using test::MainFormTest;
 
+TEST(LocaleSeparator, TakenFromTheLocaleWhenItIsOneAsciiCharacter) {
+  EXPECT_EQ(LocaleDecimalSeparator(QLocale(QLocale::German, QLocale::Germany)), ',');
+  EXPECT_EQ(LocaleDecimalSeparator(QLocale(QLocale::English, QLocale::UnitedStates)), '.');
+  EXPECT_EQ(LocaleDecimalSeparator(QLocale(QLocale::French, QLocale::France)), ',');
+  // Arabic digits come with the Arabic decimal separator, which no field can type.
+  EXPECT_EQ(LocaleDecimalSeparator(QLocale(QLocale::Arabic, QLocale::Egypt)), '.');
+}
+
 TEST_F(MainFormTest, WindowHasItsTitleAndDesignSize) {
   EXPECT_EQ(form->windowTitle(), "Vorun - Quarvel");
   EXPECT_EQ(form->width(), 604);

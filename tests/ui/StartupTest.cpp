@@ -133,6 +133,12 @@ TEST_F(StartWithShortFile, ReportsTheErrorAndStillOpensStoppedAndUsable) {
   EXPECT_EQ(Ensemble.TimeStep, DefaultTimeStep());
   EXPECT_TRUE(form->Go->isEnabled());
   EXPECT_TRUE(form->Images->menuAction()->isEnabled());
+  // Usable: a run starts and stops.
+  QMetaObject::invokeMethod(form->Go, "click", Qt::QueuedConnection);
+  form->Go->click();
+  EXPECT_EQ(vorun::Run.StepCount, 1);
+  EXPECT_EQ(vorun::Run.Stopped, 1);
+  EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
 class StartFileCannotBeCreated : public MainFormTest {
