@@ -168,12 +168,12 @@ void TSceneView::paintEvent(QPaintEvent*) {
 
 void TSceneView::resizeEvent(QResizeEvent*) {
   if (image_.size() != size() && !size().isEmpty()) {
-    QImage larger(size(), QImage::Format_RGB32);
-    larger.fill(Qt::black);
-    QPainter painter(&larger);
+    QImage resized(size(), QImage::Format_RGB32);
+    resized.fill(Qt::black);
+    QPainter painter(&resized);
     painter.drawImage(0, 0, image_);
     painter.end();
-    image_ = larger;
+    image_ = resized;
   }
   form_->FormResize();
 }

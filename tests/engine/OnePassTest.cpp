@@ -1,10 +1,30 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
+#include <new>
 
 #include "EngineFixture.h"
 #include "engine/Step.h"
+
+// Counts every allocation of the test program, to show that a step makes none.
+namespace {
+std::atomic<long> allocations{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+  ++allocations;
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+// The pair of the counting operator new; GCC cannot see that they match.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
 
 namespace vorun {
 namespace {
@@ -110,6 +130,21 @@ INSTANTIATE_TEST_SUITE_P(
         Config{F::EPESminus, C::Ak, Gravo, false, false, true},
         Config{F::EPESminus, C::Bk, Tao, false, false, false, false, false, WallMode::Thermos20X20},
         Config{F::EPESminus, C::Ck, Gravo, false, false, false, false, true, WallMode::ThermosNXN}));
+
+TEST(OnePassStep, AllocatesNothing) {
+  Ensemble = MixedEnsemble();
+  StepSettings s;
+  s.law.formula = Formula::PolyExpSum;
+  s.wall = WallMode::Thermos3X3;
+  AdvanceStep(s);
+  const long before = allocations;
+  for (int n = 0; n < 20; ++n) AdvanceStep(s);
+  EXPECT_EQ(allocations, before);
+  // The counter does count.
+  int* volatile probe = new int(1);
+  EXPECT_GT(allocations, before);
+  delete probe;
+}
 
 // Faults: the same message, in the same step, with the same arrays after it.
 struct FaultCase {
