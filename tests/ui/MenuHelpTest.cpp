@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <functional>
 
@@ -18,6 +19,7 @@
 #include "ui/Help.h"
 #include "ui/Icons.h"
 #include "ui/MainFormFixture.h"
+#include "ui/SampleFiles.h"
 
 namespace vorun {
 namespace {
@@ -56,6 +58,115 @@ class Menus : public test::MainFormTest {
   }
 };
 
+// The whole tree with an ensemble loaded, so that Go can start a run.
+class MenuTree : public Menus {
+ protected:
+  void PrepareFiles() override {
+    test::WriteSampleEnsemble(Path("ring.tvx"));
+    test::WriteText(StartFilePath, Path("ring.tvx"));
+  }
+
+  static QStringList Expected(bool running) {
+    return {
+        "File",
+        "  New [F2]",
+        "  Open [F3]",
+        "  Save [Ctrl+S]",
+        "  Save As ...",
+        "  -",
+        "  Exit [Alt+X]",
+        "View",
+        running ? "  Show Images (disabled)" : "  Show Images",
+        "    Taons [F5]",
+        "    Spiral",
+        "  ShowSpin [F6] (unchecked)",
+        "  Show Numbers of Points [F7] (unchecked)",
+        "  Move to center [F8]",
+        "Help",
+        "  English Help [F1]",
+        "  Russian Help [Ctrl+F1]",
+        "  Poland Help [Shift+F1]",
+        "  About",
+    };
+  }
+
+  QString Manager() const {
+    QStringList items;
+    Describe(form->Manager1, "", items);
+    return (form->Manager1->menuAction()->isEnabled() ? "" : "(disabled) ") + items.join(", ");
+  }
+
+  static std::string Text(const QStringList& lines) { return lines.join('\n').toStdString(); }
+};
+
+TEST_F(MenuTree, EveryItemBeforeDuringAndAfterARun) {
+  ASSERT_TRUE(form->Go->isEnabled());
+  const QString manager = "Left [Ctrl+Left], Right [Ctrl+Right], Up [Ctrl+Up], Down [Ctrl+Down]";
+  EXPECT_EQ(Text(Tree()), Text(Expected(false)));
+  EXPECT_EQ(Manager(), manager);
+
+  QStringList during;
+  QString managerDuring;
+  QTimer::singleShot(0, form.get(), [&] {
+    during = Tree();
+    managerDuring = Manager();
+    form->Go->click();
+  });
+  form->Go->click();
+  ASSERT_EQ(vorun::Run.StepCount, 1);
+  EXPECT_EQ(Text(during), Text(Expected(true)));
+  EXPECT_EQ(managerDuring, manager);
+
+  EXPECT_EQ(Text(Tree()), Text(Expected(false)));
+  EXPECT_EQ(Manager(), manager);
+}
+
+// Commands reach the window between two steps of a run.
+TEST_F(MenuTree, ViewCommandsAndShortcutsWorkDuringARun) {
+  Activate();
+  QTimer::singleShot(0, form.get(), [&] {
+    EXPECT_EQ(vorun::Run.Stopped, 0);
+    QTest::keyClick(form.get(), Qt::Key_Right, Qt::ControlModifier);
+    QTest::mouseClick(form->DaoForvard, Qt::LeftButton);
+    QTest::mouseClick(form->DaoTeta1, Qt::LeftButton);
+    QTest::keyClick(form.get(), Qt::Key_F1);
+    form->Go->click();
+  });
+  form->Go->click();
+  EXPECT_EQ(View.PanX, 5);
+  EXPECT_EQ(View.Zoom, 129);
+  EXPECT_EQ(View.SpinTeta, 0.01L);
+  ASSERT_NE(form->HelpWindow, nullptr);
+  EXPECT_TRUE(form->HelpWindow->isVisible());
+}
+
+// The modal about box holds the run until it is closed.
+TEST_F(MenuTree, AboutDuringARunSuspendsItUntilOK) {
+  std::int32_t stepsWhileOpen = -1;
+  std::int32_t stepsLater = -2;
+  QTimer::singleShot(0, form.get(), [&] {
+    QTimer::singleShot(0, [&] {
+      QWidget* box = QApplication::activeModalWidget();
+      stepsWhileOpen = vorun::Run.StepCount;
+      for (int i = 0; i < 20; ++i) QApplication::processEvents();
+      stepsLater = vorun::Run.StepCount;
+      if (box != nullptr) box->close();
+    });
+    form->About1->trigger();
+    form->Go->click();
+  });
+  form->Go->click();
+  EXPECT_GE(stepsWhileOpen, 1);
+  EXPECT_EQ(stepsLater, stepsWhileOpen);
+  EXPECT_EQ(vorun::Run.Stopped, 1);
+}
+
+TEST_F(MenuTree, AltXClosesTheWindowWhileStopped) {
+  Activate();
+  QTest::keyClick(form.get(), Qt::Key_X, Qt::AltModifier);
+  EXPECT_FALSE(form->isVisible());
+}
+
 TEST_F(Menus, ViewManagerAndHelpMenusInDisplayOrder) {
   const QStringList tree = Tree();
   const QStringList expected = {
@@ -88,10 +199,12 @@ TEST_F(Menus, ManagerIsNotShownButItsItemsAreEnabled) {
 }
 
 TEST_F(Menus, ItemsCarryTheirNames) {
-  for (const char* name : {"ShowSpin", "ShowNumbersOfPoints", "MoveToCenter", "Left1", "Right1", "Up1",
+  for (const char* name : {"New1", "Open1", "Save1", "Saveas1", "N1", "Exit1", "Daons1", "Spiral1",
+                           "ShowSpin", "ShowNumbersOfPoints", "MoveToCenter", "Left1", "Right1", "Up1",
                            "Down1", "Help1", "RusHelp", "PolHelp", "About1"})
     EXPECT_NE(form->findChild<QAction*>(name), nullptr) << name;
-  for (const char* name : {"Manager1", "Help0"}) EXPECT_NE(form->findChild<QMenu*>(name), nullptr) << name;
+  for (const char* name : {"File1", "View1", "Images", "Manager1", "Help0"})
+    EXPECT_NE(form->findChild<QMenu*>(name), nullptr) << name;
 }
 
 TEST_F(Menus, CheckMarksFollowTheirKeys) {
@@ -143,9 +256,9 @@ class HelpFiles : public Menus {
  protected:
   void SetUp() override {
     Menus::SetUp();
-    ASSERT_TRUE(folder.isValid());
+    ASSERT_TRUE(work.isValid());
     previous = QDir::currentPath();
-    QDir::setCurrent(folder.path());
+    QDir::setCurrent(work.path());
     SetDesktopOpener([this](const QUrl& url) {
       opened << url;
       return opens;
@@ -162,7 +275,7 @@ class HelpFiles : public Menus {
     f.write("help");
   }
 
-  QTemporaryDir folder;
+  QTemporaryDir work;
   QString previous;
   QList<QUrl> opened;
   bool opens = true;
@@ -181,27 +294,27 @@ TEST_F(HelpFiles, MissingFileIsReportedByNameAndNothingOpens) {
 }
 
 TEST_F(HelpFiles, RussianThenPolishEachOpenOnceFromTheWorkingFolder) {
-  Create(folder.filePath("ZazARUZiv.HLP"));
-  Create(folder.filePath("DavARIRev.HLP"));
+  Create(work.filePath("ZazARUZiv.HLP"));
+  Create(work.filePath("DavARIRev.HLP"));
   Activate();
   QTest::keyClick(form.get(), Qt::Key_F1, Qt::ControlModifier);
   ASSERT_EQ(opened.size(), 1);
   QTest::keyClick(form.get(), Qt::Key_F1, Qt::ShiftModifier);
   ASSERT_EQ(opened.size(), 2);
-  EXPECT_EQ(opened[0], QUrl::fromLocalFile(QDir(folder.path()).absoluteFilePath("ZazARUZiv.HLP")));
-  EXPECT_EQ(opened[1], QUrl::fromLocalFile(QDir(folder.path()).absoluteFilePath("DavARIRev.HLP")));
+  EXPECT_EQ(opened[0], QUrl::fromLocalFile(QDir(work.path()).absoluteFilePath("ZazARUZiv.HLP")));
+  EXPECT_EQ(opened[1], QUrl::fromLocalFile(QDir(work.path()).absoluteFilePath("DavARIRev.HLP")));
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(HelpFiles, NameMatchesWithoutRegardToCase) {
-  Create(folder.filePath("zazaruziv.hlp"));
+  Create(work.filePath("zazaruziv.hlp"));
   form->RusHelp->trigger();
   ASSERT_EQ(opened.size(), 1);
-  EXPECT_EQ(opened[0].toLocalFile(), QDir(folder.path()).absoluteFilePath("zazaruziv.hlp"));
+  EXPECT_EQ(opened[0].toLocalFile(), QDir(work.path()).absoluteFilePath("zazaruziv.hlp"));
 }
 
 TEST_F(HelpFiles, FileThatNothingOpensIsReported) {
-  Create(folder.filePath("DavARIRev.HLP"));
+  Create(work.filePath("DavARIRev.HLP"));
   opens = false;
   form->PolHelp->trigger();
   EXPECT_EQ(opened.size(), 1);
@@ -214,10 +327,10 @@ TEST_F(HelpFiles, WorkingFolderComesBeforeTheProgramFolder) {
   QTemporaryDir program;
   ASSERT_TRUE(program.isValid());
   Create(program.filePath("ZazARUZiv.HLP"));
-  const QStringList folders = {folder.path(), program.path()};
+  const QStringList folders = {work.path(), program.path()};
   EXPECT_EQ(FindHelpFileIn("ZazARUZiv.HLP", folders), QDir(program.path()).absoluteFilePath("ZazARUZiv.HLP"));
-  Create(folder.filePath("ZazARUZiv.HLP"));
-  EXPECT_EQ(FindHelpFileIn("ZazARUZiv.HLP", folders), QDir(folder.path()).absoluteFilePath("ZazARUZiv.HLP"));
+  Create(work.filePath("ZazARUZiv.HLP"));
+  EXPECT_EQ(FindHelpFileIn("ZazARUZiv.HLP", folders), QDir(work.path()).absoluteFilePath("ZazARUZiv.HLP"));
   EXPECT_EQ(FindHelpFileIn("DavARIRev.HLP", folders), std::nullopt);
   // A folder or a wildcard in the name searches nowhere else.
   EXPECT_EQ(FindHelpFileIn("*.HLP", folders), std::nullopt);
