@@ -17,8 +17,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "BenchCloud.h"
 #include "engine/Step.h"
-#include "model/Ensemble.h"
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
 #include "ui/Dialogs.h"
@@ -28,35 +28,6 @@ namespace vorun {
 namespace {
 
 constexpr int RunSteps = 64;
-
-Extended80 NextCoordinate(std::uint64_t& seed) {
-  seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
-  return static_cast<Extended80>(seed >> 11) / static_cast<Extended80>(1ULL << 53) * 6 - 3;
-}
-
-// 60 taons within +-3, no two closer than 0.3: the cloud of step_bench.
-void MakeCloud() {
-  auto& e = Ensemble;
-  e = EnsembleState{};
-  e.SlotCount = MaxSlots;
-  e.TimeStep = 0.001L;
-  e.A1 = 0.1L, e.B1 = 0.5L, e.C1 = 1, e.D1 = 1.5L, e.F1 = 2;
-  e.A2 = 0.12L, e.B2 = 0.6L, e.C2 = 1.1L, e.D2 = 1.6L, e.F2 = 2.1L;
-  std::uint64_t seed = 20261208;
-  for (int n = 1; n <= MaxSlots;) {
-    const Extended80 x = NextCoordinate(seed), y = NextCoordinate(seed), z = NextCoordinate(seed);
-    bool apart = true;
-    for (int m = 1; m < n && apart; ++m) {
-      const Extended80 dx = x - e.PosX[m], dy = y - e.PosY[m], dz = z - e.PosZ[m];
-      apart = dx * dx + dy * dy + dz * dz >= 0.09L;
-    }
-    if (!apart) continue;
-    e.PosX[n] = x, e.PosY[n] = y, e.PosZ[n] = z;
-    e.Exists[n] = 1;
-    ++n;
-  }
-  SyncWorkingCopies(false);
-}
 
 // No one answers dialogs here: a message means the benchmark went wrong.
 class NoDialogs final : public DialogSeam {
@@ -95,7 +66,7 @@ void RunLoopBench(benchmark::State& state, Formula formula, bool listing) {
   });
   std::int64_t steps = 0;
   for (auto _ : state) {
-    MakeCloud();
+    bench::MakeCloud();
     vorun::Run.SpiralMode = 0;
     vorun::Run.StepCount = 0;
     form.Go->setEnabled(true);
@@ -113,7 +84,7 @@ void AdvanceStepBench(benchmark::State& state, Formula formula) {
   settings.law.formula = formula;
   int count = 0;
   for (auto _ : state) {
-    if (count++ % RunSteps == 0) MakeCloud();
+    if (count++ % RunSteps == 0) bench::MakeCloud();
     AdvanceStep(settings);
     benchmark::DoNotOptimize(Ensemble.NextPosX[MaxSlots]);
   }

@@ -44,4 +44,18 @@ inline Extended80 Checked(Extended80 v) {
   return v;
 }
 
+// Keeps the sticky flags of a scope as they were before it. Work that cannot
+// harm any value (number text, drawing) uses it, so it never leaves a flag
+// behind for the engine to take for a fault of its next step.
+class PreservedFlags {
+ public:
+  PreservedFlags() { std::fegetexceptflag(&flags_, FE_ALL_EXCEPT); }
+  ~PreservedFlags() { std::fesetexceptflag(&flags_, FE_ALL_EXCEPT); }
+  PreservedFlags(const PreservedFlags&) = delete;
+  PreservedFlags& operator=(const PreservedFlags&) = delete;
+
+ private:
+  std::fexcept_t flags_;
+};
+
 }  // namespace vorun

@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "model/Error.h"
+#include "model/FloatFault.h"
 
 namespace vorun {
 
@@ -34,20 +35,6 @@ class ScopedCLocale {
 
  private:
   locale_t previous_;
-};
-
-// The engine reads the sticky floating-point flags to find its faults; a
-// conversion between two steps must not leave an inexact or overflow flag
-// behind for it to find.
-class PreservedFlags {
- public:
-  PreservedFlags() { std::fegetexceptflag(&flags_, FE_ALL_EXCEPT); }
-  ~PreservedFlags() { std::fesetexceptflag(&flags_, FE_ALL_EXCEPT); }
-  PreservedFlags(const PreservedFlags&) = delete;
-  PreservedFlags& operator=(const PreservedFlags&) = delete;
-
- private:
-  std::fexcept_t flags_;
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }

@@ -5,25 +5,12 @@
 #include <string>
 
 #include "model/Figures.h"
+#include "model/FloatFault.h"
 #include "model/Global.h"
 #include "view/Projection.h"
 
 namespace vorun {
 namespace {
-
-// A taon at infinity or at NaN (files may hold them) makes the projection raise
-// the invalid-operation flag. Drawing cannot harm any value, so it must not
-// leave a flag behind for the engine to take for a fault of its next step.
-class PreservedFlags {
- public:
-  PreservedFlags() { std::fegetexceptflag(&flags_, FE_ALL_EXCEPT); }
-  ~PreservedFlags() { std::fesetexceptflag(&flags_, FE_ALL_EXCEPT); }
-  PreservedFlags(const PreservedFlags&) = delete;
-  PreservedFlags& operator=(const PreservedFlags&) = delete;
-
- private:
-  std::fexcept_t flags_;
-};
 
 // Lime marks parameter set 1 and yellow set 2, the same split the law uses.
 Colour TaonColour(const Scene& scene, int n) {
