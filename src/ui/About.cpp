@@ -71,7 +71,12 @@ void TAboutBox::showEvent(QShowEvent* event) {
   const QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
   const QIcon icon = owner != nullptr ? owner->windowIcon() : QApplication::windowIcon();
   ProgramIcon->setPixmap(icon.pixmap(IconSize, IconSize));
-  if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+  if (const QScreen* s = screen()) {
+    // The box with its frame, as the window system draws it, in the middle.
+    QRect frame = frameGeometry();
+    frame.moveCenter(s->availableGeometry().center());
+    move(frame.topLeft());
+  }
   QDialog::showEvent(event);
 }
 

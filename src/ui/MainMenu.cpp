@@ -36,6 +36,8 @@ class MenuShortcutsFirst final : public QObject {
     if (widget == nullptr || widget->window() != form_) return false;
     const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
     for (const QMenu* menu : form_->findChildren<QMenu*>()) {
+      // A disabled submenu ("Show Images" during a run) lets no shortcut through.
+      if (!menu->menuAction()->isEnabled()) continue;
       for (const QAction* action : menu->actions()) {
         if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == pressed) {
           event->ignore();

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -383,6 +384,9 @@ TEST_F(About, ShowsNameAndVersionAndClosesWithOK) {
     EXPECT_EQ(box->OKButton->text(), "OK");
     EXPECT_EQ(box->OKButton->geometry(), QRect(135, 188, 75, 25));
     EXPECT_TRUE(box->OKButton->isDefault());
+    const QPoint screenCentre = box->screen()->availableGeometry().center();
+    // The whole box with its frame stands in the middle of the screen.
+    EXPECT_LE((box->frameGeometry().center() - screenCentre).manhattanLength(), 1);
 
     QTest::keyClick(box, Qt::Key_Escape);
     stillOpenAfterEscape = box->isVisible();
