@@ -245,11 +245,14 @@ void TMainForm::CreateTopControls() {
        {static_cast<QAbstractButton*>(Thermosout), static_cast<QAbstractButton*>(Thermos3X3),
         static_cast<QAbstractButton*>(Thermos20X20), static_cast<QAbstractButton*>(ThermosNXN)})
     ThermostatGroup->addButton(b);
-  // Over the black scene the controls keep a panel background of their own.
+  // Over the black scene the controls keep a panel background of their own,
+  // and a click on them is theirs, not a drag over the scene.
   for (QWidget* w :
        {static_cast<QWidget*>(Blockade), static_cast<QWidget*>(Thermosout), static_cast<QWidget*>(Thermos3X3),
-        static_cast<QWidget*>(Thermos20X20), static_cast<QWidget*>(ThermosNXN)})
+        static_cast<QWidget*>(Thermos20X20), static_cast<QWidget*>(ThermosNXN)}) {
     w->setAutoFillBackground(true);
+    w->setAttribute(Qt::WA_NoMousePropagation);
+  }
 
   Bevel = new QFrame(top);
   Bevel->setGeometry(0, 0, 4, 4);
@@ -259,6 +262,9 @@ void TMainForm::CreateTopControls() {
 void TMainForm::CreatePanel() {
   Pan = new QFrame(SceneView);
   Pan->setAutoFillBackground(true);
+  // Clicks that the panel's controls leave alone (labels, frames, empty
+  // places) end here: only the scene itself turns the view.
+  Pan->setAttribute(Qt::WA_NoMousePropagation);
   Pan->setGeometry(0, DesignSceneHeight, DesignWidth, PanHeight);
 
   PageControl = new QTabWidget(Pan);

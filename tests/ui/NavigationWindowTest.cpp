@@ -2,10 +2,12 @@
 // mouse drags over the scene, the hidden move shortcuts and resizing.
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
@@ -273,6 +275,33 @@ TEST_F(Navigation, ClickWithoutMovementOnlyRedraws) {
   EXPECT_EQ(View.SpinPhi, 0);
   EXPECT_EQ(View.SpinTeta, 0);
   EXPECT_EQ(View.Zoom, 120);
+}
+
+// Presses on the controls are theirs, also where a control does not take the
+// click itself (a label, the empty panel, the blank end of a check box).
+TEST_F(Navigation, PressesOnTheControlsDoNotTurnTheView) {
+  ShowTaons();
+  struct Spot {
+    QWidget* widget;
+    QPoint at;
+  };
+  const Spot spots[] = {{form->Label1, QPoint(3, 3)},
+                        {form->Pan, QPoint(form->Pan->width() - 3, 100)},
+                        {form->Panel1, QPoint(120, 100)},
+                        {form->Blockade, QPoint(form->Blockade->width() - 2, 8)},
+                        {form->ThermosNXN, QPoint(form->ThermosNXN->width() - 2, 8)}};
+  for (const Spot& s : spots) {
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+      QTest::mousePress(s.widget, button, Qt::NoModifier, s.at);
+      QTest::mouseRelease(s.widget, button, Qt::NoModifier, s.at + QPoint(40, 30));
+      EXPECT_EQ(View.SpinPhi, 0) << s.widget->metaObject()->className();
+      EXPECT_EQ(View.SpinTeta, 0) << s.widget->metaObject()->className();
+      EXPECT_EQ(View.Zoom, 120) << s.widget->metaObject()->className();
+    }
+  }
+  // The press points are still those of the scene.
+  EXPECT_EQ(View.MouseDownX, 0);
+  EXPECT_EQ(View.RightDownX, 0);
 }
 
 // With "ShowSpin" checked a drag leaves the spiral turning on the timer until
