@@ -22,9 +22,25 @@ QAction* Item(QMenu* menu, TMainForm* form, const char* name, const QString& cap
   return action;
 }
 
+// True when an enabled item among these (submenus of enabled menus included)
+// has the key as its shortcut.
+bool IsMenuShortcut(const QList<QAction*>& actions, const QKeySequence& pressed) {
+  for (const QAction* action : actions) {
+    if (!action->isEnabled()) continue;
+    if (const QMenu* submenu = action->menu()) {
+      if (IsMenuShortcut(submenu->actions(), pressed)) return true;
+    } else if (!action->shortcut().isEmpty() && action->shortcut() == pressed) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // The menu's shortcuts come before the keys of the controls: Ctrl+arrow moves
 // the picture also from a text field, which would otherwise take it as a word
-// move. Only the window's own enabled menu items count.
+// move. Only the items of the window's menus count, and only where they are
+// reachable: a disabled submenu ("Show Images" during a run) leaves the key
+// to the control.
 class MenuShortcutsFirst final : public QObject {
  public:
   explicit MenuShortcutsFirst(QMainWindow* form) : QObject(form), form_(form) {}
@@ -35,17 +51,11 @@ class MenuShortcutsFirst final : public QObject {
     const auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr || widget->window() != form_) return false;
     const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
-    for (const QMenu* menu : form_->findChildren<QMenu*>()) {
-      // A disabled submenu ("Show Images" during a run) lets no shortcut through.
-      if (!menu->menuAction()->isEnabled()) continue;
-      for (const QAction* action : menu->actions()) {
-        if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == pressed) {
-          event->ignore();
-          return true;
-        }
-      }
-    }
-    return false;
+    // The menu bar's tree, and the hidden menu's items, which belong to the window.
+    if (!IsMenuShortcut(form_->menuBar()->actions(), pressed) && !IsMenuShortcut(form_->actions(), pressed))
+      return false;
+    event->ignore();
+    return true;
   }
 
  private:

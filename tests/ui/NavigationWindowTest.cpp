@@ -408,6 +408,20 @@ TEST_F(Navigation, MoveShortcutsWorkFromEveryControl) {
   }
 }
 
+// Only the menu's own keys are taken from a text field; its editing keys stay.
+TEST_F(Navigation, TextFieldsKeepTheirOtherKeys) {
+  Activate();
+  form->FName->setFocus();
+  form->FName->setText("12");
+  QTest::keyClick(form->FName, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(form->FName, "5");
+  EXPECT_EQ(form->FName->text(), "5");
+  QTest::keyClick(form->FName, Qt::Key_Home);
+  QTest::keyClick(form->FName, Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(form->FName->selectedText(), "5");
+  EXPECT_EQ(View.PanX, 0);
+}
+
 TEST_F(Navigation, MoveToCenterResetsZoomAndPanButNotTheAngles) {
   ShowTaons();
   Activate();
