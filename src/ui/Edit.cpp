@@ -16,16 +16,12 @@
 #include "model/Global.h"
 #include "model/NumberText.h"
 #include "ui/KeyFilter.h"
+#include "ui/Palette.h"
 #include "ui/StringGrid.h"
 
 namespace vorun {
 
 namespace {
-
-const QColor Lime(0, 255, 0);
-const QColor Yellow(255, 255, 0);
-const QColor Navy(0, 0, 128);
-const QColor Blue(0, 0, 255);
 
 QString Text(Extended80 value) { return QString::fromStdString(FloatToStr(value)); }
 
@@ -55,18 +51,6 @@ void SetBackground(QLineEdit* field, const QColor& colour) {
   palette.setColor(QPalette::Base, colour);
   palette.setColor(QPalette::Text, Qt::black);
   field->setPalette(palette);
-}
-
-void SetForeground(QWidget* widget, const QColor& colour, QPalette::ColorRole role) {
-  QPalette palette = widget->palette();
-  palette.setColor(role, colour);
-  widget->setPalette(palette);
-}
-
-void MakeBold(QWidget* widget) {
-  QFont font = widget->font();
-  font.setBold(true);
-  widget->setFont(font);
 }
 
 // A caption wider than the room the design gives it would run under its
@@ -124,18 +108,18 @@ void TEditDlg::BuildControls() {
   for (int i = 0; i < 5; ++i) {
     MakeLabel(this, names[i] + "1", 184, rows[i] + 4);
     set1[i] = MakeField(this, designTexts[i], 200, rows[i], 81);
-    SetBackground(set1[i], Lime);
+    SetBackground(set1[i], ColourLime);
     MakeLabel(this, names[i] + "2", 288, rows[i] + 4);
     set2[i] = MakeField(this, designTexts[i], 304, rows[i], 81);
-    SetBackground(set2[i], Yellow);
+    SetBackground(set2[i], ColourYellow);
   }
   EditA1 = set1[0], EditB1 = set1[1], EditC1 = set1[2], EditD1 = set1[3], EditF1 = set1[4];
   EditA2 = set2[0], EditB2 = set2[1], EditC2 = set2[2], EditD2 = set2[3], EditF2 = set2[4];
 
   Label12 = MakeLabel(this, "Gravon or Taon", 240, 152);
-  SetForeground(Label12, Navy, QPalette::WindowText);
+  SetTextColour(Label12, ColourNavy);
   NumberOfTaon = MakeLabel(this, "1", 336, 149);
-  MakeBold(NumberOfTaon);
+  SetBold(NumberOfTaon);
   NumberOfTaon->setMinimumWidth(24);
   NumberOfTaon->adjustSize();
 
@@ -162,10 +146,10 @@ void TEditDlg::BuildControls() {
   Saveas = MakeButton(this, "Save As", 296, 387, 67, 25);
 
   Label13 = MakeLabel(this, "FileName", 16, 400);
-  SetForeground(Label13, Navy, QPalette::WindowText);
+  SetTextColour(Label13, ColourNavy);
   EditFileName = MakeField(this, "EditFileName", 8, 419, 593, 24);
-  MakeBold(EditFileName);
-  SetForeground(EditFileName, Blue, QPalette::Text);
+  SetBold(EditFileName);
+  SetTextColour(EditFileName, ColourBlue);
 
   DaonsTable = new StringGrid(4, 61, this);
   DaonsTable->setGeometry(386, 2, 399, 399);
@@ -194,12 +178,12 @@ void TEditDlg::BuildControls() {
 
 void TEditDlg::BuildCalculators() {
   Label30 = MakeLabel(this, "Serial number of grav. or taons", 0, 40);
-  MakeBold(Label30);
+  SetBold(Label30);
   FitWidth(Label30, 182);  // the parameter labels start at 184
   const auto separator = [this](int top) {
     QLabel* stars = MakeLabel(this, QString(34, '*'), 0, top);
-    MakeBold(stars);
-    SetForeground(stars, Blue, QPalette::WindowText);
+    SetBold(stars);
+    SetTextColour(stars, ColourBlue);
   };
   const std::array<QPushButton**, 4> calculates{&Calculate1, &Calculate2, &Calculate3, &Calculate4};
   const std::array<QPushButton**, 4> resets{&Reset1, &Reset2, &Reset3, &Reset4};

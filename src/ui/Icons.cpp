@@ -2,13 +2,11 @@
 
 #include <QPainter>
 
+#include "ui/Palette.h"
+
 namespace vorun {
 
 namespace {
-
-const QColor Lime(0, 255, 0);
-const QColor Yellow(255, 255, 0);
-const QColor Red(255, 0, 0);
 
 QPixmap ProgramPixmap(int size) {
   QPixmap pixmap(size, size);
@@ -21,14 +19,14 @@ QPixmap ProgramPixmap(int size) {
   p.drawRoundedRect(QRectF(0.5, 0.5, 31, 31), 4, 4);
   // A tetrahedron's edges, as the spiral view draws them.
   const QPointF a(6, 24), b(26, 22), c(15, 5), d(18, 15);
-  p.setPen(QPen(Lime, 1.2));
+  p.setPen(QPen(ColourLime, 1.2));
   for (const auto& [from, to] : {std::pair{a, b}, {b, c}, {c, a}, {a, d}, {b, d}, {c, d}})
     p.drawLine(from, to);
   p.setPen(Qt::NoPen);
-  p.setBrush(Red);
+  p.setBrush(ColourRed);
   p.drawEllipse(c, 2.5, 2.5);
   p.drawEllipse(b, 2.5, 2.5);
-  p.setBrush(Yellow);
+  p.setBrush(ColourYellow);
   p.drawEllipse(a, 2.5, 2.5);
   p.drawEllipse(d, 2.5, 2.5);
   return pixmap;
@@ -51,9 +49,9 @@ QPixmap MakeAboutIcon() {
   p.setBrush(Qt::NoBrush);
   p.drawEllipse(QRectF(2, 9, 29, 15));
   p.setPen(Qt::NoPen);
-  p.setBrush(Red);
+  p.setBrush(ColourRed);
   p.drawEllipse(QPointF(16.5, 16.5), 5, 5);
-  p.setBrush(Lime.darker(120));
+  p.setBrush(ColourLime.darker(120));
   p.drawEllipse(QPointF(29, 13.5), 3, 3);
   return pixmap;
 }

@@ -28,6 +28,7 @@
 #include "model/NumberText.h"
 #include "ui/Dialogs.h"
 #include "ui/KeyFilter.h"
+#include "ui/Palette.h"
 #include "ui/StringGrid.h"
 
 namespace vorun {
@@ -42,40 +43,12 @@ constexpr int DesignSceneHeight = 176;
 constexpr int PanHeight = 201;
 constexpr int TimerPeriodMs = 300;
 
-const QColor ColourLime(0, 255, 0);
-const QColor ColourYellow(255, 255, 0);
-const QColor ColourSilver(192, 192, 192);
-const QColor ColourMaroon(128, 0, 0);
-const QColor ColourNavy(0, 0, 128);
-const QColor ColourBlue(0, 0, 255);
-const QColor ColourRed(255, 0, 0);
-
-void SetBase(QWidget* w, const QColor& colour) {
-  QPalette p = w->palette();
-  p.setColor(QPalette::Base, colour);
-  w->setPalette(p);
-}
-
-void SetTextColour(QWidget* w, const QColor& colour) {
-  QPalette p = w->palette();
-  p.setColor(QPalette::Text, colour);
-  p.setColor(QPalette::WindowText, colour);
-  p.setColor(QPalette::ButtonText, colour);
-  w->setPalette(p);
-}
-
 void SetBackground(QWidget* w, const QColor& colour) {
   QPalette p = w->palette();
   p.setColor(QPalette::Window, colour);
   p.setColor(QPalette::Button, colour);
   w->setPalette(p);
   w->setAutoFillBackground(true);
-}
-
-void SetBold(QWidget* w) {
-  QFont f = w->font();
-  f.setBold(true);
-  w->setFont(f);
 }
 
 QRadioButton* Radio(QWidget* parent, const QString& caption, int x, int y, int w, int h) {

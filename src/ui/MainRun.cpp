@@ -18,24 +18,11 @@
 #include "model/Global.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
+#include "ui/Palette.h"
 
 namespace vorun {
 
-namespace {
-
-const QColor ColourMaroon(128, 0, 0);
-const QColor ColourGreen(0, 128, 0);
-const QColor ColourRed(255, 0, 0);
-const QColor ColourLime(0, 255, 0);
-
-void SetFontColour(QWidget* w, const QColor& colour) {
-  QPalette p = w->palette();
-  p.setColor(QPalette::ButtonText, colour);
-  p.setColor(QPalette::WindowText, colour);
-  w->setPalette(p);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void TMainForm::ShowRunningState() {
   SetGoKind(GoKind::Cancel);
@@ -46,7 +33,7 @@ void TMainForm::ShowRunningState() {
   Images->menuAction()->setEnabled(false);
   Null00->setEnabled(false);
   Null00->setText("0");
-  SetFontColour(Null00, ColourMaroon);
+  SetTextColour(Null00, ColourMaroon);
 }
 
 void TMainForm::ShowStoppedState() {
@@ -94,7 +81,7 @@ void TMainForm::Null00Click() {
   Guarded(this, [&] {
     ZeroVelocities();
     Null00->setText("Yes Null");
-    SetFontColour(Null00, ColourMaroon);
+    SetTextColour(Null00, ColourMaroon);
     FillListing();
     const std::optional<QString> name = Dialogs().SaveFileName(this, {"Taons files (*.tvx)|*.tvx", "tvx"});
     if (!name) return;
