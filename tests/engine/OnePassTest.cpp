@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <limits>
 #include <new>
+#include <string>
 
 #include "EngineFixture.h"
 #include "engine/Step.h"
@@ -91,6 +92,25 @@ struct Config {
   WallMode wall = WallMode::Thermosout;
 };
 
+// Names the case in test listings, e.g. PolyExpSum_Bk_Taoscope_CheckBox2.
+std::string ConfigName(const testing::TestParamInfo<Config>& info) {
+  static const char* const formulas[] = {"PolyExpon", "Exponential", "PolyExpSum", "ExpoPolyExpSum",
+                                         "EPESminus"};
+  static const char* const splits[] = {"Ak", "Bk", "Ck"};
+  static const char* const walls[] = {"Thermos3X3", "Thermos20X20", "ThermosNXN", ""};
+  const Config& c = info.param;
+  std::string name = std::string(formulas[static_cast<int>(c.formula)]) + "_" +
+                     splits[static_cast<int>(c.split)] +
+                     (c.scope == Scope::Taoscope ? "_Taoscope" : "_Gravoscope");
+  if (c.checkBox2) name += "_CheckBox2";
+  if (c.checkBox3) name += "_CheckBox3";
+  if (c.heater) name += "_Heater";
+  if (c.cooler) name += "_Cooler";
+  if (c.blockade) name += "_Blockade";
+  if (c.wall != WallMode::Thermosout) name += std::string("_") + walls[static_cast<int>(c.wall)];
+  return name;
+}
+
 class OnePass : public testing::TestWithParam<Config> {};
 
 TEST_P(OnePass, MatchesThreePassBitForBitOverAThousandSteps) {
@@ -129,7 +149,8 @@ INSTANTIATE_TEST_SUITE_P(
         Config{F::ExpoPolyExpSum, C::Ck, Tao, false, false, false, false, true},
         Config{F::EPESminus, C::Ak, Gravo, false, false, true},
         Config{F::EPESminus, C::Bk, Tao, false, false, false, false, false, WallMode::Thermos20X20},
-        Config{F::EPESminus, C::Ck, Gravo, false, false, false, false, true, WallMode::ThermosNXN}));
+        Config{F::EPESminus, C::Ck, Gravo, false, false, false, false, true, WallMode::ThermosNXN}),
+    ConfigName);
 
 TEST(OnePassStep, AllocatesNothing) {
   Ensemble = MixedEnsemble();
