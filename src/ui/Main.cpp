@@ -102,6 +102,13 @@ char LocaleDecimalSeparator(const QLocale& locale) {
   return '.';
 }
 
+void SetUpApplication() {
+  // As the application name, not the display name: Qt would add a display
+  // name to the caption of every other window.
+  QApplication::setApplicationName("Vorun - Quarvel");
+  DecimalSeparator = LocaleDecimalSeparator(QLocale());
+}
+
 // --- TShape -------------------------------------------------------------------
 
 TShape::TShape(QWidget* parent, QColor brush) : QWidget(parent), brush_(brush) {}

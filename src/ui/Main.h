@@ -302,4 +302,8 @@ extern TMainForm* MainForm;
 // is a single ASCII character, else '.'.
 char LocaleDecimalSeparator(const QLocale& locale);
 
+// The application's title, which message boxes carry, and the decimal
+// separator of the user's locale; once, before the windows are made.
+void SetUpApplication();
+
 }  // namespace vorun

@@ -1,9 +1,7 @@
 // The program: one main window, the particle editor and the about box, created
 // in that order, then the event loop.
 #include <QApplication>
-#include <QLocale>
 
-#include "model/NumberText.h"
 #include "ui/About.h"
 #include "ui/Edit.h"
 #include "ui/Icons.h"
@@ -11,13 +9,8 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QApplication::setApplicationDisplayName("Vorun - Quarvel");
+  vorun::SetUpApplication();
   QApplication::setWindowIcon(vorun::MakeProgramIcon());
-
-  // Numbers are shown and read with the separator of the user's locale.
-  const QString separator = QLocale().decimalPoint();
-  if (separator.size() == 1 && separator.at(0).unicode() < 128)
-    vorun::DecimalSeparator = separator.at(0).toLatin1();
 
   vorun::TMainForm mainForm;
   vorun::TEditDlg editDlg(&mainForm);

@@ -2,7 +2,11 @@
 
 #include <stdexcept>
 
+#include <QApplication>
+
 #include "model/Error.h"
+#include "model/NumberText.h"
+#include "ui/Main.h"
 #include "ui/ScriptedDialogs.h"
 
 namespace vorun {
@@ -25,6 +29,21 @@ TEST(ErrorReport, HandlerWithoutErrorShowsNothing) {
   test::ScriptedDialogs dialogs;
   Guarded(nullptr, [] {});
   EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// Message boxes carry the program's title. Qt adds an explicitly set display
+// name to the caption of every other window (" Editing of gravon's or taon's
+// values — Vorun - Quarvel"), so the title must come from the application name,
+// of which the display name is only the fallback.
+TEST(ApplicationTitle, NamesMessageBoxesWithoutBeingAddedToEveryCaption) {
+  const QString savedName = QCoreApplication::applicationName();
+  const char savedSeparator = DecimalSeparator;
+  SetUpApplication();
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Vorun - Quarvel");
+  QCoreApplication::setApplicationName("probe");
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "probe");
+  QCoreApplication::setApplicationName(savedName);
+  DecimalSeparator = savedSeparator;
 }
 
 }  // namespace
