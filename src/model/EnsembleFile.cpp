@@ -199,12 +199,16 @@ void ReplaceFile(const std::string& target, const std::string& content) {
 
   Descriptor file(fd);
   if (exists && S_ISREG(existing.st_mode)) {
-    // The replacement keeps the old file's permissions and, where allowed,
-    // its owner.
+    // The replacement keeps the old file's owner and group where allowed.
+    // Only root may hand a file to another user; anyone else who saves over
+    // another user's file ends up owning the new one, and then at least keeps
+    // its group (a member may), so that a shared file stays writable for the
+    // rest of its group.
+    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+      [[maybe_unused]] const int grouped = ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
+    }
+    // After the owner: a change of owner may clear the set-id bits.
     ::fchmod(fd, existing.st_mode & 07777);
-    // Only root can hand the file back to another owner; for anyone else
-    // the owner is already right.
-    [[maybe_unused]] const int owned = ::fchown(fd, existing.st_uid, existing.st_gid);
   }
   int error = WriteAll(fd, content.data(), content.size());
   if (error == 0 && ::fsync(fd) != 0) error = errno;

@@ -1,9 +1,12 @@
 #include "model/EnsembleFile.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -421,6 +424,44 @@ TEST_F(EnsembleFile, ProtectedFileOrFolderIsNotReplaced) {
   EXPECT_EQ(ErrorOf([&] { WriteEnsembleFile(Path("locked/ring.tvx")); }), "File access denied");
   EXPECT_EQ(ReadBytes(Path("locked/ring.tvx")), "old");
   EXPECT_EQ(Listing(Path("locked")), std::vector<std::string>{"ring.tvx"});
+}
+
+// A group-writable file of another user, saved by a member of its group: the
+// new file can only be the saver's, but it keeps the old group, so the rest
+// of the group, the old owner among them, can still write it.
+TEST_F(EnsembleFile, SaveByAGroupMemberKeepsTheGroup) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to set up another user's file and to become a member";
+  constexpr uid_t owner = 1, saver = 65534;
+  constexpr gid_t shared = 4242, saversOwn = 65534;
+  fs::permissions(folder_, fs::perms::all);
+  WriteBytes(Path("shared.tvx"), "old");
+  ASSERT_EQ(chown(Path("shared.tvx").c_str(), owner, shared), 0);
+  ASSERT_EQ(chmod(Path("shared.tvx").c_str(), 0664), 0);
+
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const gid_t groups[] = {shared};
+    if (setgroups(1, groups) != 0 || setgid(saversOwn) != 0 || setuid(saver) != 0) _exit(3);
+    // The temporary folder may lie where other users cannot go.
+    if (access(folder_.c_str(), W_OK | X_OK) != 0) _exit(4);
+    try {
+      WriteEnsembleFile(Path("shared.tvx"));
+    } catch (...) {
+      _exit(2);
+    }
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 4) GTEST_SKIP() << "the temporary folder is out of other users' reach";
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  struct stat info;
+  ASSERT_EQ(stat(Path("shared.tvx").c_str(), &info), 0);
+  EXPECT_EQ(info.st_size, 3776);
+  EXPECT_EQ(info.st_gid, shared);
+  EXPECT_EQ(info.st_mode & 07777, 0664u);
 }
 
 using StartFile = FileTest;
