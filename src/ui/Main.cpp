@@ -354,7 +354,8 @@ void TMainForm::CreateRunPanel() {
   Label1->adjustSize();
   LTime = Label(p, "0", 40, 96);
   SetBold(LTime);
-  LTime->resize(48, LTime->height());
+  // Wide enough for any step count: a long run must not lose digits at the edge.
+  LTime->resize(QFontMetrics(LTime->font()).horizontalAdvance("2147483647") + 2, LTime->height());
   DtLabel = Label(p, "dt=", 0, 116);
   EditDT = Field(p, "0", 16, 112, 49, 21);
 

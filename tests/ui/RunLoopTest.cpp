@@ -83,6 +83,17 @@ TEST_F(RunLoop, StepLabelFollowsTheDisplaySwitch) {
   EXPECT_EQ(form->LTime->text(), "8");
 }
 
+// Long runs reach counts of many digits; the label must show them whole.
+TEST_F(RunLoop, StepLabelShowsTheLargestCountWhole) {
+  vorun::Run.StepCount = 2147483646;
+  QTest::mouseDClick(form->LTime, Qt::LeftButton);
+  RunWithFirstTurn([&] { form->Go->click(); });
+  ASSERT_EQ(form->LTime->text(), "2147483647");
+  EXPECT_GE(form->LTime->width(), form->LTime->sizeHint().width());
+  // and it stays clear of the parameter labels beside it
+  EXPECT_LT(form->LTime->geometry().right(), form->EditA1->x() - 17);
+}
+
 TEST_F(RunLoop, ListingFollowsEveryStepOnlyWithShowListing) {
   const QString before = form->DaonsTable->Cell(1, 1);
   RunWithFirstTurn([&] { form->Go->click(); });
