@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -22,7 +23,21 @@
 
 namespace vorun {
 
-namespace {}  // namespace
+namespace {
+
+// The design gives Null00 41 pixels, too narrow for "Yes Null" in the panel's
+// font; the caption takes the largest font size that shows it whole.
+void SetFittedCaption(QToolButton* button, const QString& caption) {
+  QFont f = button->parentWidget()->font();
+  f.setBold(true);
+  const int room = button->width() - 4;
+  while (f.pixelSize() > 8 && QFontMetrics(f).horizontalAdvance(caption) > room)
+    f.setPixelSize(f.pixelSize() - 1);
+  button->setFont(f);
+  button->setText(caption);
+}
+
+}  // namespace
 
 void TMainForm::ShowRunningState() {
   SetGoKind(GoKind::Cancel);
@@ -32,7 +47,7 @@ void TMainForm::ShowRunningState() {
   Run.Stopped = 0;
   Images->menuAction()->setEnabled(false);
   Null00->setEnabled(false);
-  Null00->setText("0");
+  SetFittedCaption(Null00, "0");
   SetTextColour(Null00, ColourMaroon);
 }
 
@@ -80,7 +95,7 @@ void TMainForm::Null00Click() {
   if (Run.SpiralMode != 0 || Run.Stopped == 0) return;
   Guarded(this, [&] {
     ZeroVelocities();
-    Null00->setText("Yes Null");
+    SetFittedCaption(Null00, "Yes Null");
     SetTextColour(Null00, ColourMaroon);
     FillListing();
     const std::optional<QString> name = Dialogs().SaveFileName(this, {"Taons files (*.tvx)|*.tvx", "tvx"});

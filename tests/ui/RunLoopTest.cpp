@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -133,6 +134,8 @@ TEST_F(RunLoop, Null00WithCancelZeroesEveryVelocityAndSavesNothing) {
       EXPECT_EQ((*a)[n], 0.0L) << n;
   }
   EXPECT_EQ(form->Null00->text(), "Yes Null");
+  // The whole caption fits the 41-pixel button.
+  EXPECT_LE(QFontMetrics(form->Null00->font()).horizontalAdvance("Yes Null"), form->Null00->width() - 4);
   EXPECT_EQ(ReadText(StartFilePath), Path("ring.tvx"));
   ASSERT_EQ(dialogs.fileRequests.size(), 1u);
   EXPECT_EQ(dialogs.fileRequests[0].filter, "Taons files (*.tvx)|*.tvx");
