@@ -94,6 +94,10 @@ void TMainForm::Open1Click() {
   Guarded(this, [&] {
     const std::optional<QString> name = Dialogs().OpenFileName(this, TaonsFiles);
     if (!name) return;
+    // A menu command or F3 does not leave the memo, so its prompt would come
+    // only after the new ensemble's comment had replaced the typed text, or
+    // would save that text beside the wrong file. Opening counts as leaving.
+    CommentExit();
     Run.SpiralMode = 0;
     Go->setEnabled(true);
     Null00->setEnabled(true);

@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <filesystem>
 
 #include "model/Ensemble.h"
 #include "ui/MainFormFixture.h"
@@ -67,6 +68,7 @@ TEST_F(Commands, CancelledOpenChangesNothing) {
 TEST_F(Commands, OpenWithoutCommentFileKeepsTheMemo) {
   std::filesystem::remove(Path("ring.txt"));
   form->Comment->setPlainText("Earlier words");
+  dialogs.answers.push_back(MessageAnswer::No);  // keep "Earlier words" unsaved
   Open(Path("ring.tvx"));
   EXPECT_EQ(form->Comment->toPlainText(), "Earlier words");
 }
@@ -218,6 +220,29 @@ TEST_F(CommentPrompt, NoSavesNothingAndAsksAgainOnlyAfterAFurtherChange) {
   Leave(form->Comment);
   EXPECT_EQ(dialogs.messages.size(), 2u);
   EXPECT_EQ(ReadText(Path("ring.txt")), "Ring of three\r\nrevised");
+}
+
+TEST_F(CommentPrompt, OpeningAnotherEnsembleAsksBeforeTheTypedTextIsReplaced) {
+  // A copy: writing a sample would reset the live ensemble.
+  std::filesystem::copy_file(Path("ring.tvx"), Path("star.tvx"));
+  WriteText(Path("star.txt"), "Star");
+  form->Comment->setPlainText("Ring of three, typed");
+  dialogs.answers.push_back(MessageAnswer::Yes);
+  Open(Path("star.tvx"));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "The text was changed. Save now?");
+  // Saved beside the ensemble it was typed for, before the new comment came.
+  EXPECT_EQ(ReadText(Path("ring.txt")), "Ring of three, typed");
+  EXPECT_EQ(ReadText(Path("star.txt")), "Star");
+  EXPECT_EQ(form->Comment->toPlainText(), "Star");
+}
+
+TEST_F(CommentPrompt, CancelledOpenDoesNotAsk) {
+  form->Comment->setPlainText("typed");
+  dialogs.openAnswers.push_back(std::nullopt);
+  form->Open1->trigger();
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(Display.CommentChanged, 1);
 }
 
 }  // namespace
