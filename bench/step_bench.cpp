@@ -8,6 +8,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string>
+#include <utility>
 
 #include "BenchCloud.h"
 #include "engine/Step.h"
@@ -36,26 +38,23 @@ void StepBench(benchmark::State& state, void (*advance)(const StepSettings&), Fo
   state.SetItemsProcessed(state.iterations());
 }
 
-BENCHMARK_CAPTURE(StepBench, Exponential / OnePass, AdvanceStep, Formula::Exponential)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(StepBench, Exponential / ThreePass, AdvanceStepReference, Formula::Exponential)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(StepBench, PolyExpon / OnePass, AdvanceStep, Formula::PolyExpon)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(StepBench, PolyExpon / ThreePass, AdvanceStepReference, Formula::PolyExpon)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(StepBench, PolyExpSum / OnePass, AdvanceStep, Formula::PolyExpSum)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(StepBench, PolyExpSum / ThreePass, AdvanceStepReference, Formula::PolyExpSum)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(StepBench, ExpoPolyExpSum / OnePass, AdvanceStep, Formula::ExpoPolyExpSum)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(StepBench, ExpoPolyExpSum / ThreePass, AdvanceStepReference, Formula::ExpoPolyExpSum)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(StepBench, EPESminus / OnePass, AdvanceStep, Formula::EPESminus)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(StepBench, EPESminus / ThreePass, AdvanceStepReference, Formula::EPESminus)
-    ->Unit(benchmark::kMicrosecond);
+// Each formula with both step variants, in the order of the README's table.
+const bool registered = [] {
+  const std::pair<const char*, Formula> formulas[] = {{"Exponential", Formula::Exponential},
+                                                      {"PolyExpon", Formula::PolyExpon},
+                                                      {"PolyExpSum", Formula::PolyExpSum},
+                                                      {"ExpoPolyExpSum", Formula::ExpoPolyExpSum},
+                                                      {"EPESminus", Formula::EPESminus}};
+  for (const auto& [name, formula] : formulas) {
+    benchmark::RegisterBenchmark((std::string("StepBench/") + name + " / OnePass").c_str(), StepBench,
+                                 AdvanceStep, formula)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark((std::string("StepBench/") + name + " / ThreePass").c_str(), StepBench,
+                                 AdvanceStepReference, formula)
+        ->Unit(benchmark::kMicrosecond);
+  }
+  return true;
+}();
 
 // The floor under every formula: one ln or exp of Extended80, on arguments
 // of the sizes the law takes (distances around 1 to 10, exponents of a few).
