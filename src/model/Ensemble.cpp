@@ -2,8 +2,7 @@
 
 namespace vorun {
 
-void SyncWorkingCopies(bool onlyExisting) {
-  auto& e = Ensemble;
+void SyncWorkingCopies(EnsembleState& e, bool onlyExisting) {
   for (int n = 1; n <= e.SlotCount; ++n) {
     if (onlyExisting && e.Exists[n] == 0) continue;
     e.ViewX[n] = e.PosX[n];
@@ -17,6 +16,8 @@ void SyncWorkingCopies(bool onlyExisting) {
     e.NextVelW[n] = e.VelW[n];
   }
 }
+
+void SyncWorkingCopies(bool onlyExisting) { SyncWorkingCopies(Ensemble, onlyExisting); }
 
 void ZeroVelocities() {
   auto& e = Ensemble;

@@ -8,6 +8,8 @@ namespace vorun {
 
 // Brings view and working copies in line with the committed positions and
 // velocities, for every slot or only for the occupied ones.
+void SyncWorkingCopies(EnsembleState& state, bool onlyExisting);
+// The same for the live Ensemble.
 void SyncWorkingCopies(bool onlyExisting);
 
 // Sets committed and working velocities of every slot, occupied or not, to 0.
