@@ -110,6 +110,7 @@ void TMainForm::Null00Click() {
     FillListing();
     const std::optional<QString> name = Dialogs().SaveFileName(this, {"Taons files (*.tvx)|*.tvx", "tvx"});
     if (!name) return;
+    CheckRememberable(name->toStdString());
     FileName = name->toStdString();
     FName->setText(*name);
     WriteEnsembleFile(FileName);
