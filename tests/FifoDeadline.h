@@ -23,7 +23,8 @@ inline bool FinishesWithoutHelp(const std::string& fifo, const std::function<voi
   std::atomic<bool> done{false};
   std::atomic<bool> helped{false};
   // A writer released this way may find its reader gone.
-  struct sigaction ignore{}, previous{};
+  struct sigaction ignore {
+  }, previous{};
   ignore.sa_handler = SIG_IGN;
   sigaction(SIGPIPE, &ignore, &previous);
   std::thread watchdog([&] {
