@@ -401,7 +401,7 @@ void ApplyRecord() {
     Load(e.VelV[n], r.VelV[n - 1]);
     Load(e.VelW[n], r.VelW[n - 1]);
   }
-  SyncWorkingCopies(false);
+  SyncWorkingCopies(Ensemble, false);
 }
 
 void ReadEnsembleFile(const std::string& name) { ReadRecord(name, false); }

@@ -62,6 +62,7 @@ class FileTest : public testing::Test {
     savedStartFile_ = StartFilePath;
     StartFilePath = (folder_ / "config" / "vorun" / "Start.tvx2").string();
     ResetGlobals();
+    FileRecord = EnsembleRecord{};
     Ensemble.SlotCount = MaxSlots;
   }
   void TearDown() override {
@@ -154,7 +155,8 @@ TEST_F(EnsembleFile, AnyRecordReadAndSavedAgainIsIdentical) {
   WriteBytes(Path("odd.tvx"), bytes);
 
   ReadEnsembleFile(Path("odd.tvx"));
-  ResetGlobals();  // the ensemble must come from the record alone, not from memory
+  ResetGlobals();
+  FileRecord = EnsembleRecord{};  // the ensemble must come from the record alone, not from memory
   Ensemble.SlotCount = MaxSlots;
   ReadEnsembleFile(Path("odd.tvx"));
   ApplyRecord();
@@ -189,6 +191,7 @@ TEST_F(EnsembleFile, SavedAndReopenedEnsembleIsRestoredBitForBit) {
   WriteEnsembleFile(Path("a.tvx"));
 
   ResetGlobals();
+  FileRecord = EnsembleRecord{};
   Ensemble.SlotCount = MaxSlots;
   ReadEnsembleFile(Path("a.tvx"));
   ApplyRecord();
@@ -280,6 +283,7 @@ TEST_F(EnsembleFile, PaddingCarriesTheLastRecordRead) {
   EXPECT_EQ(out.substr(3772, 4), "\x01\x02\x03\x04");
 
   ResetGlobals();
+  FileRecord = EnsembleRecord{};
   Ensemble.SlotCount = MaxSlots;
   WriteEnsembleFile(Path("fresh.tvx"));
   EXPECT_EQ(ReadBytes(Path("fresh.tvx")), std::string(3776, '\0'));
