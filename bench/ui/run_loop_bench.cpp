@@ -21,6 +21,7 @@
 #include "engine/Step.h"
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
+#include "model/StartFile.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
 

@@ -15,6 +15,7 @@
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
 #include "model/NumberText.h"
+#include "model/StartFile.h"
 #include "ui/KeyFilter.h"
 #include "ui/Palette.h"
 #include "ui/StringGrid.h"

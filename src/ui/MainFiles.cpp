@@ -7,10 +7,12 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "model/CommentFile.h"
 #include "model/Ensemble.h"
 #include "model/EnsembleFile.h"
 #include "model/Figures.h"
 #include "model/Global.h"
+#include "model/StartFile.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
 #include "ui/WindowState.h"

@@ -17,6 +17,7 @@
 #include "model/Ensemble.h"
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
+#include "model/StartFile.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
 #include "ui/Palette.h"

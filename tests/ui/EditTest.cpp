@@ -16,6 +16,7 @@
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
 #include "model/NumberText.h"
+#include "model/StartFile.h"
 #include "ui/SampleFiles.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/StringGrid.h"

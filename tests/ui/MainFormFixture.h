@@ -14,6 +14,7 @@
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
 #include "model/NumberText.h"
+#include "model/StartFile.h"
 #include "ui/Main.h"
 #include "ui/SampleFiles.h"
 #include "ui/ScriptedDialogs.h"
