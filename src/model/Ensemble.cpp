@@ -17,10 +17,7 @@ void SyncWorkingCopies(EnsembleState& e, bool onlyExisting) {
   }
 }
 
-void SyncWorkingCopies(bool onlyExisting) { SyncWorkingCopies(Ensemble, onlyExisting); }
-
-void ZeroVelocities() {
-  auto& e = Ensemble;
+void ZeroVelocities(EnsembleState& e) {
   for (int n = 1; n <= e.SlotCount; ++n) {
     e.VelU[n] = e.VelV[n] = e.VelW[n] = 0;
     e.NextVelU[n] = e.NextVelV[n] = e.NextVelW[n] = 0;

@@ -19,6 +19,7 @@
 #include "ui/KeyFilter.h"
 #include "ui/Palette.h"
 #include "ui/StringGrid.h"
+#include "ui/WindowState.h"
 
 namespace vorun {
 
@@ -343,7 +344,7 @@ void TEditDlg::OKBtnClick() {
       WriteEnsembleFile(name->toStdString());
       FileName = name->toStdString();
       RememberFile();
-      SyncWorkingCopies(true);
+      SyncWorkingCopies(Ensemble, true);
     }
     finished = true;
   });

@@ -91,7 +91,7 @@ void TMainForm::RunLoop(std::int32_t n) {
   std::int32_t step = n;
   for (;;) {
     ++step;
-    AdvanceStep(CurrentStepSettings());
+    AdvanceStep(Ensemble, CurrentStepSettings());
     Run.StepCount = step;
     if (Run.ShowStepCount != 0) LTime->setText(QString::number(Run.StepCount));
     PaintTaons();
@@ -104,7 +104,7 @@ void TMainForm::RunLoop(std::int32_t n) {
 void TMainForm::Null00Click() {
   if (Run.SpiralMode != 0 || Run.Stopped == 0) return;
   Guarded(this, [&] {
-    ZeroVelocities();
+    ZeroVelocities(Ensemble);
     SetFittedCaption(Null00, "Yes Null");
     SetTextColour(Null00, ColourMaroon);
     FillListing();

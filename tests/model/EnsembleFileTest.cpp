@@ -70,6 +70,7 @@ TEST_F(EnsembleFile, AnyRecordReadAndSavedAgainIsIdentical) {
 
   ReadEnsembleFile(Path("odd.tvx"));
   ResetGlobals();  // the ensemble must come from the record alone, not from memory
+  FileRecord = EnsembleRecord{};
   Ensemble.SlotCount = MaxSlots;
   ReadEnsembleFile(Path("odd.tvx"));
   ApplyRecord();
@@ -104,6 +105,7 @@ TEST_F(EnsembleFile, SavedAndReopenedEnsembleIsRestoredBitForBit) {
   WriteEnsembleFile(Path("a.tvx"));
 
   ResetGlobals();
+  FileRecord = EnsembleRecord{};
   Ensemble.SlotCount = MaxSlots;
   ReadEnsembleFile(Path("a.tvx"));
   ApplyRecord();
@@ -195,6 +197,7 @@ TEST_F(EnsembleFile, PaddingCarriesTheLastRecordRead) {
   EXPECT_EQ(out.substr(3772, 4), "\x01\x02\x03\x04");
 
   ResetGlobals();
+  FileRecord = EnsembleRecord{};
   Ensemble.SlotCount = MaxSlots;
   WriteEnsembleFile(Path("fresh.tvx"));
   EXPECT_EQ(ReadBytes(Path("fresh.tvx")), std::string(3776, '\0'));

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "model/EnsembleFile.h"
 #include "model/Error.h"
 #include "model/Global.h"
 #include "model/StartFile.h"
@@ -60,6 +61,7 @@ class FileTest : public testing::Test {
     savedStartFile_ = StartFilePath;
     StartFilePath = (folder_ / "config" / "vorun" / "Start.tvx2").string();
     ResetGlobals();
+    FileRecord = EnsembleRecord{};
     Ensemble.SlotCount = MaxSlots;
   }
   void TearDown() override {
