@@ -67,7 +67,8 @@ std::optional<std::string> FindNaN(const EnsembleState& e, const StepSettings& s
     if (!moved(i)) continue;
     for (int j = 1; j <= count; ++j) {
       if (j == i || e.Exists[j] == 0) continue;
-      for (const Axis axis : {Axis::X, Axis::Y, Axis::Z}) setUsed[PartnerSet(j, settings.law, axis)] = true;
+      for (const Axis axis : {Axis::X, Axis::Y, Axis::Z})
+        setUsed[PartnerSet(j, e.SlotCount, settings.law, axis)] = true;
     }
   }
   const ParameterUse use = UsedParameters(settings.law);

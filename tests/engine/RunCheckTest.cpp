@@ -40,7 +40,7 @@ class RunCheck : public testing::TestWithParam<NaNCase> {
 };
 
 bool AnyOccupiedSlotIsNaN() {
-  const auto& e = Ensemble;
+  const auto& e = TestEnsemble;
   for (int n = 1; n <= e.SlotCount; ++n) {
     if (e.Exists[n] == 0) continue;
     for (const Extended80 v : {e.PosX[n], e.PosY[n], e.PosZ[n], e.VelU[n], e.VelV[n], e.VelW[n]})
@@ -53,12 +53,12 @@ bool AnyOccupiedSlotIsNaN() {
 // also takes the step without the check: what the check lets through must
 // step cleanly, and a quiet NaN it reports must really spread.
 TEST_P(RunCheck, NamesTheNaNThatAStepWouldSpread) {
-  GetParam().change(Ensemble, settings);
-  const auto found = FindNaN(Ensemble, settings);
+  GetParam().change(TestEnsemble, settings);
+  const auto found = FindNaN(TestEnsemble, settings);
   EXPECT_EQ(found.value_or(""), GetParam().message);
-  EXPECT_EQ(ErrorOf([&] { CheckRunnable(Ensemble, settings); }), GetParam().message);
+  EXPECT_EQ(ErrorOf([&] { CheckRunnable(TestEnsemble, settings); }), GetParam().message);
 
-  const std::string fault = ErrorOf([&] { AdvanceStep(settings); });
+  const std::string fault = ErrorOf([&] { AdvanceStep(TestEnsemble, settings); });
   switch (GetParam().step) {
     case Step::Clean:
       EXPECT_EQ(fault, "");
