@@ -50,6 +50,9 @@ bool SpinUntil(Ready ready) {
       Pause();
     }
     if (std::chrono::steady_clock::now() >= end) return ready();
+    // With more threads than cores the one that would make ready() true may
+    // be waiting for this core.
+    std::this_thread::yield();
   }
 }
 
@@ -68,14 +71,18 @@ int AvailableCores() {
   return hardware > 0 ? static_cast<int>(hardware) : 1;
 }
 
+int ParseThreadCount(const char* text) {
+  if (text == nullptr) return 0;
+  char* end = nullptr;
+  const long n = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || n < 1 || n > MaxStepThreads) return 0;
+  return static_cast<int>(n);
+}
+
 int DefaultStepThreads() {
   static const int threads = [] {
-    if (const char* text = std::getenv("VORUN_THREADS")) {
-      char* end = nullptr;
-      const long n = std::strtol(text, &end, 10);
-      if (end != text && *end == '\0' && n >= 1 && n <= MaxStepThreads) return static_cast<int>(n);
-    }
-    return std::clamp(AvailableCores(), 1, MaxStepThreads);
+    const int fromEnvironment = ParseThreadCount(std::getenv("VORUN_THREADS"));
+    return fromEnvironment > 0 ? fromEnvironment : std::clamp(AvailableCores(), 1, MaxStepThreads);
   }();
   return threads;
 }

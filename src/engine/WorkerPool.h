@@ -23,6 +23,10 @@ constexpr int MaxStepThreads = 64;
 // The cores this process may run on.
 int AvailableCores();
 
+// A thread count as VORUN_THREADS or a command line gives it: a whole number
+// from 1 to MaxStepThreads, or 0 when the text is anything else.
+int ParseThreadCount(const char* text);
+
 // Threads a step uses: VORUN_THREADS when it holds a whole number from 1 to
 // MaxStepThreads, else AvailableCores(), read once.
 int DefaultStepThreads();
