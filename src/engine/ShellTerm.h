@@ -18,7 +18,8 @@
 //
 // Every operation that could raise a fault flag is still performed; a
 // shortcut is taken only where its condition proves that the skipped ones
-// cannot. A NaN fails every condition and takes the full way.
+// cannot. A NaN fails every condition and takes the full way; the conditions
+// compare quietly, since an ordered comparison with a NaN raises invalid.
 #pragma once
 
 #include <cmath>
@@ -57,14 +58,15 @@ ShellConstants MakeShell(Extended80 k) {
   c.tenthK = O::Mul(ShellTenth, k);
   c.inverseTenthK = O::Power(c.tenthK, -1);
   c.k200 = O::Mul(200, k);
-  c.bounded = c.inverseTenthK <= FactorBound && c.k200 > 0 && c.k200 <= FactorBound;
+  c.bounded = std::islessequal(c.inverseTenthK, FactorBound) && std::isgreater(c.k200, Extended80(0)) &&
+              std::islessequal(c.k200, FactorBound);
   return c;
 }
 
 // exp(x) for the argument of W: +0 below ExpZeroBelow without a call.
 template <class K>
 Extended80 ShellExp(Extended80 x) {
-  if (x < ExpZeroBelow) return 0;
+  if (std::isless(x, ExpZeroBelow)) return 0;
   return Op<K>::Exp(x);
 }
 
@@ -79,7 +81,7 @@ Extended80 FastShellSlope(const ShellConstants& c, Extended80 r, Extended80 r2, 
   using O = Op<K>;
   const Extended80 u = O::Mul(c.k, r);
   const bool qBounded = c.bounded && r2Bounded;
-  if (qBounded && u >= FarFrom && u <= FarTo) {
+  if (qBounded && std::isgreaterequal(u, FarFrom) && std::islessequal(u, FarTo)) {
     if (way) *way = ShellWay::Far;
     return 0;
   }
@@ -90,7 +92,7 @@ Extended80 FastShellSlope(const ShellConstants& c, Extended80 r, Extended80 r2, 
   const Extended80 rest = O::Sub(2.5L, u20);
   const Extended80 exponent = O::Mul(inverse, rest);
   const Extended80 w = ShellExp<K>(O::Mul(exponent, lnU));
-  if (w == 0 && qBounded && lnU >= -LnUBound && lnU <= LnUBound) {
+  if (w == 0 && qBounded && std::isgreaterequal(lnU, -LnUBound) && std::islessequal(lnU, LnUBound)) {
     if (way) *way = ShellWay::ZeroW;
     return 0;
   }
@@ -105,6 +107,6 @@ Extended80 FastShellSlope(const ShellConstants& c, Extended80 r, Extended80 r2, 
   return O::Mul(w, q);
 }
 
-inline bool R2Bounded(Extended80 r2) { return r2 <= FactorBound; }
+inline bool R2Bounded(Extended80 r2) { return std::islessequal(r2, FactorBound); }
 
 }  // namespace vorun::law
