@@ -67,6 +67,9 @@ void TMainForm::GoClick() {
     ShowStoppedState();
     return;
   }
+  // Enter in a field presses Go without leaving the field: its text counts
+  // all the same, and a text that is no number keeps the run from starting.
+  if (!TakeFocusedField()) return;
   ShowRunningState();
   ++runDepth_;
   Guarded(this, [&] { RunLoop(Run.StepCount); });
@@ -74,7 +77,10 @@ void TMainForm::GoClick() {
   // A run ended by a fault: after the error box the window is stopped at once,
   // not left with a Stop button that only stops.
   if (Run.Stopped == 0) ShowStoppedState();
-  if (closeRequested_ && runDepth_ == 0) close();
+  if (closeRequested_ && runDepth_ == 0) {
+    closeRequested_ = false;
+    close();
+  }
 }
 
 void TMainForm::RunLoop(std::int32_t n) {
@@ -100,10 +106,7 @@ void TMainForm::Null00Click() {
     FillListing();
     const std::optional<QString> name = Dialogs().SaveFileName(this, {"Taons files (*.tvx)|*.tvx", "tvx"});
     if (!name) return;
-    FileName = name->toStdString();
-    FName->setText(*name);
-    WriteEnsembleFile(FileName);
-    RememberFile();
+    SaveUnderChosenName(*name);
   });
 }
 
@@ -117,6 +120,11 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   if (runDepth_ > 0) {
     closeRequested_ = true;
     ShowStoppedState();
+    event->ignore();
+    return;
+  }
+  // Typed comment text is not lost without a word; Cancel keeps the program open.
+  if (!CommentSavedOrDropped()) {
     event->ignore();
     return;
   }

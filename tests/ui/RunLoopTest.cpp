@@ -69,6 +69,27 @@ TEST_F(RunLoop, EnterStartsEscapeStopsAndEnterDuringTheRunDoesNothing) {
   ExpectStopped();
 }
 
+// Enter presses Go without leaving the field: what the field shows is what the
+// run uses, and a text that is no number starts no run.
+TEST_F(RunLoop, EnterInAFieldRunsWithTheValueTheFieldShows) {
+  form->EditDT->setFocus();
+  form->EditDT->selectAll();
+  QTest::keyClicks(form->EditDT, "-");
+  QTest::keyClick(form->EditDT, Qt::Key_Return);
+  EXPECT_EQ(dialogs.Texts(), QStringList{"'-' is not a valid floating point value"});
+  EXPECT_EQ(vorun::Run.StepCount, 0);
+  ExpectStopped();
+
+  form->EditDT->selectAll();
+  QTest::keyClicks(form->EditDT, "0");
+  QTimer::singleShot(0, form.get(), [&] { QTest::keyClick(form->EditDT, Qt::Key_Escape); });
+  QTest::keyClick(form->EditDT, Qt::Key_Return);
+  EXPECT_EQ(vorun::Run.StepCount, 1);
+  EXPECT_EQ(Ensemble.TimeStep, 0.0L);
+  EXPECT_EQ(Ensemble.PosX[1], 0.5L);  // a step of length 0 moves nothing
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
 TEST_F(RunLoop, StepLabelFollowsTheDisplaySwitch) {
   vorun::Run.StepCount = 7;
   QTest::mouseDClick(form->LTime, Qt::LeftButton);
