@@ -75,7 +75,15 @@ TEST_F(RunLoop, EnterInAFieldRunsWithTheValueTheFieldShows) {
   form->EditDT->setFocus();
   form->EditDT->selectAll();
   QTest::keyClicks(form->EditDT, "-");
+  // Stops a run that should not have started, at its first event turn.
+  bool ran = false;
+  QTimer::singleShot(0, form.get(), [&] {
+    ran = vorun::Run.Stopped == 0;
+    if (ran) form->Go->click();
+  });
   QTest::keyClick(form->EditDT, Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_FALSE(ran);
   EXPECT_EQ(dialogs.Texts(), QStringList{"'-' is not a valid floating point value"});
   EXPECT_EQ(vorun::Run.StepCount, 0);
   ExpectStopped();
