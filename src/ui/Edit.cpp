@@ -16,10 +16,12 @@
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
 #include "model/NumberText.h"
+#include "model/StartFile.h"
 #include "ui/KeyFilter.h"
 #include "ui/Palette.h"
 #include "ui/StringGrid.h"
 #include "ui/ToolTips.h"
+#include "ui/WindowState.h"
 
 namespace vorun {
 
@@ -386,7 +388,7 @@ void TEditDlg::OKBtnClick() {
     WriteEnsembleFile(name->toStdString());
     FileName = name->toStdString();
     RememberFile();
-    SyncWorkingCopies(true);
+    SyncWorkingCopies(Ensemble, true);
     finished = true;
   });
   // After a failure the user's text stays in the fields and nothing claims a

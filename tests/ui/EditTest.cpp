@@ -18,6 +18,8 @@
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
 #include "model/NumberText.h"
+#include "model/StartFile.h"
+#include "ui/SampleFiles.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/StringGrid.h"
 #include "ui/ToolTipProbe.h"
@@ -47,7 +49,7 @@ void FillEnsemble() {
 class Editor : public testing::Test {
  protected:
   void SetUp() override {
-    ResetGlobals();
+    test::ResetProgramState();
     DecimalSeparator = '.';
     FillEnsemble();
     FileName = "ThetraSpiral";
@@ -277,7 +279,7 @@ TEST_F(Editor, OkWritesTheFileRemembersItAndSyncsPresentSlots) {
   // The file holds the ensemble with the taken time step.
   EXPECT_EQ(QFileInfo(QString::fromStdString(name)).size(), 3776);
   const EnsembleState written = Ensemble;
-  ResetGlobals();
+  test::ResetProgramState();
   Ensemble.SlotCount = MaxSlots;
   ReadEnsembleFile(name);
   ApplyRecord();
@@ -348,7 +350,7 @@ TEST_F(Editor, OkWithBadTextStaysOpenWritesNothingAndKeepsTheText) {
 }
 
 TEST(EditorPalette, ActivationChangeIsNoPaintEvenWhenTheThemeDimsInactiveWindows) {
-  ResetGlobals();
+  test::ResetProgramState();
   FillEnsemble();
   const QPalette original = QApplication::palette();
   QPalette dimmed = original;
