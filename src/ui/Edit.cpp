@@ -384,6 +384,7 @@ void TEditDlg::OKBtnClick() {
     const auto name = Dialogs().SaveFileName(this, SaveDialog);
     // Cancelled: back to the editor with everything typed still in place.
     if (!name) return;
+    CheckRememberable(name->toStdString());
     TakeParameters();
     WriteEnsembleFile(name->toStdString());
     FileName = name->toStdString();

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "engine/RunCheck.h"
 #include "engine/Step.h"
 #include "model/Ensemble.h"
 #include "model/EnsembleFile.h"
@@ -71,6 +72,14 @@ void TMainForm::GoClick() {
   // Enter in a field presses Go without leaving the field: its text counts
   // all the same, and a text that is no number keeps the run from starting.
   if (!TakeFocusedField()) return;
+  // A quiet NaN would raise no fault and silently empty the scene; say where
+  // it is instead, before anything changes.
+  bool runnable = false;
+  Guarded(this, [&] {
+    CheckRunnable(Ensemble, CurrentStepSettings());
+    runnable = true;
+  });
+  if (!runnable) return;
   ShowRunningState();
   ++runDepth_;
   Guarded(this, [&] { RunLoop(Run.StepCount); });
