@@ -32,6 +32,7 @@
 #include "ui/StringGrid.h"
 #include "ui/ToolTips.h"
 #include "ui/WindowState.h"
+#include "view/Navigation.h"
 
 namespace vorun {
 
@@ -88,11 +89,6 @@ QToolButton* FlatButton(QWidget* parent, const QString& caption, int x, int y, i
   b->setFocusPolicy(Qt::NoFocus);
   b->setGeometry(x, y, w, h);
   return b;
-}
-
-// Half a pixel count taken to the nearest integer, ties to even.
-std::int32_t HalfRounded(int pixels) {
-  return static_cast<std::int32_t>(std::nearbyint(static_cast<Extended80>(pixels) / 2));
 }
 
 }  // namespace
@@ -489,10 +485,7 @@ void TMainForm::ApplyLayoutRule() {
   DaonsTable->SetDefaultColumnWidth((L - 35) / 6);
 }
 
-void TMainForm::UpdateSceneCentre() {
-  View.CenterX = HalfRounded(width());
-  View.CenterY = HalfRounded(Pan->y());
-}
+void TMainForm::UpdateSceneCentre() { UpdateCenter(View, width(), Pan->y()); }
 
 void TMainForm::FormResize() {
   Pan->setGeometry(0, SceneView->height() - PanHeight, SceneView->width(), PanHeight);
@@ -540,7 +533,9 @@ void TMainForm::FormPaint() {
 }
 
 void TMainForm::TimerTimer() {
-  if (Display.SpinOn != 0) PaintCurrentMode();
+  if (Display.SpinOn == 0) return;
+  SpinTimerTick(MakeScene(), true);
+  SceneView->ImageChanged();
 }
 
 void TMainForm::ShowSpinClick() { Display.SpinOn = ShowSpin->isChecked() ? 1 : 0; }
