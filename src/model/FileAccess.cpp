@@ -123,65 +123,108 @@ std::string ReadAll(Descriptor& file) {
 // failing medium leaves the old file intact instead of empty or cut short; the
 // new file is removed on failure.
 void ReplaceFile(const std::string& target, const std::string& content) {
+  FileReplacement file(target);
+  file.Write(content);
+  file.Commit();
+}
+
+FileReplacement::FileReplacement(const std::string& target) {
   if (target.empty()) ThrowFileError(EINVAL);
 
   // Through a symbolic link, replace the file it points to, not the link.
-  std::string path = target;
+  path_ = target;
   if (char* resolved = ::realpath(target.c_str(), nullptr)) {
-    path = resolved;
+    path_ = resolved;
     std::free(resolved);
   }
 
   struct stat existing;
-  const bool exists = ::stat(path.c_str(), &existing) == 0;
-  if (exists && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode)) {
+  const bool exists = ::stat(path_.c_str(), &existing) == 0;
+  if (exists && S_ISDIR(existing.st_mode)) ThrowFileError(EISDIR);
+  if (exists && !S_ISREG(existing.st_mode)) {
     // A device or a pipe has no content to keep; write into it as it is.
-    Descriptor file(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-    if (file.get() < 0) ThrowFileError(errno);
-    if (const int error = WriteAll(file.get(), content.data(), content.size())) ThrowFileError(error);
-    if (const int error = file.Close()) ThrowFileError(error);
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd_ < 0) ThrowFileError(errno);
     return;
   }
   // A write-protected file stays protected, though its folder would allow a
   // rename over it.
-  if (exists && S_ISREG(existing.st_mode) && ::access(path.c_str(), W_OK) != 0) ThrowFileError(errno);
+  if (exists && ::access(path_.c_str(), W_OK) != 0) ThrowFileError(errno);
 
-  const std::size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  const std::size_t slash = path_.rfind('/');
+  folder_ = slash == std::string::npos ? std::string() : path_.substr(0, slash + 1);
 
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = TemporaryName(folder);
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) ThrowFileError(errno);
+  for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    temporary_ = TemporaryName(folder_);
+    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0 && errno != EEXIST) ThrowFileError(errno);
   }
-  if (fd < 0) ThrowFileError(EEXIST);
+  if (fd_ < 0) ThrowFileError(EEXIST);
 
-  Descriptor file(fd);
-  if (exists && S_ISREG(existing.st_mode)) {
+  if (exists) {
     // The replacement keeps the old file's owner and group where allowed.
     // Only root may hand a file to another user; anyone else who saves over
     // another user's file ends up owning the new one, and then at least keeps
     // its group (a member may), so that a shared file stays writable for the
     // rest of its group.
-    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
-      [[maybe_unused]] const int grouped = ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
+    if (::fchown(fd_, existing.st_uid, existing.st_gid) != 0) {
+      [[maybe_unused]] const int grouped = ::fchown(fd_, static_cast<uid_t>(-1), existing.st_gid);
     }
     // After the owner: a change of owner may clear the set-id bits.
-    ::fchmod(fd, existing.st_mode & 07777);
+    ::fchmod(fd_, existing.st_mode & 07777);
   }
-  int error = WriteAll(fd, content.data(), content.size());
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (const int closeError = file.Close(); error == 0) error = closeError;
-  if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temporary.c_str());
-    ThrowFileError(error);
+}
+
+FileReplacement::~FileReplacement() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!committed_ && !temporary_.empty()) ::unlink(temporary_.c_str());
+}
+
+// Small pieces are gathered, so that a trajectory of short rows costs few
+// system calls.
+void FileReplacement::Write(std::string_view content) {
+  buffer_.append(content);
+  if (buffer_.size() >= (1u << 20)) Flush();
+}
+
+void FileReplacement::Flush() {
+  if (const int error = WriteAll(fd_, buffer_.data(), buffer_.size())) Fail(error);
+  buffer_.clear();
+}
+
+// The temporary file goes at once, so nothing is left of a failed write.
+void FileReplacement::Fail(int code) {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  temporary_.clear();
+  finished_ = true;
+  committed_ = true;
+  ThrowFileError(code);
+}
+
+void FileReplacement::Finish() {
+  if (finished_) return;
+  Flush();
+  if (!temporary_.empty() && ::fsync(fd_) != 0) Fail(errno);
+  const int result = ::close(fd_);
+  fd_ = -1;
+  if (result != 0) Fail(errno);
+  finished_ = true;
+}
+
+void FileReplacement::Commit() {
+  if (committed_) return;
+  Finish();
+  if (temporary_.empty()) {
+    committed_ = true;
+    return;
   }
+  if (::rename(temporary_.c_str(), path_.c_str()) != 0) Fail(errno);
+  committed_ = true;
   // Make the rename itself durable; the data is already safe, so a folder
   // that cannot be synced is no failure of the save.
-  if (const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (const int dir = ::open(folder_.empty() ? "." : folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       dir >= 0) {
     ::fsync(dir);
     ::close(dir);

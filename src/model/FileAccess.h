@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace vorun {
 
@@ -47,5 +48,39 @@ std::string ReadAll(Descriptor& file);
 // A symbolic link stays a link: the file it points to is replaced. The old
 // file's permissions, and its owner and group where allowed, carry over.
 void ReplaceFile(const std::string& target, const std::string& content);
+
+// ReplaceFile for content that comes piece by piece and may be larger than
+// memory (a long trajectory). The temporary file is created at once, so a
+// target that cannot be written is reported before any work is done; the
+// target changes only at Commit. Destroyed without a Commit, the temporary
+// file is removed and the target stays as it was. A device or a pipe (no
+// content to keep) is written directly.
+class FileReplacement {
+ public:
+  explicit FileReplacement(const std::string& target);
+  ~FileReplacement();
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  void Write(std::string_view content);
+  // Everything written is on the disk and the file is closed; the target is
+  // still untouched. Several replacements can thus be finished first and
+  // committed together, so that a failure leaves none of them half done.
+  void Finish();
+  // Finish, then the new file takes the target's place.
+  void Commit();
+
+ private:
+  void Flush();
+  void Fail(int code);
+
+  std::string path_;
+  std::string folder_;
+  std::string temporary_;  // empty when writing a device or pipe directly
+  std::string buffer_;
+  int fd_ = -1;
+  bool finished_ = false;
+  bool committed_ = false;
+};
 
 }  // namespace vorun
