@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "engine/Observables.h"
+
 namespace vorun::run {
 
 void AppendReal(std::string& out, Extended80 value, Notation notation) {
@@ -51,6 +53,29 @@ void AppendTrajectoryRows(std::string& out, const EnsembleState& e, std::int64_t
     }
     out += '\n';
   }
+}
+
+void AppendObservablesRow(std::string& out, const EnsembleState& e, std::int64_t step, Notation notation) {
+  const Observables m = MeasureObservables(e);
+  const auto real = [&](Extended80 v) {
+    out += ',';
+    AppendReal(out, v, notation);
+  };
+  out += std::to_string(step);
+  real(TimeAt(step, e.TimeStep));
+  out += ',';
+  out += std::to_string(m.taonCount);
+  for (const Extended80 v : {m.kineticEnergy, m.meanKineticEnergy, m.momentumX, m.momentumY, m.momentumZ,
+                             m.centreX, m.centreY, m.centreZ})
+    real(v);
+  if (m.closestA != 0) {
+    real(m.smallestDistance);
+    out += ',' + std::to_string(m.closestA) + ',' + std::to_string(m.closestB);
+  } else {
+    out += ",,,";
+  }
+  real(m.largestRadius);
+  out += '\n';
 }
 
 }  // namespace vorun::run

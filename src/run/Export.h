@@ -32,4 +32,12 @@ constexpr std::string_view TrajectoryHeader = "step,time,slot,set,x,y,z,u,v,w\n"
 void AppendTrajectoryRows(std::string& out, const EnsembleState& e, std::int64_t step, ColourSplit split,
                           Notation notation);
 
+constexpr std::string_view ObservablesHeader =
+    "step,time,taons,kinetic_energy,mean_kinetic_energy,momentum_x,momentum_y,momentum_z,centre_x,centre_y,"
+    "centre_z,smallest_distance,closest_a,closest_b,largest_radius\n";
+
+// One row of MeasureObservables of the committed state. With fewer than two
+// taons there is no pair: its three cells stay empty (NaN to pandas).
+void AppendObservablesRow(std::string& out, const EnsembleState& e, std::int64_t step, Notation notation);
+
 }  // namespace vorun::run

@@ -105,18 +105,20 @@ ParsedOptions ParseRunOptions(const std::vector<std::string>& args, std::ostream
       "vorun-run"};
   app.footer(
       "Numbers are read in the C locale: the decimal separator is a point, whatever the locale says; "
-      "--dt also takes hexadecimal (0x1p-10).\n"
+      "--dt also takes hexadecimal (0x1p-10). Flags are off unless given.\n"
       "With --out-dir, each output is DIR/<input's name>; a \"{}\" in the names given to --trajectory, "
       "--observables and --summary stands for the input's name without its extension, and relative "
       "names lie in DIR.\n"
       "Exit status: 0 done, 2 bad option, 3 file error (nothing written), 4 floating-point fault (the "
       "last completed step written).");
-  app.get_formatter()->column_width(34);
+  const auto formatter = std::make_shared<CLI::Formatter>();
+  formatter->column_width(34);
+  app.formatter(formatter);
 
   std::string steps, dt, formula = "E", split = "30", scope = "gravoscope", wall = "out", every = "1",
                          exact = "decimal", jobs = "1";
   RunOptions o;
-  app.add_option("inputs", o.inputs, "Ensemble files to run")->type_name("IN.tvx")->required();
+  app.add_option("IN.tvx", o.inputs, "Ensemble files to run")->type_name("")->required();
   app.add_option("-o,--output", o.output, "The resulting record (one input)")->type_name("FILE");
   app.add_option("--out-dir", o.outDir, "Folder for the outputs of several inputs")->type_name("DIR");
   app.add_option("-n,--steps", steps, "Number of steps")->type_name("N")->required();
@@ -126,13 +128,12 @@ ParsedOptions ParseRunOptions(const std::vector<std::string>& args, std::ostream
       ->type_name("T")
       ->default_str(split);
   app.add_option("--scope", scope, "taoscope or gravoscope")->type_name("S")->default_str(scope);
-  app.add_flag("--check1", o.checkBox1, "Check box (1+6)' (in no formula)")->default_str("off");
-  app.add_flag("--check2", o.settings.law.checkBox2, "Check box (2)': no B shell in PES")->default_str("off");
-  app.add_flag("--check3", o.settings.law.checkBox3, "Check box (3-:-5)': no C, D, F shells in PES")
-      ->default_str("off");
-  app.add_flag("--blockade", o.settings.blockade, "Hold taons 1 to 4 in place")->default_str("off");
-  app.add_flag("--heater", o.settings.heater, "Velocities times 1.01 every step")->default_str("off");
-  app.add_flag("--cooler", o.settings.cooler, "Velocities times 0.99 every step")->default_str("off");
+  app.add_flag("--check1", o.checkBox1, "Check box (1+6)' (in no formula)");
+  app.add_flag("--check2", o.settings.law.checkBox2, "Check box (2)': no B shell in PES");
+  app.add_flag("--check3", o.settings.law.checkBox3, "Check box (3-:-5)': no C, D, F shells in PES");
+  app.add_flag("--blockade", o.settings.blockade, "Hold taons 1 to 4 in place");
+  app.add_flag("--heater", o.settings.heater, "Velocities times 1.01 every step");
+  app.add_flag("--cooler", o.settings.cooler, "Velocities times 0.99 every step");
   app.add_option("--wall", wall, "3x3, 20x20, NxN or out")->type_name("W")->default_str(wall);
   app.add_option("--trajectory", o.trajectory, "CSV of every slot's position and velocity")
       ->type_name("FILE")
@@ -140,11 +141,15 @@ ParsedOptions ParseRunOptions(const std::vector<std::string>& args, std::ostream
   app.add_option("--observables", o.observables, "CSV of energies, momentum, centre, distances")
       ->type_name("FILE")
       ->default_str("none");
-  app.add_option("--every", every, "Steps between two rows of the CSV files")->type_name("K")->default_str(every);
-  app.add_option("--exact", exact, "CSV numbers: decimal (21 digits) or hex")->type_name("E")->default_str(exact);
+  app.add_option("--every", every, "Steps between two rows of the CSV files")
+      ->type_name("K")
+      ->default_str(every);
+  app.add_option("--exact", exact, "CSV numbers: decimal (21 digits) or hex")
+      ->type_name("E")
+      ->default_str(exact);
   app.add_option("--summary", o.summary, "JSON summary of the run")->type_name("FILE")->default_str("none");
   app.add_option("--jobs", jobs, "Inputs run at the same time")->type_name("J")->default_str(jobs);
-  app.add_flag("-q,--quiet", o.quiet, "No progress line")->default_str("off");
+  app.add_flag("-q,--quiet", o.quiet, "No progress line");
 
   std::vector<const char*> argv;
   argv.reserve(args.size());
@@ -152,7 +157,7 @@ ParsedOptions ParseRunOptions(const std::vector<std::string>& args, std::ostream
 
   const auto usage = [&](const std::string& message) {
     err << "vorun-run: " << message << "\n"
-        << app.get_formatter()->make_usage(&app, "vorun-run") << "Run with --help for the options.\n";
+        << formatter->make_usage(&app, "vorun-run") << "Run with --help for the options.\n";
     return ParsedOptions{std::nullopt, 2};
   };
   try {
@@ -191,9 +196,9 @@ ParsedOptions ParseRunOptions(const std::vector<std::string>& args, std::ostream
     if (o.output.empty() && o.outDir.empty()) throw BadOption("--output or --out-dir is required");
     if (!o.output.empty() && o.inputs.size() > 1) throw BadOption("--output takes one input; use --out-dir");
     if (o.inputs.size() > 1) {
-      for (const auto& [option, name] : {std::pair{"--trajectory", &o.trajectory},
-                                         std::pair{"--observables", &o.observables},
-                                         std::pair{"--summary", &o.summary}}) {
+      for (const auto& [option, name] :
+           {std::pair{"--trajectory", &o.trajectory}, std::pair{"--observables", &o.observables},
+            std::pair{"--summary", &o.summary}}) {
         if (!name->empty() && name->find("{}") == std::string::npos)
           throw BadOption(std::string(option) + " needs {} in its name with several inputs");
       }

@@ -36,7 +36,9 @@ std::string FileSha256(const std::string& name) {
 std::string SummaryJson(const SummaryFacts& facts, const EnsembleState& state) {
   const RunOptions& o = *facts.options;
   const auto real = [&](Extended80 v) { return FormatReal(v, o.notation); };
-  const auto nameOrNull = [](const std::string& name) { return name.empty() ? nlohmann::json() : name; };
+  const auto nameOrNull = [](const std::string& name) {
+    return name.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(name);
+  };
   nlohmann::ordered_json j;
   j["input"] = facts.files->input;
   j["inputSha256"] = facts.inputSha256;
@@ -71,8 +73,10 @@ std::string SummaryJson(const SummaryFacts& facts, const EnsembleState& state) {
                 {"meanKineticEnergy", real(m.meanKineticEnergy)},
                 {"momentum", {real(m.momentumX), real(m.momentumY), real(m.momentumZ)}},
                 {"centre", {real(m.centreX), real(m.centreY), real(m.centreZ)}},
-                {"smallestDistance", real(m.smallestDistance)},
-                {"closestSlots", {m.closestA, m.closestB}},
+                {"smallestDistance", m.closestA != 0 ? nlohmann::ordered_json(real(m.smallestDistance))
+                                                     : nlohmann::ordered_json()},
+                {"closestSlots",
+                 m.closestA != 0 ? nlohmann::ordered_json{m.closestA, m.closestB} : nlohmann::ordered_json()},
                 {"largestRadius", real(m.largestRadius)}};
   return j.dump(2) + "\n";
 }
