@@ -118,6 +118,7 @@ int RunMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   for (std::size_t n = 0; n < workers; ++n) threads.emplace_back(work);
   {
     std::unique_lock<std::mutex> guard(lock);
+    line.Show(0);
     while (done < count) {
       finished.wait_for(guard, std::chrono::milliseconds(250));
       if (done < count) line.Show(progress.load(std::memory_order_relaxed));
