@@ -14,6 +14,8 @@ struct BadCase {
   std::string message;
 };
 
+void PrintTo(const BadCase& c, std::ostream* os) { *os << c.message; }
+
 class BadOption : public RunTest, public ::testing::WithParamInterface<BadCase> {};
 
 // Each bad option names its own problem, then the usage follows; the run

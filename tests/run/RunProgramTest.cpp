@@ -153,6 +153,8 @@ struct FileErrorCase {
   std::string message;
 };
 
+void PrintTo(const FileErrorCase& c, std::ostream* os) { *os << c.name; }
+
 class FileError : public RunTest, public ::testing::WithParamInterface<FileErrorCase> {};
 
 // The output and the files beside it exist before; a file error leaves every
