@@ -29,32 +29,51 @@ class Descriptor {
   int fd_;
 };
 
-// Opens a file for reading; returns the descriptor or -errno. A folder can be
-// opened on this system but not read, so it counts as not openable.
+// Opens a regular file for reading; returns the descriptor or -errno. Nothing
+// else is opened, and the open never waits: a folder gives -EISDIR, a FIFO, a
+// device or a socket -EACCES ("File access denied"), as a file that cannot be
+// read; a name that is empty or holds a NUL byte gives -EINVAL.
 int OpenForReading(const std::string& name);
 
-// True when the file exists and can be opened for reading (not a folder).
+// True when OpenForReading would succeed.
 bool CanOpenForReading(const std::string& name);
 
 // Reads until size bytes are in or the file ends; returns the count. A failed
 // read throws.
 std::size_t ReadUpTo(int fd, char* buffer, std::size_t size);
 
-// The rest of the file, then closes it; failures throw.
-std::string ReadAll(Descriptor& file);
+// The rest of the file into content, then closes it. Returns false, with
+// content empty and the file left open, when the file holds more than limit
+// bytes; nothing beyond limit + 1 bytes is read. Failures throw.
+bool ReadAtMost(Descriptor& file, std::size_t limit, std::string& content);
 
 // Puts exactly these bytes into the file `target`, through a temporary file in
 // the same folder that is flushed to the disk and then renamed over the target.
 // A symbolic link stays a link: the file it points to is replaced. The old
-// file's permissions, and its owner and group where allowed, carry over.
+// file's permissions, and its owner and group where allowed, carry over. A
+// target that exists and is neither a regular file nor a folder (a FIFO, a
+// device, a socket) is refused with an Error that says what it is. After a
+// save, temporary files that an earlier save of this program left in the
+// folder are removed, but only those of a process that is gone and that have
+// not been written for StrayTemporaryAge seconds.
+constexpr int StrayTemporaryAge = 60;
 void ReplaceFile(const std::string& target, const std::string& content);
 
+// Throws the Error that a ReplaceFile of target would be sure to meet, before
+// any work is done for it: a name that cannot be used, a target that is a
+// folder or not a regular file, a write-protected file, a folder that is
+// missing or takes no new file. Leaves nothing behind.
+void CheckReplaceable(const std::string& target);
+
 // ReplaceFile for content that comes piece by piece and may be larger than
-// memory (a long trajectory). The temporary file is created at once, so a
-// target that cannot be written is reported before any work is done; the
-// target changes only at Commit. Destroyed without a Commit, the temporary
-// file is removed and the target stays as it was. A device or a pipe (no
-// content to keep) is written directly.
+// memory (a long trajectory), with the same checks and the same care for the
+// old file. The new file is created at once, so a target that cannot be
+// written is reported before any work is done; the target changes only at
+// Commit. Where the file system allows, the new file has no name until the
+// commit: nothing can remove it during a long run (not even the stray
+// clean-up of a save on another machine sharing the folder), and nothing is
+// left of it when the process dies. Destroyed without a Commit, the new file
+// goes and the target stays as it was.
 class FileReplacement {
  public:
   explicit FileReplacement(const std::string& target);
@@ -63,24 +82,24 @@ class FileReplacement {
   FileReplacement& operator=(const FileReplacement&) = delete;
 
   void Write(std::string_view content);
-  // Everything written is on the disk and the file is closed; the target is
-  // still untouched. Several replacements can thus be finished first and
-  // committed together, so that a failure leaves none of them half done.
+  // Everything written is on the disk; the target is still untouched.
+  // Several replacements can thus be finished first and committed together,
+  // so that a failure leaves none of them half done.
   void Finish();
   // Finish, then the new file takes the target's place.
   void Commit();
 
  private:
   void Flush();
-  void Fail(int code);
+  [[noreturn]] void Fail(int code);
 
   std::string path_;
   std::string folder_;
-  std::string temporary_;  // empty when writing a device or pipe directly
+  std::string named_;  // the new file's name; empty while it has none
   std::string buffer_;
   int fd_ = -1;
   bool finished_ = false;
-  bool committed_ = false;
+  bool done_ = false;  // committed, or failed and cleaned up
 };
 
 }  // namespace vorun

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 
+#include "engine/RunCheck.h"
 #include "engine/Step.h"
 #include "model/EnsembleFile.h"
 #include "model/Error.h"
@@ -25,37 +26,45 @@ std::string InFolder(const std::string& folder, const std::string& name) {
   return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-// The CSV files and the record, opened before the first step so that an
-// output that cannot be written is found before any work is done.
+// What a job writes. Every target is checked before the first step, so that
+// an output that cannot be written is found before any work is done; the
+// CSV files grow during the run beside their targets.
 struct Outputs {
-  std::unique_ptr<FileReplacement> record, trajectory, observables, summary;
+  std::unique_ptr<FileReplacement> trajectory, observables, summary;
 
   void Open(const JobFiles& files, std::string& failing) {
+    for (const std::string* name : {&files.output, &files.summary}) {
+      failing = *name;
+      if (!name->empty()) CheckReplaceable(*name);
+    }
     const auto open = [&](std::unique_ptr<FileReplacement>& file, const std::string& name) {
-      if (name.empty()) return;
       failing = name;
-      file = std::make_unique<FileReplacement>(name);
+      if (!name.empty()) file = std::make_unique<FileReplacement>(name);
     };
-    open(record, files.output);
     open(trajectory, files.trajectory);
     open(observables, files.observables);
-    open(summary, files.summary);
   }
 
-  // All on disk first, then all renamed: a full disk leaves every target as
-  // it was.
-  void Commit(const JobFiles& files, std::string& failing) {
-    const std::pair<FileReplacement*, const std::string*> all[] = {{record.get(), &files.output},
-                                                                   {trajectory.get(), &files.trajectory},
-                                                                   {observables.get(), &files.observables},
-                                                                   {summary.get(), &files.summary}};
-    for (const auto& [file, name] : all) {
-      failing = *name;
-      if (file) file->Finish();
+  // All on disk first, then the record by the window's own save, then the
+  // rest renamed into place: a full disk leaves every target as it was.
+  void Commit(const JobFiles& files, const EnsembleState& state, EnsembleRecord& record,
+              const std::string& summaryText, std::string& failing) {
+    const std::pair<std::unique_ptr<FileReplacement>*, const std::string*> csv[] = {
+        {&trajectory, &files.trajectory}, {&observables, &files.observables}, {&summary, &files.summary}};
+    if (!files.summary.empty()) {
+      failing = files.summary;
+      summary = std::make_unique<FileReplacement>(files.summary);
+      summary->Write(summaryText);
     }
-    for (const auto& [file, name] : all) {
+    for (const auto& [file, name] : csv) {
       failing = *name;
-      if (file) file->Commit();
+      if (*file) (*file)->Finish();
+    }
+    failing = files.output;
+    WriteEnsembleFile(files.output, state, record);
+    for (const auto& [file, name] : csv) {
+      failing = *name;
+      if (*file) (*file)->Commit();
     }
   }
 };
@@ -118,8 +127,11 @@ JobResult RunJob(const RunOptions& options, const JobFiles& files, std::atomic<s
     writeRows(0);
 
     StepWorkspace workspace;
-    std::optional<std::string> fault;
-    for (std::int32_t step = 1; step <= options.steps; ++step) {
+    // A NaN raises no fault and would spread through every taon; as the
+    // window does, the run does not start, and the state stays as read.
+    std::optional<std::string> fault = options.steps > 0 ? FindNaN(state, options.settings) : std::nullopt;
+    if (fault) result.message = "step 1: " + *fault;
+    for (std::int32_t step = 1; step <= options.steps && !fault; ++step) {
       try {
         AdvanceStep(state, options.settings, workspace);
       } catch (const Error& e) {
@@ -134,9 +146,8 @@ JobResult RunJob(const RunOptions& options, const JobFiles& files, std::atomic<s
     // The state a fault leaves is the last completed step; the files end with it.
     if (fault && lastRow != result.stepsDone) writeRows(result.stepsDone);
 
-    CopyToRecord(state, record);
-    out.record->Write(std::string_view(reinterpret_cast<const char*>(&record), sizeof record));
-    if (out.summary) {
+    std::string summaryText;
+    if (!files.summary.empty()) {
       SummaryFacts facts;
       facts.options = &options;
       facts.files = &files;
@@ -145,9 +156,9 @@ JobResult RunJob(const RunOptions& options, const JobFiles& files, std::atomic<s
       facts.stepsDone = result.stepsDone;
       facts.fault = fault;
       facts.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-      out.summary->Write(SummaryJson(facts, state));
+      summaryText = SummaryJson(facts, state);
     }
-    out.Commit(files, failing);
+    out.Commit(files, state, record, summaryText, failing);
     result.exitCode = fault ? 4 : 0;
   } catch (const Error& e) {
     result.exitCode = 3;

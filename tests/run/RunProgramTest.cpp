@@ -3,6 +3,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <nlohmann/json.hpp>
 
 #include "engine/Observables.h"
@@ -144,6 +145,21 @@ TEST_F(RunTest, FaultAtTheFirstStepWritesTheInputsStateAndRowZero) {
   EXPECT_EQ(r.err, "vorun-run: step 1: Floating point division by zero\n");
   EXPECT_EQ(ReadBytes(Path("out.tvx")), in);
   EXPECT_EQ(CsvRows(ReadBytes(Path("t.csv"))).size(), 4u);  // step 0, four taons
+}
+
+// A NaN in a moved taon's position raises no fault; the run does not start,
+// as in the window, and the files hold the state as read.
+TEST_F(RunTest, NaNStopsTheRunBeforeItsFirstStep) {
+  EnsembleState e = Sample();
+  e.PosY[31] = std::numeric_limits<Extended80>::quiet_NaN();
+  const std::string in = FileOf(e);
+  WriteBytes(Path("in.tvx"), in);
+  const RunOutcome r = Run({Path("in.tvx"), "-o", Path("out.tvx"), "-n", "3", "--summary", Path("s.json")});
+  EXPECT_EQ(r.exitCode, 4);
+  EXPECT_EQ(r.err.rfind("vorun-run: step 1: ", 0), 0u) << r.err;
+  EXPECT_NE(r.err.find("is not a number (NaN). The run does not start.\n"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadBytes(Path("out.tvx")), in);
+  EXPECT_EQ(nlohmann::json::parse(ReadBytes(Path("s.json")))["stepsDone"], 0);
 }
 
 struct FileErrorCase {
