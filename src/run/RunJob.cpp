@@ -126,7 +126,11 @@ JobResult RunJob(const RunOptions& options, const JobFiles& files, std::atomic<s
     if (out.observables) out.observables->Write(ObservablesHeader);
     writeRows(0);
 
+    // Several jobs already keep the cores busy, one step each; a single job
+    // splits its steps over the cores the step takes by default. Either way
+    // the values are those of one thread.
     StepWorkspace workspace;
+    if (options.jobs > 1) workspace.threads = 1;
     // A NaN raises no fault and would spread through every taon; as the
     // window does, the run does not start, and the state stays as read.
     std::optional<std::string> fault = options.steps > 0 ? FindNaN(state, options.settings) : std::nullopt;
