@@ -50,7 +50,8 @@ static_assert(offsetof(EnsembleRecord, Exists) == 3712);
 static_assert(offsetof(EnsembleRecord, Padding2) == 3772);
 
 // The staging buffer between the ensemble and the disk. Zero at start; its
-// padding keeps the bytes of the last record read (ResetGlobals zeroes it).
+// padding keeps the bytes of the last record read. ResetGlobals leaves it
+// alone (the model globals know nothing of files); tests zero it themselves.
 extern EnsembleRecord FileRecord;
 
 // The time step, the parameters, and the first SlotCount slots' occupancy,
