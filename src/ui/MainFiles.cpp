@@ -94,20 +94,27 @@ void TMainForm::LoadCommentIntoMemo() {
 }
 
 void TMainForm::Open1Click() {
+  std::optional<QString> name;
+  Guarded(this, [&] { name = Dialogs().OpenFileName(this, TaonsFiles); });
+  if (name) OpenEnsemble(*name);
+}
+
+// The one way an ensemble file is opened: the menu, the command line, a drop
+// and the recent files all come here.
+void TMainForm::OpenEnsemble(const QString& name) {
   Guarded(this, [&] {
-    const std::optional<QString> name = Dialogs().OpenFileName(this, TaonsFiles);
-    if (!name) return;
     // A menu command or F3 does not leave the memo, so its prompt would come
     // only after the new ensemble's comment had replaced the typed text, or
     // would save that text beside the wrong file. Opening counts as leaving.
     CommentExit();
+    // Read before anything changes: a file that fails to load must become
+    // neither the name on show nor the one Save writes to.
+    ReadEnsembleFile(name.toStdString());
     Run.SpiralMode = 0;
     Go->setEnabled(true);
     Null00->setEnabled(true);
-    FileName = name->toStdString();
-    FName->setText(*name);
-    ReadEnsembleFile(FileName);
-    RememberFile();
+    FileName = name.toStdString();
+    FName->setText(name);
     ApplyRecord();
     Run.StepCount = 0;
     LTime->setText("0");
@@ -115,6 +122,8 @@ void TMainForm::Open1Click() {
     FillListing();
     RefreshParameterFields();
     LoadCommentIntoMemo();
+    RememberFile();
+    NoteRecentFile(name);
   });
 }
 
@@ -134,6 +143,7 @@ void TMainForm::Saveas1Click() {
     FName->setText(*name);
     WriteEnsembleFile(FileName);
     RememberFile();
+    NoteRecentFile(*name);
   });
 }
 

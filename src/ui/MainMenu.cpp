@@ -88,6 +88,7 @@ void TMainForm::CreateActions() {
   ShowNumbersOfPoints->setCheckable(true);
 
   CreateViewMoveActions();
+  CreateDesktopActions();
   CreateHelpActions();
 }
 

@@ -73,16 +73,17 @@ TEST_F(Commands, OpenWithoutCommentFileKeepsTheMemo) {
   EXPECT_EQ(form->Comment->toPlainText(), "Earlier words");
 }
 
-// The steps before the failing read stay done; the start file is not rewritten.
-TEST_F(Commands, OpenOfAMissingNameFailsAfterTheWindowShowsIt) {
+// A file that fails to load changes nothing: neither the show, nor the name,
+// nor the start file.
+TEST_F(Commands, OpenOfAMissingNameReportsItAndChangesNothing) {
   Open(Path("gone.tvx"));
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "File not found");
-  EXPECT_EQ(form->FName->text().toStdString(), Path("gone.tvx"));
-  EXPECT_TRUE(form->Go->isEnabled());
-  EXPECT_EQ(vorun::Run.SpiralMode, 0);
+  EXPECT_EQ(form->FName->text(), "File Name");
+  EXPECT_FALSE(form->Go->isEnabled());
+  EXPECT_EQ(vorun::Run.SpiralMode, 1);
+  EXPECT_EQ(FileName, "ThetraSpiral");
   EXPECT_EQ(ReadText(StartFilePath), "");
-  EXPECT_EQ(Ensemble.Exists[1], 0);
 }
 
 TEST_F(Commands, OpenOfAShortFileReportsReadBeyondEnd) {
@@ -90,7 +91,7 @@ TEST_F(Commands, OpenOfAShortFileReportsReadBeyondEnd) {
   Open(Path("short.tvx"));
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "Read beyond end of file");
-  EXPECT_EQ(form->FName->text().toStdString(), Path("short.tvx"));
+  EXPECT_EQ(form->FName->text(), "File Name");
   EXPECT_EQ(ReadText(StartFilePath), "");
 }
 
