@@ -25,6 +25,9 @@ namespace vorun {
 namespace {
 
 constexpr int RefreshPeriodMs = 100;
+// Redrawing the chart costs far more than measuring: a few times a second is
+// live enough.
+constexpr int PlotPeriods = 5;
 // The rate is taken over at least this long, so that it reads steadily.
 constexpr qint64 RatePeriodMs = 500;
 // More points than this in a series and it keeps every other one of them.
@@ -131,12 +134,16 @@ TReadoutsWindow::TReadoutsWindow(TMainForm* form) : QWidget(form, Qt::Window), f
   clock_.start();
   RefreshTimer = new QTimer(this);
   RefreshTimer->setInterval(RefreshPeriodMs);
+  plotPeriod_ = RefreshPeriodMs * PlotPeriods;
   connect(RefreshTimer, &QTimer::timeout, this, &TReadoutsWindow::Refresh);
   RefreshTimer->start();
   Refresh();
 }
 
-void TReadoutsWindow::SetRefreshInterval(int milliseconds) { RefreshTimer->setInterval(milliseconds); }
+void TReadoutsWindow::SetRefreshInterval(int milliseconds) {
+  RefreshTimer->setInterval(milliseconds);
+  plotPeriod_ = static_cast<qint64>(milliseconds) * PlotPeriods;
+}
 
 void TReadoutsWindow::Refresh() {
   const std::int32_t step = Run.StepCount;
@@ -168,6 +175,8 @@ void TReadoutsWindow::Refresh() {
   ShowValues(o, step, time);
   if (!samples_.empty() && step < samples_.back().step) ClearClick();
   if (samples_.empty() || step != samples_.back().step) AddSample({step, time, o});
+  // A run that has ended shows its last samples at once.
+  if (Run.Stopped != 0 && plotted_ < samples_.size()) FlushPlot();
 }
 
 void TReadoutsWindow::ShowValues(const Observables& o, std::int32_t step, Extended80 time) {
@@ -190,15 +199,26 @@ void TReadoutsWindow::ShowValues(const Observables& o, std::int32_t step, Extend
 
 void TReadoutsWindow::AddSample(const Sample& sample) {
   samples_.push_back(sample);
-  if ((samples_.size() - 1) % static_cast<std::size_t>(stride_) != 0) return;
-  const qreal x = sample.step;
+  const qint64 now = clock_.elapsed();
+  if (now - plotTime_ < plotPeriod_) return;
+  plotTime_ = now;
+  FlushPlot();
+}
+
+void TReadoutsWindow::FlushPlot() {
   // A value the plot cannot place (an overflowed energy, the distance of a
   // single taon) is left out of its series; the CSV keeps it.
-  const auto put = [x](QLineSeries* series, Extended80 y) {
-    if (std::isfinite(y) && std::isfinite(static_cast<double>(y))) series->append(x, static_cast<double>(y));
-  };
-  put(EnergySeries, sample.values.kineticEnergy);
-  put(DistanceSeries, sample.values.smallestDistance);
+  QList<QPointF> energy, distance;
+  for (; plotted_ < samples_.size(); ++plotted_) {
+    if (plotted_ % static_cast<std::size_t>(stride_) != 0) continue;
+    const Sample& s = samples_[plotted_];
+    const double e = static_cast<double>(s.values.kineticEnergy),
+                 d = static_cast<double>(s.values.smallestDistance);
+    if (std::isfinite(e)) energy.append({static_cast<qreal>(s.step), e});
+    if (std::isfinite(d)) distance.append({static_cast<qreal>(s.step), d});
+  }
+  if (!energy.isEmpty()) EnergySeries->append(energy);
+  if (!distance.isEmpty()) DistanceSeries->append(distance);
   if (EnergySeries->count() > MaxPlotPoints || DistanceSeries->count() > MaxPlotPoints) {
     stride_ *= 2;
     RebuildSeries();
@@ -207,16 +227,10 @@ void TReadoutsWindow::AddSample(const Sample& sample) {
 }
 
 void TReadoutsWindow::RebuildSeries() {
-  QList<QPointF> energy, distance;
-  for (std::size_t i = 0; i < samples_.size(); i += static_cast<std::size_t>(stride_)) {
-    const Sample& s = samples_[i];
-    if (std::isfinite(static_cast<double>(s.values.kineticEnergy)))
-      energy.append({static_cast<qreal>(s.step), static_cast<double>(s.values.kineticEnergy)});
-    if (std::isfinite(static_cast<double>(s.values.smallestDistance)))
-      distance.append({static_cast<qreal>(s.step), static_cast<double>(s.values.smallestDistance)});
-  }
-  EnergySeries->replace(energy);
-  DistanceSeries->replace(distance);
+  EnergySeries->clear();
+  DistanceSeries->clear();
+  plotted_ = 0;
+  FlushPlot();
 }
 
 void TReadoutsWindow::FitAxes() {
@@ -230,6 +244,7 @@ void TReadoutsWindow::FitAxes() {
 void TReadoutsWindow::ClearClick() {
   samples_.clear();
   stride_ = 1;
+  plotted_ = 0;
   EnergySeries->clear();
   DistanceSeries->clear();
 }

@@ -42,7 +42,8 @@ class TReadoutsWindow : public QWidget {
   // stored one) starts a new history.
   const std::vector<Sample>& Samples() const { return samples_; }
 
-  // The period of the measurement; tests take 0, every event turn.
+  // The period of the measurement; the plot is redrawn at most every five
+  // periods. Tests take 0: both at every event turn.
   void SetRefreshInterval(int milliseconds);
   // One tick: measures the ensemble now, shows it and samples it.
   void Refresh();
@@ -71,6 +72,8 @@ class TReadoutsWindow : public QWidget {
  private:
   void ShowValues(const Observables& o, std::int32_t step, Extended80 time);
   void AddSample(const Sample& sample);
+  // The samples not yet in the series go in, and the axes follow.
+  void FlushPlot();
   // The series hold every stride-th sample, so a long run keeps a plot that
   // draws as fast as a short one; the CSV keeps every sample.
   void RebuildSeries();
@@ -79,6 +82,10 @@ class TReadoutsWindow : public QWidget {
   TMainForm* form_;
   std::vector<Sample> samples_;
   int stride_ = 1;
+  // Samples from this index on are not in the series yet.
+  std::size_t plotted_ = 0;
+  qint64 plotPeriod_ = 0;
+  qint64 plotTime_ = 0;
   QElapsedTimer clock_;
   std::int32_t rateStep_ = 0;
   qint64 rateTime_ = 0;
