@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -38,6 +39,10 @@ QString Number(Extended80 value) { return QString::fromStdString(FloatToStr(valu
 QLabel* Value(QWidget* parent) {
   auto* label = new QLabel("-", parent);
   label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // Room for the longest number text from the start, so that the window
+  // neither grows nor jumps while the values change.
+  label->setMinimumWidth(label->fontMetrics().horizontalAdvance("-8.88888888888888E-4444") + 8);
+  label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   return label;
 }
 
@@ -53,7 +58,8 @@ void FitAxis(QValueAxis* axis, const QLineSeries* series) {
   }
   if (!any) return;
   const qreal pad = high > low ? (high - low) * 0.05 : std::max(std::abs(high) * 0.05, 1e-12);
-  axis->setRange(low - pad, high + pad);
+  // Both plotted quantities are never negative; their scale need not be either.
+  axis->setRange(low >= 0 ? std::max<qreal>(0, low - pad) : low - pad, high + pad);
 }
 
 }  // namespace
@@ -69,7 +75,8 @@ TReadoutsWindow::TReadoutsWindow(TMainForm* form) : QWidget(form, Qt::Window), f
     int column = 1;
     for (QLabel** field : fields) {
       *field = Value(this);
-      values->addWidget(*field, row, column++);
+      // A value alone on its line may take the whole width.
+      values->addWidget(*field, row, column++, 1, fields.size() == 1 ? 3 : 1);
     }
     ++row;
   };
@@ -100,6 +107,9 @@ TReadoutsWindow::TReadoutsWindow(TMainForm* form) : QWidget(form, Qt::Window), f
   EnergyAxis->setTitleText("Kinetic energy");
   DistanceAxis = new QValueAxis(chart);
   DistanceAxis->setTitleText("Smallest pair distance");
+  // Short labels whatever the size of the values; the exact numbers are above.
+  EnergyAxis->setLabelFormat("%.4g");
+  DistanceAxis->setLabelFormat("%.4g");
   chart->addAxis(StepAxis, Qt::AlignBottom);
   chart->addAxis(EnergyAxis, Qt::AlignLeft);
   chart->addAxis(DistanceAxis, Qt::AlignRight);
@@ -264,9 +274,17 @@ void TReadoutsWindow::SaveCsvClick() {
 void TMainForm::ReadoutsClick() {
   if (Readouts == nullptr) {
     Readouts = new TReadoutsWindow(this);
-    Readouts->resize(560, 520);
-    // Beside the main window, where it hides none of the scene.
-    Readouts->move(frameGeometry().topRight() + QPoint(8, 0));
+    Readouts->resize(720, 560);
+    // Beside the main window, where it hides none of the scene; on the left
+    // when the screen has no room on the right, and never off the screen.
+    QPoint place = frameGeometry().topRight() + QPoint(8, 0);
+    if (const QScreen* screen = this->screen()) {
+      const QRect room = screen->availableGeometry();
+      if (place.x() + Readouts->width() > room.right())
+        place.setX(std::max(room.left(), frameGeometry().left() - 8 - Readouts->width()));
+      place.setY(std::clamp(place.y(), room.top(), std::max(room.top(), room.bottom() - Readouts->height())));
+    }
+    Readouts->move(place);
   }
   Readouts->show();
   Readouts->raise();
