@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake g++ qt6-base-dev qt6-charts-dev qt6-svg-dev libgtest-dev libbenchmark-dev clang-format locales
-          desktop-file-utils appstream shared-mime-info)
+          clang libclang-rt-14-dev desktop-file-utils appstream shared-mime-info)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,5 +1,7 @@
 #include "model/RecentFiles.h"
 
+#include <climits>
+
 #include <algorithm>
 #include <filesystem>
 
@@ -25,9 +27,11 @@ std::vector<std::string> ReadRecentFiles() {
   const int fd = OpenForReading(RecentFilesPath());
   if (fd < 0) return list;
   Descriptor file(fd);
+  // Eight names of the longest length a path can have; a larger file is no
+  // list this program wrote.
   std::string content;
   try {
-    content = ReadAll(file);
+    if (!ReadAtMost(file, RecentFileLimit * (PATH_MAX + 1), content)) return list;
   } catch (const std::exception&) {
     return list;
   }
