@@ -79,8 +79,12 @@ void TMainForm::CreateDesktopActions() {
   // Before the separator that leads to Exit.
   File1->insertAction(File1->actions().at(File1->actions().indexOf(Saveas1) + 1), ExportPicture);
 
-  FitToView = View1->addAction("Fit to View");
+  // Beside Move to center, the other command that places the picture.
+  FitToView = new QAction("Fit to View", this);
   FitToView->setObjectName("FitToView");
+  const QList<QAction*> viewItems = View1->actions();
+  const qsizetype moveAt = viewItems.indexOf(MoveToCenter);
+  View1->insertAction(moveAt + 1 < viewItems.size() ? viewItems[moveAt + 1] : nullptr, FitToView);
   FitToView->setShortcut(QKeySequence(Qt::Key_F9));
   connect(FitToView, &QAction::triggered, this, &TMainForm::FitToViewClick);
 
