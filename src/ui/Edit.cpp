@@ -19,6 +19,7 @@
 #include "model/StartFile.h"
 #include "ui/KeyFilter.h"
 #include "ui/Palette.h"
+#include "ui/ParameterFields.h"
 #include "ui/StringGrid.h"
 #include "ui/ToolTips.h"
 #include "ui/Widgets.h"
@@ -87,20 +88,25 @@ void TEditDlg::BuildControls() {
   Bevel1->hide();
 
   Label1 = MakeLabel(this, "Parametrs", 200, 0);
-  const std::array<int, 5> rows{16, 40, 64, 88, 112};
-  const std::array<const char*, 5> designTexts{"1", "1", "2", "3", "4"};
-  const std::array<QString, 5> names{"A", "B", "C", "D", "F"};
-  std::array<QLineEdit*, 5> set1{}, set2{};
-  for (int i = 0; i < 5; ++i) {
-    MakeLabel(this, names[i] + "1", 184, rows[i] + 4);
-    set1[i] = MakeField(this, designTexts[i], 200, rows[i], 81);
-    SetFieldColour(set1[i], ColourLime);
-    MakeLabel(this, names[i] + "2", 288, rows[i] + 4);
-    set2[i] = MakeField(this, designTexts[i], 304, rows[i], 81);
-    SetFieldColour(set2[i], ColourYellow);
+  // Row by row, the set 1 field and then the set 2 field, which is also the
+  // order Tab takes.
+  parameterFields_[0] = EditDT;
+  for (std::size_t row = 0; row < 5; ++row) {
+    for (std::size_t i : {1 + row, 6 + row}) {
+      const ParameterField& spec = ParameterFieldTable[i];
+      const int column = spec.set == 1 ? 200 : 304;
+      const int top = 16 + 24 * static_cast<int>(row);
+      MakeLabel(this, spec.name, column - 16, top + 4);
+      parameterFields_[i] = MakeField(this, spec.designText, column, top, 81);
+      SetFieldColour(parameterFields_[i], spec.set == 1 ? ColourLime : ColourYellow);
+    }
   }
-  EditA1 = set1[0], EditB1 = set1[1], EditC1 = set1[2], EditD1 = set1[3], EditF1 = set1[4];
-  EditA2 = set2[0], EditB2 = set2[1], EditC2 = set2[2], EditD2 = set2[3], EditF2 = set2[4];
+  for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i)
+    parameterFields_[i]->setObjectName(QString("Edit") + ParameterFieldTable[i].name);
+  EditA1 = parameterFields_[1], EditB1 = parameterFields_[2], EditC1 = parameterFields_[3];
+  EditD1 = parameterFields_[4], EditF1 = parameterFields_[5], EditA2 = parameterFields_[6];
+  EditB2 = parameterFields_[7], EditC2 = parameterFields_[8], EditD2 = parameterFields_[9];
+  EditF2 = parameterFields_[10];
 
   Label12 = MakeLabel(this, "Gravon or Taon", 240, 152);
   SetTextColour(Label12, ColourNavy);
@@ -152,7 +158,7 @@ void TEditDlg::BuildControls() {
 
   for (QLineEdit* field : {EditDT, EditA1, EditB1, EditC1, EditD1, EditX, EditY, EditZ, EditV, EditU, EditW})
     AttachNumericKeyFilter(field);
-  for (QLineEdit* field : ParameterFields()) ShowWholeTextWhenCut(field);
+  for (QLineEdit* field : parameterFields_) ShowWholeTextWhenCut(field);
   for (QLineEdit* field : {EditX, EditY, EditZ, EditV, EditU, EditW}) ShowWholeTextWhenCut(field);
 
   connect(DaonsTable, &StringGrid::SelectCell, this, &TEditDlg::DaonsTableSelectCell);
@@ -217,14 +223,10 @@ void TEditDlg::SetScopeButtons(const QAbstractButton* taoscope, const QAbstractB
   gravoscope_ = gravoscope;
 }
 
-std::array<QLineEdit*, 11> TEditDlg::ParameterFields() const {
-  return {EditDT, EditA1, EditB1, EditC1, EditD1, EditF1, EditA2, EditB2, EditC2, EditD2, EditF2};
-}
-
 std::array<QString, 11> TEditDlg::ParameterTexts() {
-  const auto& e = Ensemble;
-  return {Text(e.TimeStep), Text(e.A1), Text(e.B1), Text(e.C1), Text(e.D1), Text(e.F1),
-          Text(e.A2),       Text(e.B2), Text(e.C2), Text(e.D2), Text(e.F2)};
+  std::array<QString, 11> texts;
+  for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = Text(Ensemble.*ParameterFieldTable[i].member);
+  return texts;
 }
 
 std::array<QString, 6> TEditDlg::SlotTexts(int n) {
@@ -241,9 +243,8 @@ void TEditDlg::ShowText(QLineEdit* field, const QString& text) {
 
 void TEditDlg::ShowParameters(bool all) {
   const std::array<QString, 11> texts = ParameterTexts();
-  const std::array<QLineEdit*, 11> fields = ParameterFields();
-  for (std::size_t i = 0; i < fields.size(); ++i)
-    if (all || texts[i] != shownParameters_[i]) ShowText(fields[i], texts[i]);
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    if (all || texts[i] != shownParameters_[i]) ShowText(parameterFields_[i], texts[i]);
   shownParameters_ = texts;
 }
 
@@ -347,18 +348,8 @@ void TEditDlg::SubmitClick() {
 }
 
 void TEditDlg::TakeParameters() {
-  auto& e = Ensemble;
-  e.TimeStep = Value(EditDT);
-  e.A1 = Value(EditA1);
-  e.B1 = Value(EditB1);
-  e.C1 = Value(EditC1);
-  e.D1 = Value(EditD1);
-  e.F1 = Value(EditF1);
-  e.A2 = Value(EditA2);
-  e.B2 = Value(EditB2);
-  e.C2 = Value(EditC2);
-  e.D2 = Value(EditD2);
-  e.F2 = Value(EditF2);
+  for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i)
+    Ensemble.*ParameterFieldTable[i].member = Value(parameterFields_[i]);
 }
 
 void TEditDlg::OKBtnClick() {

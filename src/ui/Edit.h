@@ -135,7 +135,6 @@ class TEditDlg : public QDialog {
   void Calculate(int group);
   void Reset(int group);
   bool OwnAreaIn(const QRegion& region) const;
-  std::array<QLineEdit*, 11> ParameterFields() const;
   static std::array<QString, 11> ParameterTexts();
   static std::array<QString, 6> SlotTexts(int n);
   static void ShowText(QLineEdit* field, const QString& text);
@@ -149,6 +148,8 @@ class TEditDlg : public QDialog {
   // What the fields were last filled with, to tell a change of the ensemble
   // from a mere repaint.
   std::array<QString, 11> shownParameters_;
+  // EditDT and EditA1 ... EditF2 in the order of ParameterFieldTable.
+  std::array<QLineEdit*, 11> parameterFields_{};
   int shownRow_ = 0;
   std::array<QString, 6> shownSlot_;
   bool shownExists_ = false;

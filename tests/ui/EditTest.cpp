@@ -19,6 +19,7 @@
 #include "model/Global.h"
 #include "model/NumberText.h"
 #include "model/StartFile.h"
+#include "ui/ParameterFields.h"
 #include "ui/SampleFiles.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/StringGrid.h"
@@ -483,6 +484,18 @@ TEST_F(Editor, EnterOnAFocusedButtonPressesThatButton) {
   QTest::keyClick(dlg.EditZ, Qt::Key_Return);
   EXPECT_EQ(dlg.result(), QDialog::Accepted);
   EXPECT_EQ(dialogs.fileRequests.size(), 1u);
+}
+
+TEST_F(Editor, TheElevenFieldsCarryTheirNamesAndShowTheirParameters) {
+  Open();
+  for (const ParameterField& spec : ParameterFieldTable) {
+    const auto* field = dlg.findChild<QLineEdit*>(QString("Edit") + spec.name);
+    ASSERT_NE(field, nullptr) << spec.name;
+    EXPECT_EQ(field->text(), QString::fromStdString(FloatToStr(Ensemble.*spec.member))) << spec.name;
+    if (spec.set == 0) continue;
+    EXPECT_EQ(field->palette().color(QPalette::Base),
+              spec.set == 1 ? QColor(0, 255, 0) : QColor(255, 255, 0));
+  }
 }
 
 TEST_F(Editor, NumericKeyFilterOnTheElevenNamedFieldsOnly) {
