@@ -11,12 +11,12 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "model/Distance.h"
 #include "model/Ensemble.h"
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
 #include "model/NumberText.h"
 #include "model/StartFile.h"
+#include "ui/DistanceCalculator.h"
 #include "ui/KeyFilter.h"
 #include "ui/Palette.h"
 #include "ui/ParameterFields.h"
@@ -78,6 +78,8 @@ TEditDlg::TEditDlg(QWidget* parent) : QDialog(parent) {
   BuildCalculators();
   setFixedSize(787, 449);
 }
+
+TEditDlg::~TEditDlg() = default;
 
 void TEditDlg::BuildControls() {
   Label16 = MakeLabel(this, "Differential of time", 0, 0);
@@ -179,43 +181,11 @@ void TEditDlg::BuildCalculators() {
     SetBold(stars);
     SetTextColour(stars, ColourBlue);
   };
-  const std::array<QPushButton**, 4> calculates{&Calculate1, &Calculate2, &Calculate3, &Calculate4};
-  const std::array<QPushButton**, 4> resets{&Reset1, &Reset2, &Reset3, &Reset4};
-  const std::array<void (TEditDlg::*)(), 4> calculateHandlers{
-      &TEditDlg::Calculate1Click, &TEditDlg::Calculate2Click, &TEditDlg::Calculate3Click,
-      &TEditDlg::Calculate4Click};
-  const std::array<void (TEditDlg::*)(), 4> resetHandlers{&TEditDlg::Reset1Click, &TEditDlg::Reset2Click,
-                                                          &TEditDlg::Reset3Click, &TEditDlg::Reset4Click};
   for (int group = 0; group < 4; ++group) {
-    const int t = 72 + 80 * group;
-    // The last group sits a little lower than the rhythm of the others.
-    const int fieldTop = group == 3 ? 327 : t + 16;
-    const int buttonTop = group == 3 ? 355 : t + 40;
-    const QString number = QString::number(group + 1);
-    separator(t - 14);
-    MakeLabel(this, "Calculation of distance " + number, 8, t);
-    MakeLabel(this, "Result " + number, 136, t);
-    Calculator& calculator = calculators_[group];
-    calculator.part1 = MakeField(this, "0", 8, fieldTop, 25);
-    calculator.part2 = MakeField(this, "0", 40, fieldTop, 25);
-    calculator.result = MakeField(this, "0", 72, fieldTop, 105);
-    AttachDigitKeyFilter(calculator.part1);
-    AttachDigitKeyFilter(calculator.part2);
-    ShowWholeTextWhenCut(calculator.result);
-    QPushButton* calculate = MakeButton(this, "Calculate " + number, 8, buttonTop, 57, 25);
-    QPushButton* reset = MakeButton(this, "Reset " + number, 72, buttonTop, 105, 25);
-    connect(calculate, &QPushButton::clicked, this, calculateHandlers[group]);
-    connect(reset, &QPushButton::clicked, this, resetHandlers[group]);
-    *calculates[group] = calculate;
-    *resets[group] = reset;
+    separator(58 + 80 * group);
+    calculators_[group] = std::make_unique<DistanceCalculator>(this, group, DaonsTable);
   }
   separator(383);
-  EditCal1Part1 = calculators_[0].part1, EditCal1Part2 = calculators_[0].part2;
-  EditCal2Part1 = calculators_[1].part1, EditCal2Part2 = calculators_[1].part2;
-  EditCal3Part1 = calculators_[2].part1, EditCal3Part2 = calculators_[2].part2;
-  EditCal4Part1 = calculators_[3].part1, EditCal4Part2 = calculators_[3].part2;
-  EditResult1 = calculators_[0].result, EditResult2 = calculators_[1].result;
-  EditResult3 = calculators_[2].result, EditResult4 = calculators_[3].result;
 }
 
 void TEditDlg::SetScopeButtons(const QAbstractButton* taoscope, const QAbstractButton* gravoscope) {
@@ -379,23 +349,6 @@ void TEditDlg::SaveasClick() {
     TakeParameters();
     WriteEnsembleFile(name->toStdString());
   });
-}
-
-void TEditDlg::Calculate(int group) {
-  Guarded(this, [this, group] {
-    const Calculator& calculator = calculators_[group];
-    const Extended80 distance =
-        RowDistance(calculator.part1->text().toStdString(), calculator.part2->text().toStdString(),
-                    [this](int column, int row) { return DaonsTable->Cell(column, row).toStdString(); });
-    ShowText(calculator.result, Text(distance));
-  });
-}
-
-void TEditDlg::Reset(int group) {
-  const Calculator& calculator = calculators_[group];
-  calculator.part1->setText("0");
-  calculator.part2->setText("0");
-  calculator.result->setText("0");
 }
 
 bool TEditDlg::OwnAreaIn(const QRegion& region) const {
