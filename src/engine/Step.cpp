@@ -47,8 +47,7 @@ void CommitSlots(int first) {
 
 // Every slot, empty or blocked ones too: positions are never clamped, so a
 // taon beyond the wall has its velocity reversed in every step it ends there.
-void ApplyWalls(WallMode wall) {
-  if (wall == WallMode::Thermosout) return;
+void CompareWithWalls(WallMode wall) {
   auto& e = Ensemble;
   const Extended80 b = WallBound(wall);
   for (int i = 1; i <= e.SlotCount; ++i) {
@@ -59,6 +58,16 @@ void ApplyWalls(WallMode wall) {
     if (e.NextPosZ[i] > b) e.NextVelW[i] = -e.NextVelW[i];
     if (e.NextPosZ[i] < -b) e.NextVelW[i] = -e.NextVelW[i];
   }
+}
+
+// An ordered comparison with a NaN position raises invalid; the pass runs to
+// its end and then reports it as the fault of this step, whose commit stands.
+void ApplyWalls(WallMode wall) {
+  if (wall == WallMode::Thermosout) return;
+  ClearFloatFaults();
+  CompareWithWalls(wall);
+  SettleMemory();
+  ThrowPendingFloatFault();
 }
 
 }  // namespace

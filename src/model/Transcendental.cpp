@@ -473,6 +473,18 @@ Extended80 LnFinite(Extended80 x, std::uint64_t m, int e) {
 
   Rounded r;
   if (exponent == 0 && t.lnC1[i1] == 0 && t.lnC2[j] == 0) {
+    if (zAbs < (u128{1} << 61)) {
+      // |z| < 2^-43, z = x - 1 a multiple of 2^-64. Here z - z^2/2 is exact at
+      // 2^-129 and may be a midpoint itself (z = -2^-63 for one), which no
+      // bound can settle; but the rest, z^3/3 - z^4/4 + ..., has the sign of z
+      // and is below 2^-129. So |ln x| lies strictly between |z - z^2/2| and
+      // that plus 2^-129, an interval without any midpoint or Extended80 value
+      // inside (ln x > 2^-65, so those are multiples of 2^-129), and its
+      // centre rounds as ln x does.
+      const u128 w = zAbs >> 40;
+      const u128 a = zNegative ? (w << 65) + w * w : (w << 65) - w * w;
+      return Finish(RoundTo80(2 * a + 1, -130), zNegative);
+    }
     if (!RoundsSafely(product, (product >> 86) + 8, -(104 + s), r)) return Fallback(mpfr_log, x);
     return Finish(r, zNegative);
   }

@@ -161,6 +161,42 @@ TEST(FaultMidStep, LawFaultAtALaterSlotLeavesEarlierSlotsMoved) {
   EXPECT_EQ(ErrorOf([] { AdvanceStep(StepSettings{}); }), DivByZero);
 }
 
+// A NaN position in an empty slot takes part in no arithmetic, but the wall
+// pass compares it. The step reports the invalid operation after its commit,
+// and the wall pass has run over every slot: a taon beyond the wall was still
+// reflected. Both forms of the step agree; without a wall nothing compares it.
+class WallPassNaN : public testing::TestWithParam<std::tuple<WallMode, bool>> {};
+
+TEST_P(WallPassNaN, IsReportedAfterTheCommit) {
+  const auto [wall, onePass] = GetParam();
+  HealthyPair();
+  Place(50, 150, 0, 0, 1, 0, 0);  // beyond every wall in x
+  auto& e = Ensemble;
+  e.NextPosY[20] = std::numeric_limits<Extended80>::quiet_NaN();
+  const EnsembleState before = e;
+  StepSettings s;
+  s.wall = wall;
+  const std::string error = ErrorOf([&] { onePass ? AdvanceStep(s) : AdvanceStepReference(s); });
+  if (wall == WallMode::Thermosout) {
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(e.NextVelU[50], e.VelU[50]);
+  } else {
+    EXPECT_EQ(error, Invalid);
+    EXPECT_EQ(e.NextVelU[50], -e.VelU[50]);  // reflected after the committed velocity
+  }
+  for (int n : {5, 40, 50}) {  // moved and committed
+    EXPECT_FALSE(SameBits(e.PosX[n], before.PosX[n])) << n;
+    EXPECT_TRUE(SameBits(e.PosX[n], e.NextPosX[n])) << n;
+    EXPECT_TRUE(SameBits(e.ViewZ[n], e.NextPosZ[n])) << n;
+  }
+  EXPECT_FALSE(FloatFaultPending());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWall, WallPassNaN,
+                         testing::Combine(testing::Values(WallMode::Thermos3X3, WallMode::Thermos20X20,
+                                                          WallMode::ThermosNXN, WallMode::Thermosout),
+                                          testing::Bool()));
+
 TEST(FloatFault, StaleFlagsFromElsewhereDoNotFaultTheLaw) {
   HealthyPair();
   std::feraiseexcept(FE_OVERFLOW | FE_DIVBYZERO);

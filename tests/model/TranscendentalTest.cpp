@@ -46,6 +46,8 @@ INSTANTIATE_TEST_SUITE_P(Regions, AgainstMpfr,
 // round the wrong way. How they were found:
 //  - exp at x = j 2^-64 (j odd, x < 2^-42) and x = -j 2^-65: 1 + x is then a
 //    midpoint and exp(x) lies x^2/2 beyond it (Taylor series);
+//  - ln at x = 1 - 2^-63: z - z^2/2 with z = x - 1 is a midpoint, and ln(x)
+//    lies z^3/3 = 2^-190/3 beyond it;
 //  - ln at x = 1 +- j 2^-55 (j odd, 2^8 < j < 2^9): z - z^2/2 with z = x - 1 is
 //    then a midpoint and ln(x) lies about z^3/3 beyond it;
 //  - ln at x = the Extended80 nearest exp(y), y a midpoint in [2^12, 2^13.5):
@@ -73,6 +75,7 @@ const HardCase HardCases[] = {
     {true, 0xb.29ecde0033a4f0ep-15L},
     {true, -0xf.4510e4280699cdcp+2L},
     {true, -0x9.4e2aed66d365be5p-10L},
+    {false, 1 - 0x1p-63L},
     {false, 1 + 0x101p-55L},
     {false, 1 + 0x1ffp-55L},
     {false, 1 - 0x101p-55L},
