@@ -17,9 +17,8 @@ inline Extended80 NextCoordinate(std::uint64_t& seed) {
 }
 
 // Replaces the ensemble by the cloud, with working and view copies in line.
-inline void MakeCloud() {
-  auto& e = Ensemble;
-  e = EnsembleState{};
+inline EnsembleState MakeCloud() {
+  EnsembleState e;
   e.SlotCount = MaxSlots;
   e.TimeStep = 0.001L;
   e.A1 = 0.1L, e.B1 = 0.5L, e.C1 = 1, e.D1 = 1.5L, e.F1 = 2;
@@ -37,7 +36,8 @@ inline void MakeCloud() {
     e.Exists[n] = 1;
     ++n;
   }
-  SyncWorkingCopies(false);
+  SyncWorkingCopies(e, false);
+  return e;
 }
 
 }  // namespace vorun::bench

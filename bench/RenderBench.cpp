@@ -21,38 +21,47 @@ class NullCanvas : public Canvas {
   void TextOut(int, int, const std::string& text) override { benchmark::DoNotOptimize(text.data()); }
 };
 
-void SetUpView() {
-  ResetGlobals();
-  Ensemble.SlotCount = MaxSlots;
-  View.Zoom = 120;
-  View.CenterX = 302;
-  View.CenterY = 88;
-}
+// The scene drawn: a full ensemble seen from the main window's default view.
+struct BenchScene {
+  EnsembleState ensemble;
+  RunState run;
+  ViewState view;
+  NullCanvas canvas;
+
+  BenchScene() {
+    ensemble.SlotCount = MaxSlots;
+    view.Zoom = 120;
+    view.CenterX = 302;
+    view.CenterY = 88;
+  }
+
+  Scene Make(bool showNumbers) {
+    return Scene{canvas,     604, 176, Scope::Taoscope, ColourSplit::Ak, ensemble, view, run.SpiralMode != 0,
+                 showNumbers};
+  }
+};
 
 void BM_DrawTaonsSixtyWithNumbers(benchmark::State& state) {
-  SetUpView();
+  BenchScene b;
   for (int n = 1; n <= MaxSlots; ++n) {
-    Ensemble.Exists[n] = 1;
-    Ensemble.ViewX[n] = 0.01L * n;
-    Ensemble.ViewY[n] = -0.02L * n;
-    Ensemble.ViewZ[n] = 0.03L * n;
+    b.ensemble.Exists[n] = 1;
+    b.ensemble.ViewX[n] = 0.01L * n;
+    b.ensemble.ViewY[n] = -0.02L * n;
+    b.ensemble.ViewZ[n] = 0.03L * n;
   }
-  Display.ShowNumbers = 1;
-  View.SpinTeta = 0.3L, View.SpinPsi = 0.2L, View.SpinPhi = 0.1L;
-  NullCanvas canvas;
-  const Scene scene{canvas, 604, 176, Scope::Taoscope, ColourSplit::Ak};
+  b.view.SpinTeta = 0.3L, b.view.SpinPsi = 0.2L, b.view.SpinPhi = 0.1L;
+  const Scene scene = b.Make(true);
   for (auto _ : state) DrawTaons(scene);
 }
 BENCHMARK(BM_DrawTaonsSixtyWithNumbers);
 
 void BM_DrawSpiralTurning(benchmark::State& state) {
-  SetUpView();
-  Run.SpiralMode = 1;
-  Run.SpiralVariant = 1;
-  MakeStartFigure();
-  View.Teta = 0.01L;
-  NullCanvas canvas;
-  const Scene scene{canvas, 604, 176, Scope::Taoscope, ColourSplit::Ak};
+  BenchScene b;
+  b.run.SpiralMode = 1;
+  b.run.SpiralVariant = 1;
+  MakeStartFigure(b.ensemble, b.run);
+  b.view.Teta = 0.01L;
+  const Scene scene = b.Make(false);
   for (auto _ : state) DrawSpiral(scene);
 }
 BENCHMARK(BM_DrawSpiralTurning);

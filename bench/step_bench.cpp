@@ -19,21 +19,18 @@ namespace {
 
 constexpr int RestoreEvery = 64;
 
-EnsembleState MakeCloud() {
-  ResetGlobals();
-  bench::MakeCloud();
-  return Ensemble;
-}
+using Advance = void (*)(EnsembleState&, const StepSettings&);
 
-void StepBench(benchmark::State& state, void (*advance)(const StepSettings&), Formula formula) {
-  const EnsembleState cloud = MakeCloud();
+void StepBench(benchmark::State& state, Advance advance, Formula formula) {
+  const EnsembleState cloud = bench::MakeCloud();
+  EnsembleState e = cloud;
   StepSettings settings;
   settings.law.formula = formula;
   int count = 0;
   for (auto _ : state) {
-    if (count++ % RestoreEvery == 0) Ensemble = cloud;
-    advance(settings);
-    benchmark::DoNotOptimize(Ensemble.NextPosX[MaxSlots]);
+    if (count++ % RestoreEvery == 0) e = cloud;
+    advance(e, settings);
+    benchmark::DoNotOptimize(e.NextPosX[MaxSlots]);
   }
   state.SetItemsProcessed(state.iterations());
 }
@@ -47,7 +44,7 @@ const bool registered = [] {
                                                       {"EPESminus", Formula::EPESminus}};
   for (const auto& [name, formula] : formulas) {
     benchmark::RegisterBenchmark((std::string("StepBench/") + name + " / OnePass").c_str(), StepBench,
-                                 AdvanceStep, formula)
+                                 static_cast<Advance>(AdvanceStep), formula)
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark((std::string("StepBench/") + name + " / ThreePass").c_str(), StepBench,
                                  AdvanceStepReference, formula)

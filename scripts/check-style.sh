@@ -12,4 +12,20 @@ if [ -n "$leaks" ]; then
   echo "$leaks" >&2
   exit 1
 fi
+# Layers include only downward: model <- engine <- view <- ui. The build
+# enforces this for sources; this also catches a header that no source of its
+# own layer includes.
+upward() {  # folder, then the folders it must not include
+  local folder=$1
+  shift
+  local pattern
+  pattern=$(printf '|%s/' "$@")
+  git ls-files "src/$folder/*" | xargs grep -nE "#\s*include\s*\"(${pattern#|})" || true
+}
+layering=$(upward model engine view ui; upward engine view ui; upward view ui)
+if [ -n "$layering" ]; then
+  echo "Includes against the layers (model <- engine <- view <- ui):" >&2
+  echo "$layering" >&2
+  exit 1
+fi
 echo "style: ok"

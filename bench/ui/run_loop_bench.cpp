@@ -21,6 +21,7 @@
 #include "engine/Step.h"
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
+#include "model/StartFile.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
 
@@ -66,7 +67,7 @@ void RunLoopBench(benchmark::State& state, Formula formula, bool listing) {
   });
   std::int64_t steps = 0;
   for (auto _ : state) {
-    bench::MakeCloud();
+    Ensemble = bench::MakeCloud();
     vorun::Run.SpiralMode = 0;
     vorun::Run.StepCount = 0;
     form.Go->setEnabled(true);
@@ -84,8 +85,8 @@ void AdvanceStepBench(benchmark::State& state, Formula formula) {
   settings.law.formula = formula;
   int count = 0;
   for (auto _ : state) {
-    if (count++ % RunSteps == 0) bench::MakeCloud();
-    AdvanceStep(settings);
+    if (count++ % RunSteps == 0) Ensemble = bench::MakeCloud();
+    AdvanceStep(Ensemble, settings);
     benchmark::DoNotOptimize(Ensemble.NextPosX[MaxSlots]);
   }
   state.SetItemsProcessed(state.iterations());

@@ -8,12 +8,12 @@ namespace {
 
 // Runs the fast way and replays with a test after every operation only when
 // some flag is up; the replay throws the first fault.
-Extended80 Force(int i, const LawSettings& law, Axis axis) {
+Extended80 Force(const EnsembleState& e, int i, const LawSettings& law, Axis axis) {
   ClearFloatFaults();
-  const Extended80 sum = Settled(law::ForceSum<law::Unchecked>(i, law, axis));
+  const Extended80 sum = Settled(law::ForceSum<law::Unchecked>(e, i, law, axis));
   if (!FloatFaultPending()) return sum;
   ClearFloatFaults();
-  return law::ForceSum<law::EachChecked>(i, law, axis);
+  return law::ForceSum<law::EachChecked>(e, i, law, axis);
 }
 
 int SplitThreshold(ColourSplit split) {
@@ -30,15 +30,15 @@ int SplitThreshold(ColourSplit split) {
 
 }  // namespace
 
-Extended80 ForceX(int i, const LawSettings& law) { return Force(i, law, Axis::X); }
-Extended80 ForceY(int i, const LawSettings& law) { return Force(i, law, Axis::Y); }
-Extended80 ForceZ(int i, const LawSettings& law) { return Force(i, law, Axis::Z); }
+Extended80 ForceX(const EnsembleState& e, int i, const LawSettings& law) { return Force(e, i, law, Axis::X); }
+Extended80 ForceY(const EnsembleState& e, int i, const LawSettings& law) { return Force(e, i, law, Axis::Y); }
+Extended80 ForceZ(const EnsembleState& e, int i, const LawSettings& law) { return Force(e, i, law, Axis::Z); }
 
 int ScopeSign(const LawSettings& law) { return law.scope == Scope::Taoscope ? 1 : -1; }
 
 int PairSign(int i, int j, const LawSettings& law) { return (i - j) % 2 == 0 ? 1 : -ScopeSign(law); }
 
-int PartnerSet(int j, const LawSettings& law, Axis axis) {
+int PartnerSet(int j, int slotCount, const LawSettings& law, Axis axis) {
   int threshold = 30;
   switch (law.formula) {
     case Formula::Exponential:
@@ -52,7 +52,7 @@ int PartnerSet(int j, const LawSettings& law, Axis axis) {
     case Formula::EPESminus:
       break;
   }
-  return j > Ensemble.SlotCount - threshold ? 2 : 1;
+  return j > slotCount - threshold ? 2 : 1;
 }
 
 Extended80 Power(Extended80 x, Extended80 y) {

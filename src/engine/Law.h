@@ -1,7 +1,7 @@
-// The interaction law: the force that all other taons of the Ensemble exert on
+// The interaction law: the force that all other taons of an ensemble exert on
 // one taon, as a sum of central pair terms over the partners in ascending slot
 // order. The law reads only the committed positions (PosX, PosY, PosZ) and the
-// two parameter sets of the Ensemble. Each pair term is
+// two parameter sets of the ensemble it is handed. Each pair term is
 //
 //   s * (d / r) * R(r)
 //
@@ -30,9 +30,9 @@ constexpr Extended80 ShellTenth = 0.1L;
 // occupied slots; slot i itself is not tested. All eight k = 1.029 / P of both
 // sets are formed on every call, so a zero B, C, D or F faults whatever the
 // formula.
-Extended80 ForceX(int i, const LawSettings& law);
-Extended80 ForceY(int i, const LawSettings& law);
-Extended80 ForceZ(int i, const LawSettings& law);
+Extended80 ForceX(const EnsembleState& e, int i, const LawSettings& law);
+Extended80 ForceY(const EnsembleState& e, int i, const LawSettings& law);
+Extended80 ForceZ(const EnsembleState& e, int i, const LawSettings& law);
 
 // +1 under Taoscope, -1 under Gravoscope.
 int ScopeSign(const LawSettings& law);
@@ -54,9 +54,9 @@ Extended80 ShellPotential(Extended80 P, Extended80 r);
 Extended80 ShellSlope(Extended80 P, Extended80 r);
 
 // Parameter set (1 or 2) that partner slot j contributes with to one
-// component: set 2 when j > SlotCount - T, with the threshold T of the formula
+// component: set 2 when j > slotCount - T, with the threshold T of the formula
 // and component (30, or 30/15/10 from the colour split).
 enum class Axis { X, Y, Z };
-int PartnerSet(int j, const LawSettings& law, Axis axis);
+int PartnerSet(int j, int slotCount, const LawSettings& law, Axis axis);
 
 }  // namespace vorun

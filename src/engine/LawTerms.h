@@ -50,9 +50,8 @@ struct ParameterSet {
 // Both sets, k formed in the order kB1, kC1, kD1, kF1, kB2, ... Settled keeps
 // the divisions even where the formula never reads their results.
 template <class K>
-void MakeSets(ParameterSet (&sets)[2]) {
+void MakeSets(const EnsembleState& e, ParameterSet (&sets)[2]) {
   using O = Op<K>;
-  const auto& e = Ensemble;
   sets[0] = {e.A1, e.B1, e.C1, e.D1, e.F1, 0, 0, 0, 0};
   sets[1] = {e.A2, e.B2, e.C2, e.D2, e.F2, 0, 0, 0, 0};
   for (ParameterSet& p : sets) {
@@ -205,11 +204,10 @@ Extended80 AddPairTerm(Extended80 sum, const LawSettings& law, Axis axis, Extend
 
 // One force component on slot i, partners in ascending slot order.
 template <class K>
-Extended80 ForceSum(int i, const LawSettings& law, Axis axis) {
+Extended80 ForceSum(const EnsembleState& e, int i, const LawSettings& law, Axis axis) {
   using O = Op<K>;
-  const auto& e = Ensemble;
   ParameterSet sets[2];
-  MakeSets<K>(sets);
+  MakeSets<K>(e, sets);
   const int scope = ScopeSign(law);
   Extended80 sum = 0;
   for (int j = 1; j <= e.SlotCount; ++j) {
@@ -223,7 +221,7 @@ Extended80 ForceSum(int i, const LawSettings& law, Axis axis) {
     const Extended80 r = O::Sqrt(squares);
     const Extended80 s = PairSign(i, j, law) * scope;
     const Extended80 d = axis == Axis::X ? dx : axis == Axis::Y ? dy : dz;
-    sum = AddPairTerm<K>(sum, law, axis, s, d, r, sets[PartnerSet(j, law, axis) - 1]);
+    sum = AddPairTerm<K>(sum, law, axis, s, d, r, sets[PartnerSet(j, e.SlotCount, law, axis) - 1]);
   }
   return sum;
 }

@@ -31,7 +31,9 @@ struct PairValues {
   Extended80 first[2], second[2];
 };
 
-struct Table {
+}  // namespace
+
+struct PairTable::Data {
   LawSettings law;
   int scope = 1;
   SetTerms sets[2];
@@ -40,8 +42,7 @@ struct Table {
   PairValues pairs[MaxSlots + 1][MaxSlots + 1];
 };
 
-// Static: the step allocates nothing.
-Table table;
+namespace {
 
 ShellConstants MakeShell(Extended80 k) {
   ShellConstants c;
@@ -100,8 +101,8 @@ Extended80 Bracket(const LawSettings& law, const SetTerms& set, Extended80 r, Ex
   return O::Sub(bracket, sf);
 }
 
-void FillPair(PairValues& p, int lo, int hi, const bool need[2]) {
-  const auto& e = Ensemble;
+void FillPair(const PairTable::Data& table, const EnsembleState& e, PairValues& p, int lo, int hi,
+              const bool need[2]) {
   const LawSettings& law = table.law;
   const Extended80 dx = O::Sub(e.PosX[lo], e.PosX[hi]);
   const Extended80 dy = O::Sub(e.PosY[lo], e.PosY[hi]);
@@ -159,8 +160,8 @@ Extended80 Term(Extended80 sum, Extended80 s, Extended80 d, const PairValues& p,
 }
 
 template <Formula F>
-void Sums(int i, Extended80& x, Extended80& y, Extended80& z) {
-  const auto& e = Ensemble;
+void Sums(const PairTable::Data& table, const EnsembleState& e, int i, Extended80& x, Extended80& y,
+          Extended80& z) {
   const int scope = table.scope;
   x = y = z = 0;
   for (int j = 1; j <= e.SlotCount; ++j) {
@@ -180,19 +181,21 @@ void Sums(int i, Extended80& x, Extended80& y, Extended80& z) {
 
 }  // namespace
 
-bool FillPairTable(const LawSettings& law, int firstMoved) {
-  const auto& e = Ensemble;
-  Table& t = table;
+PairTable::PairTable() : data(std::make_unique<Data>()) {}
+PairTable::~PairTable() = default;
+
+bool FillPairTable(PairTable& table, const EnsembleState& e, const LawSettings& law, int firstMoved) {
+  PairTable::Data& t = *table.data;
   t.law = law;
   t.scope = ScopeSign(law);
   ParameterSet sets[2];
-  MakeSets<Unchecked>(sets);
+  MakeSets<Unchecked>(e, sets);
 
   bool used[2] = {false, false};
   for (int j = 1; j <= e.SlotCount; ++j) {
     if (e.Exists[j] == 0) continue;
-    t.setXY[j] = PartnerSet(j, law, Axis::X) - 1;
-    t.setZ[j] = PartnerSet(j, law, Axis::Z) - 1;
+    t.setXY[j] = PartnerSet(j, e.SlotCount, law, Axis::X) - 1;
+    t.setZ[j] = PartnerSet(j, e.SlotCount, law, Axis::Z) - 1;
     used[t.setXY[j]] = used[t.setZ[j]] = true;
   }
 
@@ -221,29 +224,31 @@ bool FillPairTable(const LawSettings& law, int firstMoved) {
       bool need[2] = {false, false};
       if (loMoved) need[t.setXY[hi]] = need[t.setZ[hi]] = true;
       if (hiMoved) need[t.setXY[lo]] = need[t.setZ[lo]] = true;
-      FillPair(t.pairs[lo][hi], lo, hi, need);
+      FillPair(t, e, t.pairs[lo][hi], lo, hi, need);
     }
   }
   SettleMemory();
   return !FloatFaultPending();
 }
 
-void PairTableForces(int i, Extended80& x, Extended80& y, Extended80& z) {
+void PairTableForces(const PairTable& pairTable, const EnsembleState& e, int i, Extended80& x, Extended80& y,
+                     Extended80& z) {
+  const PairTable::Data& table = *pairTable.data;
   switch (table.law.formula) {
     case Formula::Exponential:
-      Sums<Formula::Exponential>(i, x, y, z);
+      Sums<Formula::Exponential>(table, e, i, x, y, z);
       break;
     case Formula::PolyExpon:
-      Sums<Formula::PolyExpon>(i, x, y, z);
+      Sums<Formula::PolyExpon>(table, e, i, x, y, z);
       break;
     case Formula::PolyExpSum:
-      Sums<Formula::PolyExpSum>(i, x, y, z);
+      Sums<Formula::PolyExpSum>(table, e, i, x, y, z);
       break;
     case Formula::ExpoPolyExpSum:
-      Sums<Formula::ExpoPolyExpSum>(i, x, y, z);
+      Sums<Formula::ExpoPolyExpSum>(table, e, i, x, y, z);
       break;
     case Formula::EPESminus:
-      Sums<Formula::EPESminus>(i, x, y, z);
+      Sums<Formula::EPESminus>(table, e, i, x, y, z);
       break;
   }
   x = Settled(x);

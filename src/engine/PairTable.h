@@ -12,18 +12,35 @@
 // replays the three-pass law to learn the first fault and where it stops.
 #pragma once
 
+#include <memory>
+
 #include "engine/Settings.h"
 #include "model/Global.h"
 
 namespace vorun::law {
 
-// Fills the table for the committed positions of the Ensemble, for every pair
-// of occupied slots of which at least one is moved (slot >= firstMoved).
-// Returns false when a floating-point flag came up on the way.
-bool FillPairTable(const LawSettings& law, int firstMoved);
+// The table of one step, about 420 KB. Its owner allocates it once and reuses
+// it for every step, so a step allocates nothing, and two threads that step
+// two ensembles with two tables share nothing.
+class PairTable {
+ public:
+  PairTable();
+  ~PairTable();
+  PairTable(const PairTable&) = delete;
+  PairTable& operator=(const PairTable&) = delete;
 
-// The three force components on slot i from the filled table. A fault in the
-// sums leaves its flag up for the caller to test.
-void PairTableForces(int i, Extended80& x, Extended80& y, Extended80& z);
+  struct Data;
+  std::unique_ptr<Data> data;
+};
+
+// Fills the table for the committed positions of e, for every pair of
+// occupied slots of which at least one is moved (slot >= firstMoved).
+// Returns false when a floating-point flag came up on the way.
+bool FillPairTable(PairTable& table, const EnsembleState& e, const LawSettings& law, int firstMoved);
+
+// The three force components on slot i of e from the table filled for e. A
+// fault in the sums leaves its flag up for the caller to test.
+void PairTableForces(const PairTable& table, const EnsembleState& e, int i, Extended80& x, Extended80& y,
+                     Extended80& z);
 
 }  // namespace vorun::law

@@ -2,13 +2,9 @@
 // window fills them from its controls at the start of every step.
 #pragma once
 
-namespace vorun {
+#include "model/Choices.h"
 
-enum class Formula { PolyExpon, Exponential, PolyExpSum, ExpoPolyExpSum, EPESminus };
-// The colour split chooses where parameter set 2 begins: the last 30, 15 or 10 slots.
-enum class ColourSplit { Ak, Bk, Ck };
-enum class Scope { Taoscope, Gravoscope };
-enum class WallMode { Thermos3X3, Thermos20X20, ThermosNXN, Thermosout };
+namespace vorun {
 
 struct LawSettings {
   Formula formula = Formula::Exponential;

@@ -11,8 +11,7 @@ namespace {
 // v = (heater * cooler) * v + force * dt, then p = p + v * dt. A faulting
 // assignment stores nothing, so the earlier components and slots keep their
 // new values and this one keeps its old.
-void Integrate(Extended80 force, Extended80& v, Extended80& p, const StepSettings& settings) {
-  const Extended80 dt = Ensemble.TimeStep;
+void Integrate(Extended80 dt, Extended80 force, Extended80& v, Extended80& p, const StepSettings& settings) {
   const Extended80 a = Checked(force * dt);
   const Extended80 factor = Checked(HeaterFactor(settings) * CoolerFactor(settings));
   Extended80 next = Checked(factor * v);
@@ -22,15 +21,13 @@ void Integrate(Extended80 force, Extended80& v, Extended80& p, const StepSetting
 }
 
 // The three components of slot i, each from its own pass over the partners.
-void IntegrateSlot(int i, const StepSettings& settings) {
-  auto& e = Ensemble;
-  Integrate(ForceX(i, settings.law), e.NextVelU[i], e.NextPosX[i], settings);
-  Integrate(ForceY(i, settings.law), e.NextVelV[i], e.NextPosY[i], settings);
-  Integrate(ForceZ(i, settings.law), e.NextVelW[i], e.NextPosZ[i], settings);
+void IntegrateSlot(EnsembleState& e, int i, const StepSettings& settings) {
+  Integrate(e.TimeStep, ForceX(e, i, settings.law), e.NextVelU[i], e.NextPosX[i], settings);
+  Integrate(e.TimeStep, ForceY(e, i, settings.law), e.NextVelV[i], e.NextPosY[i], settings);
+  Integrate(e.TimeStep, ForceZ(e, i, settings.law), e.NextVelW[i], e.NextPosZ[i], settings);
 }
 
-void CommitSlots(int first) {
-  auto& e = Ensemble;
+void CommitSlots(EnsembleState& e, int first) {
   for (int i = first; i <= e.SlotCount; ++i) {
     if (e.Exists[i] == 0) continue;
     e.PosX[i] = e.NextPosX[i];
@@ -47,8 +44,7 @@ void CommitSlots(int first) {
 
 // Every slot, empty or blocked ones too: positions are never clamped, so a
 // taon beyond the wall has its velocity reversed in every step it ends there.
-void CompareWithWalls(WallMode wall) {
-  auto& e = Ensemble;
+void CompareWithWalls(EnsembleState& e, WallMode wall) {
   const Extended80 b = WallBound(wall);
   for (int i = 1; i <= e.SlotCount; ++i) {
     if (e.NextPosX[i] > b) e.NextVelU[i] = -e.NextVelU[i];
@@ -62,10 +58,10 @@ void CompareWithWalls(WallMode wall) {
 
 // An ordered comparison with a NaN position raises invalid; the pass runs to
 // its end and then reports it as the fault of this step, whose commit stands.
-void ApplyWalls(WallMode wall) {
+void ApplyWalls(EnsembleState& e, WallMode wall) {
   if (wall == WallMode::Thermosout) return;
   ClearFloatFaults();
-  CompareWithWalls(wall);
+  CompareWithWalls(e, wall);
   SettleMemory();
   ThrowPendingFloatFault();
 }
@@ -90,15 +86,14 @@ Extended80 WallBound(WallMode wall) {
   return 0;
 }
 
-void AdvanceStepReference(const StepSettings& settings) {
-  auto& e = Ensemble;
+void AdvanceStepReference(EnsembleState& e, const StepSettings& settings) {
   const int first = settings.blockade ? 5 : 1;
   ClearFloatFaults();
   for (int i = first; i <= e.SlotCount; ++i) {
-    if (e.Exists[i] != 0) IntegrateSlot(i, settings);
+    if (e.Exists[i] != 0) IntegrateSlot(e, i, settings);
   }
-  CommitSlots(first);
-  ApplyWalls(settings.wall);
+  CommitSlots(e, first);
+  ApplyWalls(e, settings.wall);
 }
 
 // The shared values of the whole step come first, before anything is written;
@@ -106,28 +101,33 @@ void AdvanceStepReference(const StepSettings& settings) {
 // fault exactly where it lies. A flag in the sums of one slot makes that slot
 // run the three-pass way, which throws its first fault after the same
 // updates. Without a fault both ways give the same values.
-void AdvanceStep(const StepSettings& settings) {
-  auto& e = Ensemble;
+void AdvanceStep(EnsembleState& e, const StepSettings& settings, StepWorkspace& workspace) {
   const int first = settings.blockade ? 5 : 1;
   ClearFloatFaults();
-  if (!law::FillPairTable(settings.law, first)) {
-    AdvanceStepReference(settings);
+  if (!law::FillPairTable(workspace.table, e, settings.law, first)) {
+    AdvanceStepReference(e, settings);
     return;
   }
   for (int i = first; i <= e.SlotCount; ++i) {
     if (e.Exists[i] == 0) continue;
     Extended80 x, y, z;
-    law::PairTableForces(i, x, y, z);
+    law::PairTableForces(workspace.table, e, i, x, y, z);
     if (FloatFaultPending()) {
-      IntegrateSlot(i, settings);
+      IntegrateSlot(e, i, settings);
       continue;
     }
-    Integrate(x, e.NextVelU[i], e.NextPosX[i], settings);
-    Integrate(y, e.NextVelV[i], e.NextPosY[i], settings);
-    Integrate(z, e.NextVelW[i], e.NextPosZ[i], settings);
+    Integrate(e.TimeStep, x, e.NextVelU[i], e.NextPosX[i], settings);
+    Integrate(e.TimeStep, y, e.NextVelV[i], e.NextPosY[i], settings);
+    Integrate(e.TimeStep, z, e.NextVelW[i], e.NextPosZ[i], settings);
   }
-  CommitSlots(first);
-  ApplyWalls(settings.wall);
+  CommitSlots(e, first);
+  ApplyWalls(e, settings.wall);
+}
+
+void AdvanceStep(EnsembleState& e, const StepSettings& settings) {
+  // Allocated on a thread's first step and kept, so later steps allocate nothing.
+  thread_local StepWorkspace workspace;
+  AdvanceStep(e, settings, workspace);
 }
 
 }  // namespace vorun

@@ -1,4 +1,4 @@
-// One integration step of the Ensemble: velocity-first Euler with unit mass,
+// One integration step of an ensemble: velocity-first Euler with unit mass,
 // the heater and cooler factors, the blockade of slots 1 to 4 and the walls.
 //
 // A fault (from the law or from the step's own arithmetic) ends the step where
@@ -8,6 +8,7 @@
 // the working arrays. The step allocates nothing.
 #pragma once
 
+#include "engine/PairTable.h"
 #include "engine/Settings.h"
 #include "model/Global.h"
 
@@ -21,12 +22,21 @@ Extended80 CoolerFactor(const StepSettings& settings);
 // Half-width of the square wall in the x-z plane; 0 for Thermosout.
 Extended80 WallBound(WallMode wall);
 
-// Advances the Ensemble by one step of TimeStep, computing the three force
+// The scratch space of the one-pass step. One per ensemble or per thread:
+// a workspace must not be shared by two steps at the same time.
+struct StepWorkspace {
+  law::PairTable table;
+};
+
+// Advances e by one step of its TimeStep, computing the three force
 // components of a taon in one pass over its partners.
-void AdvanceStep(const StepSettings& settings);
+void AdvanceStep(EnsembleState& e, const StepSettings& settings, StepWorkspace& workspace);
+
+// The same with a workspace of the calling thread's own.
+void AdvanceStep(EnsembleState& e, const StepSettings& settings);
 
 // The same step with ForceX, ForceY and ForceZ each making its own pass: the
 // straightforward form that AdvanceStep must match bit for bit.
-void AdvanceStepReference(const StepSettings& settings);
+void AdvanceStepReference(EnsembleState& e, const StepSettings& settings);
 
 }  // namespace vorun

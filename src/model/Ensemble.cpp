@@ -2,8 +2,7 @@
 
 namespace vorun {
 
-void SyncWorkingCopies(bool onlyExisting) {
-  auto& e = Ensemble;
+void SyncWorkingCopies(EnsembleState& e, bool onlyExisting) {
   for (int n = 1; n <= e.SlotCount; ++n) {
     if (onlyExisting && e.Exists[n] == 0) continue;
     e.ViewX[n] = e.PosX[n];
@@ -18,8 +17,7 @@ void SyncWorkingCopies(bool onlyExisting) {
   }
 }
 
-void ZeroVelocities() {
-  auto& e = Ensemble;
+void ZeroVelocities(EnsembleState& e) {
   for (int n = 1; n <= e.SlotCount; ++n) {
     e.VelU[n] = e.VelV[n] = e.VelW[n] = 0;
     e.NextVelU[n] = e.NextVelV[n] = e.NextVelW[n] = 0;

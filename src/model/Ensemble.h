@@ -8,10 +8,10 @@ namespace vorun {
 
 // Brings view and working copies in line with the committed positions and
 // velocities, for every slot or only for the occupied ones.
-void SyncWorkingCopies(bool onlyExisting);
+void SyncWorkingCopies(EnsembleState& e, bool onlyExisting);
 
 // Sets committed and working velocities of every slot, occupied or not, to 0.
-void ZeroVelocities();
+void ZeroVelocities(EnsembleState& e);
 
 // The nearest Extended80 to 0.001: the time step a run uses when none is known.
 Extended80 DefaultTimeStep();

@@ -1,14 +1,14 @@
-// The three files of the program: the ensemble file (one 3776-byte record of
-// raw bytes), the comment file beside it, and the start file that names the
-// last ensemble file. Every record passes through the one staging buffer
-// FileRecord. Failures throw Error with the user's text ("File not found",
-// "Read beyond end of file", ...). A write never replaces a file until the
-// whole new content is safely on disk, so a failed save keeps the old file.
+// The ensemble file: one 3776-byte record of raw bytes, no header, and the
+// copy between a record and an ensemble. The windows move every record
+// through the one staging buffer FileRecord; other callers (a headless run,
+// tests) pass an ensemble and a record of their own in the same way. Failures
+// throw Error with the user's text ("File not found", "Read beyond end of
+// file", ...). A save never replaces a file until the whole new record is
+// safely on disk, so a failed save keeps the old file.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "model/Global.h"
@@ -53,56 +53,36 @@ static_assert(offsetof(EnsembleRecord, Padding2) == 3772);
 // padding keeps the bytes of the last record read (ResetGlobals zeroes it).
 extern EnsembleRecord FileRecord;
 
-// Full path of the start file. Set at start to DefaultStartFilePath(); tests
-// point it into a folder of their own.
-extern std::string StartFilePath;
-
-// $XDG_CONFIG_HOME/vorun/Start.tvx2, by default ~/.config/vorun/Start.tvx2.
-std::string DefaultStartFilePath();
-
-// Time step, parameters, and the first SlotCount slots' occupancy, positions
-// and velocities into FileRecord. Padding is left as it is.
-void CopyToRecord();
+// The time step, the parameters, and the first SlotCount slots' occupancy,
+// positions and velocities of state into record. Padding is left as it is.
+void CopyToRecord(const EnsembleState& state, EnsembleRecord& record);
 
 // The reverse of CopyToRecord, then SyncWorkingCopies over all slots.
-void ApplyRecord();
+void ApplyRecord(const EnsembleRecord& record, EnsembleState& state);
 
-// Reads the first 3776 bytes of the file into FileRecord. A missing file, a
-// shorter file and every other failure throw; FileRecord then stays as it was.
-void ReadEnsembleFile(const std::string& name);
+// Reads the first 3776 bytes of the file into record. A missing file, a
+// shorter file and every other failure throw; record then stays as it was, so
+// its padding still holds the bytes of the last record read.
+void ReadEnsembleFile(const std::string& name, EnsembleRecord& record);
 
 // ReadEnsembleFile for the opens that have a fallback: returns false, with
 // nothing changed and nothing reported, when the file cannot be opened for
 // reading. Failures after a successful open still throw.
+bool TryReadEnsembleFile(const std::string& name, EnsembleRecord& record);
+
+// ReadEnsembleFile into record, then ApplyRecord into state. When the read
+// fails, state and record stay as they were.
+void ReadEnsembleFile(const std::string& name, EnsembleState& state, EnsembleRecord& record);
+
+// CopyToRecord, then the whole record, padding included, as the file's only
+// content.
+void WriteEnsembleFile(const std::string& name, const EnsembleState& state, EnsembleRecord& record);
+
+// The forms the windows use: the live Ensemble and FileRecord.
+void CopyToRecord();
+void ApplyRecord();
+void ReadEnsembleFile(const std::string& name);
 bool TryReadEnsembleFile(const std::string& name);
-
-// CopyToRecord, then the whole record as the file's only content.
 void WriteEnsembleFile(const std::string& name);
-
-// True when the file exists and can be opened for reading (not a folder).
-bool CanOpenForReading(const std::string& name);
-
-// LastFileName := FileName, and the start file holds exactly that name.
-void RememberFile();
-
-// The start file's first line (up to CR, LF or the end) into LastFileName.
-// Returns false, changing nothing, when the start file cannot be opened.
-bool ReadStartFile();
-
-// Creates the start file, and its folder, empty: "no last file".
-void CreateEmptyStartFile();
-
-// FileName less its last four characters, plus ".txt" (a name of up to three
-// characters keeps them all): ring.tvx -> ring.txt, name.ab -> nam.txt.
-std::string CommentFileName();
-
-// The text of the comment file, lines separated by CR LF, or nothing when no
-// comment file can be opened. A file that is not UTF-8 is taken as
-// Windows-1252, so every byte of an old file shows as some character.
-std::optional<std::string> LoadComment();
-
-// Writes the memo's text as UTF-8, any line break (CR LF, CR or LF) as CR LF,
-// with no line break added after the last line.
-void SaveComment(const std::string& text);
 
 }  // namespace vorun

@@ -11,15 +11,15 @@ namespace {
 // holds so that the compiler rounds it once, correctly.
 constexpr Extended80 PiOverThree = 1.047197551196597746154214461093167628065723133125035273658L;
 
-void SetViewPoint(int n, const Point3& p) {
-  Ensemble.ViewX[n] = p.x;
-  Ensemble.ViewY[n] = p.y;
-  Ensemble.ViewZ[n] = p.z;
+void SetViewPoint(EnsembleState& e, int n, const Point3& p) {
+  e.ViewX[n] = p.x;
+  e.ViewY[n] = p.y;
+  e.ViewZ[n] = p.z;
 }
 
-Point3 ViewPoint(int n) { return {Ensemble.ViewX[n], Ensemble.ViewY[n], Ensemble.ViewZ[n]}; }
+Point3 ViewPoint(const EnsembleState& e, int n) { return {e.ViewX[n], e.ViewY[n], e.ViewZ[n]}; }
 
-void BuildTetraSpiral() {
+void BuildTetraSpiral(EnsembleState& e) {
   // The C library's sine is not correctly rounded on every machine (today the
   // compiler happens to fold this call); the spiral is stored, so it must not
   // depend on either.
@@ -28,44 +28,44 @@ void BuildTetraSpiral() {
   const Extended80 s = std::sqrt(h * h - 0.5L * 0.5L);
   const Extended80 w = (h - R) / R;
 
-  SetViewPoint(1, {0, 0, 0});
-  SetViewPoint(2, {1, 0, 0});
-  SetViewPoint(3, {0.5L, 0, h});
-  SetViewPoint(4, {0.5L, s, h - R});
-  SetViewPoint(5, {0.5L, -s, h - R});
+  SetViewPoint(e, 1, {0, 0, 0});
+  SetViewPoint(e, 2, {1, 0, 0});
+  SetViewPoint(e, 3, {0.5L, 0, h});
+  SetViewPoint(e, 4, {0.5L, s, h - R});
+  SetViewPoint(e, 5, {0.5L, -s, h - R});
 
   for (int n = 6; n <= SpiralPointCount; ++n) {
     const SpiralStep& step = SpiralConstruction[n];
-    const Point3 m = WeightedPoint(1, ViewPoint(step.a), ViewPoint(step.b));
-    const Point3 g = WeightedPoint(static_cast<double>(w), m, ViewPoint(step.c));
-    const Point3 d = ViewPoint(step.d);
-    SetViewPoint(n, {2 * g.x - d.x, 2 * g.y - d.y, 2 * g.z - d.z});
+    const Point3 m = WeightedPoint(1, ViewPoint(e, step.a), ViewPoint(e, step.b));
+    const Point3 g = WeightedPoint(static_cast<double>(w), m, ViewPoint(e, step.c));
+    const Point3 d = ViewPoint(e, step.d);
+    SetViewPoint(e, n, {2 * g.x - d.x, 2 * g.y - d.y, 2 * g.z - d.z});
   }
 }
 
-void BuildEasySquare() {
+void BuildEasySquare(EnsembleState& e) {
   const Extended80 c = 0.212L;
   const Point3 corners[5] = {{}, {c, c, -c}, {c, c, c}, {-c, c, c}, {-c, c, -c}};
-  for (int n = 1; n <= 4; ++n) SetViewPoint(n, corners[n]);
+  for (int n = 1; n <= 4; ++n) SetViewPoint(e, n, corners[n]);
 
-  Ensemble.A1 = Ensemble.A2 = 1;
-  Ensemble.B1 = Ensemble.B2 = 2.718L;
-  Ensemble.C1 = Ensemble.C2 = 5;
-  Ensemble.D1 = Ensemble.D2 = 10;
-  Ensemble.F1 = Ensemble.F2 = 20;
+  e.A1 = e.A2 = 1;
+  e.B1 = e.B2 = 2.718L;
+  e.C1 = e.C2 = 5;
+  e.D1 = e.D2 = 10;
+  e.F1 = e.F2 = 20;
 
   for (int n = 1; n <= 4; ++n) {
-    Ensemble.Exists[n] = 1;
-    Ensemble.VelU[n] = Ensemble.VelV[n] = Ensemble.VelW[n] = 0;
-    Ensemble.NextVelU[n] = Ensemble.VelU[n];
-    Ensemble.NextVelV[n] = Ensemble.VelV[n];
-    Ensemble.NextVelW[n] = Ensemble.VelW[n];
-    Ensemble.PosX[n] = Ensemble.ViewX[n];
-    Ensemble.PosY[n] = Ensemble.ViewY[n];
-    Ensemble.PosZ[n] = Ensemble.ViewZ[n];
-    Ensemble.NextPosX[n] = Ensemble.PosX[n];
-    Ensemble.NextPosY[n] = Ensemble.PosY[n];
-    Ensemble.NextPosZ[n] = Ensemble.PosZ[n];
+    e.Exists[n] = 1;
+    e.VelU[n] = e.VelV[n] = e.VelW[n] = 0;
+    e.NextVelU[n] = e.VelU[n];
+    e.NextVelV[n] = e.VelV[n];
+    e.NextVelW[n] = e.VelW[n];
+    e.PosX[n] = e.ViewX[n];
+    e.PosY[n] = e.ViewY[n];
+    e.PosZ[n] = e.ViewZ[n];
+    e.NextPosX[n] = e.PosX[n];
+    e.NextPosY[n] = e.PosY[n];
+    e.NextPosZ[n] = e.PosZ[n];
   }
 }
 
@@ -83,15 +83,15 @@ std::array<int, 3> SpiralFacePoints(int k) {
   return {step.a, step.b, step.c};
 }
 
-void MakeStartFigure() {
+void MakeStartFigure(EnsembleState& e, const RunState& run) {
   // All 60, not SlotCount: a figure must never show leftovers of an ensemble.
-  for (int n = 1; n <= MaxSlots; ++n) SetViewPoint(n, {0, 0, 0});
+  for (int n = 1; n <= MaxSlots; ++n) SetViewPoint(e, n, {0, 0, 0});
 
-  if (Run.SpiralMode != 0) {
-    if (Run.SpiralVariant == 1) BuildTetraSpiral();
+  if (run.SpiralMode != 0) {
+    if (run.SpiralVariant == 1) BuildTetraSpiral(e);
     return;
   }
-  BuildEasySquare();
+  BuildEasySquare(e);
 }
 
 }  // namespace vorun

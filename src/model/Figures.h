@@ -57,8 +57,8 @@ inline constexpr std::array<SpiralStep, SpiralPointCount + 1> SpiralConstruction
 // triangle 1, 2, 3.
 std::array<int, 3> SpiralFacePoints(int k);
 
-// Builds the spiral into the view copy while Run.SpiralMode is set, else the
-// easy square into the ensemble. Clears all 60 view slots first either way.
-void MakeStartFigure();
+// Builds the spiral into the view copy of e while run.SpiralMode is set, else
+// the easy square into e. Clears all 60 view slots first either way.
+void MakeStartFigure(EnsembleState& e, const RunState& run);
 
 }  // namespace vorun

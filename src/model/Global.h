@@ -1,6 +1,6 @@
-// The one live state of the simulator: the ensemble of 60 taon slots, the run
-// flags, the view state and the display toggles. Every layer reads and writes
-// these instances directly; there are no accessor layers and no private copies.
+// The state of an ensemble of 60 taon slots and of a run, and the one live
+// instance of each that the windows show. Everything below the windows works
+// on the instance it is handed; only the windows name the live one.
 #pragma once
 
 #include <array>
@@ -51,43 +51,16 @@ struct RunState {
   std::uint8_t ShowStepCount = 0;
 };
 
-struct ViewState {
-  // Pending rotation increments about x, y, z.
-  Extended80 Teta = 0, Psi = 0, Phi = 0;
-  // Orientation of the taon view: plain sums of all increments, never reduced.
-  Extended80 SpinTeta = 0, SpinPsi = 0, SpinPhi = 0;
-  Extended80 M11 = 0, M12 = 0, M13 = 0;
-  Extended80 M21 = 0, M22 = 0, M23 = 0;
-  Extended80 M31 = 0, M32 = 0, M33 = 0;
-  Extended80 Zoom = 0;
-  std::int32_t CenterX = 0, CenterY = 0;
-  Extended80 PanX = 0, PanY = 0;
-  Extended80 PanStep = 0, ZoomStep = 0, AngleStep = 0;
-  SlotInts ScreenX{}, ScreenY{};
-  std::int32_t MouseDownX = 0, MouseDownY = 0;
-  std::int32_t RightDownX = 0, RightDownY = 0;
-};
-
-struct DisplayState {
-  std::uint8_t ListVelocities = 0;
-  std::uint8_t DlgListVelocities = 0;
-  std::uint8_t ShowNumbers = 0;
-  std::uint8_t SpinOn = 0;
-  std::uint8_t CommentChanged = 0;
-};
-
 extern EnsembleState Ensemble;
 extern RunState Run;
-extern ViewState View;
-extern DisplayState Display;
 
 // Working name of the current ensemble ("ThetraSpiral" while none is known)
 // and the name last read from or written to the start file.
 extern std::string FileName;
 extern std::string LastFileName;
 
-// Puts every global above, and the file staging buffer FileRecord, back to
-// its state before start-up (all zero, strings empty). Tests start from here.
+// Puts every global above back to its state before start-up (all zero,
+// strings empty). Tests start from here.
 void ResetGlobals();
 
 }  // namespace vorun

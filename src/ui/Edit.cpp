@@ -15,9 +15,11 @@
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
 #include "model/NumberText.h"
+#include "model/StartFile.h"
 #include "ui/KeyFilter.h"
 #include "ui/Palette.h"
 #include "ui/StringGrid.h"
+#include "ui/WindowState.h"
 
 namespace vorun {
 
@@ -341,7 +343,7 @@ void TEditDlg::OKBtnClick() {
       WriteEnsembleFile(name->toStdString());
       FileName = name->toStdString();
       RememberFile();
-      SyncWorkingCopies(true);
+      SyncWorkingCopies(Ensemble, true);
     }
     finished = true;
   });

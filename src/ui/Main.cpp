@@ -30,6 +30,7 @@
 #include "ui/KeyFilter.h"
 #include "ui/Palette.h"
 #include "ui/StringGrid.h"
+#include "ui/WindowState.h"
 
 namespace vorun {
 
@@ -500,7 +501,9 @@ vorun::Scene TMainForm::MakeScene() {
   const ColourSplit split = Ak->isChecked()   ? ColourSplit::Ak
                             : Bk->isChecked() ? ColourSplit::Bk
                                               : ColourSplit::Ck;
-  return vorun::Scene{SceneView->Canvas(), width(), Pan->y(), scope, split};
+  return vorun::Scene{
+      SceneView->Canvas(),     width(), Pan->y(), scope, split, Ensemble, View, Run.SpiralMode != 0,
+      Display.ShowNumbers != 0};
 }
 
 void TMainForm::PaintTaons() {

@@ -7,12 +7,15 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "model/CommentFile.h"
 #include "model/Ensemble.h"
 #include "model/EnsembleFile.h"
 #include "model/Figures.h"
 #include "model/Global.h"
+#include "model/StartFile.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
+#include "ui/WindowState.h"
 #include "view/Projection.h"
 
 namespace vorun {
@@ -34,7 +37,7 @@ void TMainForm::FormCreate() {
   Run.SpiralMode = 1;
   Ensemble.SlotCount = MaxSlots;
   Run.SpiralVariant = 1;
-  BuildStepMatrix();
+  BuildStepMatrix(View);
 
   // A failure here (a start file that cannot be created, a last ensemble file
   // shorter than one record) is reported, and the rest of start-up still runs,
@@ -55,7 +58,7 @@ void TMainForm::FormCreate() {
 
 bool TMainForm::LoadLastEnsemble() {
   if (!ReadStartFile()) {
-    MakeStartFigure();
+    MakeStartFigure(Ensemble, Run);
     FileName = "ThetraSpiral";
     // Created after the spiral is built, so that a start file that cannot be
     // created still leaves the spiral on show.
@@ -63,7 +66,7 @@ bool TMainForm::LoadLastEnsemble() {
     return false;
   }
   if (LastFileName.empty()) {
-    MakeStartFigure();
+    MakeStartFigure(Ensemble, Run);
     FileName = "ThetraSpiral";
     return false;
   }
@@ -72,7 +75,7 @@ bool TMainForm::LoadLastEnsemble() {
   FileName = LastFileName;
   FName->setText(Text(FileName));
   if (!TryReadEnsembleFile(FileName)) {
-    MakeStartFigure();
+    MakeStartFigure(Ensemble, Run);
     FName->setText("The easy square");
     return false;
   }
@@ -137,7 +140,7 @@ void TMainForm::Saveas1Click() {
 void TMainForm::Spiral1Click() {
   Guarded(this, [&] {
     Run.SpiralMode = 1;
-    MakeStartFigure();
+    MakeStartFigure(Ensemble, Run);
     Go->setEnabled(false);
     Null00->setEnabled(false);
     PaintSpiral();
@@ -156,7 +159,7 @@ void TMainForm::Daons1Click() {
       return;
     }
     if (LastFileName.empty()) {
-      MakeStartFigure();
+      MakeStartFigure(Ensemble, Run);
       FileName = "This is a stabil structur of taons";
       FillListing();
       FName->setText(Text(FileName));
@@ -167,7 +170,7 @@ void TMainForm::Daons1Click() {
     FName->setText(Text(FileName));
     if (!TryReadEnsembleFile(FileName)) {
       // The next paint of the window draws the square.
-      MakeStartFigure();
+      MakeStartFigure(Ensemble, Run);
       return;
     }
     ApplyRecord();

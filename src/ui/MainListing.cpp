@@ -6,6 +6,7 @@
 #include "model/NumberText.h"
 #include "ui/Main.h"
 #include "ui/StringGrid.h"
+#include "ui/WindowState.h"
 
 namespace vorun {
 

@@ -6,6 +6,7 @@
 
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
+#include "ui/WindowState.h"
 #include "view/Navigation.h"
 
 namespace vorun {
@@ -48,11 +49,11 @@ void TMainForm::DaoStopClick() { Navigate(this, vorun::DaoStopClick); }
 void TMainForm::DaoBackClick() { Navigate(this, vorun::DaoBackClick); }
 void TMainForm::DaoForvardClick() { Navigate(this, vorun::DaoForvardClick); }
 
-void TMainForm::TrackBarChange() { vorun::TrackBarChange(TrackBar->value()); }
+void TMainForm::TrackBarChange() { vorun::TrackBarChange(View, TrackBar->value()); }
 
 void TMainForm::FormMouseDown(Qt::MouseButton button, int x, int y) {
   MouseButton b;
-  if (ToMouseButton(button, b)) vorun::FormMouseDown(b, x, y);
+  if (ToMouseButton(button, b)) vorun::FormMouseDown(View, b, x, y);
 }
 
 void TMainForm::FormMouseUp(Qt::MouseButton button, int x, int y) {

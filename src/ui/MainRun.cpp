@@ -17,6 +17,7 @@
 #include "model/Ensemble.h"
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
+#include "model/StartFile.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
 #include "ui/Palette.h"
@@ -81,7 +82,7 @@ void TMainForm::RunLoop(std::int32_t n) {
   std::int32_t step = n;
   for (;;) {
     ++step;
-    AdvanceStep(CurrentStepSettings());
+    AdvanceStep(Ensemble, CurrentStepSettings());
     Run.StepCount = step;
     if (Run.ShowStepCount != 0) LTime->setText(QString::number(Run.StepCount));
     PaintTaons();
@@ -94,7 +95,7 @@ void TMainForm::RunLoop(std::int32_t n) {
 void TMainForm::Null00Click() {
   if (Run.SpiralMode != 0 || Run.Stopped == 0) return;
   Guarded(this, [&] {
-    ZeroVelocities();
+    ZeroVelocities(Ensemble);
     SetFittedCaption(Null00, "Yes Null");
     SetTextColour(Null00, ColourMaroon);
     FillListing();

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 
-#include "model/Global.h"
 #include "view/Projection.h"
 
 namespace vorun {
@@ -15,68 +14,77 @@ using Angle = Extended80 ViewState::*;
 // increments. The taon view keeps the orientation as a plain sum, never
 // reduced to one turn.
 void ApplyIncrement(const Scene& scene, Angle increment, Angle orientation) {
-  if (Run.SpiralMode != 0) {
+  ViewState& view = scene.view;
+  if (scene.spiralMode) {
     DrawSpiral(scene);
   } else {
-    View.*orientation += View.*increment;
+    view.*orientation += view.*increment;
     DrawTaons(scene);
   }
-  View.*increment = 0;
+  view.*increment = 0;
 }
 
-void ClearIncrements() { View.Teta = View.Psi = View.Phi = 0; }
+void ClearIncrements(ViewState& view) { view.Teta = view.Psi = view.Phi = 0; }
 
 }  // namespace
 
 void DaoTetaClick(const Scene& scene) {
-  View.Teta = View.Teta - View.AngleStep;
+  ViewState& view = scene.view;
+  view.Teta = view.Teta - view.AngleStep;
   ApplyIncrement(scene, &ViewState::Teta, &ViewState::SpinTeta);
 }
 
 void DaoTeta1Click(const Scene& scene) {
-  View.Teta = View.Teta + View.AngleStep;
+  ViewState& view = scene.view;
+  view.Teta = view.Teta + view.AngleStep;
   ApplyIncrement(scene, &ViewState::Teta, &ViewState::SpinTeta);
 }
 
 void DaoPsiClick(const Scene& scene) {
-  View.Psi = View.Psi - View.AngleStep;
+  ViewState& view = scene.view;
+  view.Psi = view.Psi - view.AngleStep;
   ApplyIncrement(scene, &ViewState::Psi, &ViewState::SpinPsi);
 }
 
 void DaoPsi1Click(const Scene& scene) {
-  View.Psi = View.Psi + View.AngleStep;
+  ViewState& view = scene.view;
+  view.Psi = view.Psi + view.AngleStep;
   ApplyIncrement(scene, &ViewState::Psi, &ViewState::SpinPsi);
 }
 
 void DaoPhiClick(const Scene& scene) {
-  View.Phi = View.Phi + View.AngleStep;
+  ViewState& view = scene.view;
+  view.Phi = view.Phi + view.AngleStep;
   ApplyIncrement(scene, &ViewState::Phi, &ViewState::SpinPhi);
 }
 
 void DaoPhi1Click(const Scene& scene) {
-  View.Phi = View.Phi - View.AngleStep;
+  ViewState& view = scene.view;
+  view.Phi = view.Phi - view.AngleStep;
   ApplyIncrement(scene, &ViewState::Phi, &ViewState::SpinPhi);
 }
 
 void DaoStopClick(const Scene& scene) {
-  ClearIncrements();
+  ClearIncrements(scene.view);
   Redraw(scene);
 }
 
 void DaoForvardClick(const Scene& scene) {
-  View.Zoom = View.Zoom + 3 * View.ZoomStep;
+  ViewState& view = scene.view;
+  view.Zoom = view.Zoom + 3 * view.ZoomStep;
   Redraw(scene);
 }
 
 void DaoBackClick(const Scene& scene) {
-  if (View.Zoom >= 9 * View.ZoomStep)
-    View.Zoom = View.Zoom - 3 * View.ZoomStep;
+  ViewState& view = scene.view;
+  if (view.Zoom >= 9 * view.ZoomStep)
+    view.Zoom = view.Zoom - 3 * view.ZoomStep;
   else
-    View.Zoom = View.Zoom / View.ZoomStep;
+    view.Zoom = view.Zoom / view.ZoomStep;
   Redraw(scene);
 }
 
-void TrackBarChange(int position) {
+void TrackBarChange(ViewState& view, int position) {
   struct Steps {
     Extended80 angle, zoom;
   };
@@ -94,87 +102,93 @@ void TrackBarChange(int position) {
       {2, 50},
   }};
   if (position < 0 || position >= static_cast<int>(table.size())) return;
-  View.AngleStep = table[position].angle;
-  View.ZoomStep = table[position].zoom;
+  view.AngleStep = table[position].angle;
+  view.ZoomStep = table[position].zoom;
 }
 
-void FormMouseDown(MouseButton button, int x, int y) {
+void FormMouseDown(ViewState& view, MouseButton button, int x, int y) {
   if (button == MouseButton::Right) {
-    View.RightDownX = x;
-    View.RightDownY = y;
+    view.RightDownX = x;
+    view.RightDownY = y;
   } else {
-    View.MouseDownX = x;
-    View.MouseDownY = y;
+    view.MouseDownX = x;
+    view.MouseDownY = y;
   }
 }
 
 void FormMouseUp(const Scene& scene, MouseButton button, int x, int y, bool showSpinChecked) {
+  ViewState& view = scene.view;
   const bool right = button == MouseButton::Right;
   // In 64 bits: two far-apart 32-bit pixels must not overflow their difference.
-  const std::int64_t dx = std::int64_t{x} - (right ? View.RightDownX : View.MouseDownX);
-  const std::int64_t dy = std::int64_t{y} - (right ? View.RightDownY : View.MouseDownY);
+  const std::int64_t dx = std::int64_t{x} - (right ? view.RightDownX : view.MouseDownX);
+  const std::int64_t dy = std::int64_t{y} - (right ? view.RightDownY : view.MouseDownY);
   if (dx != 0 || dy != 0) {
     const Extended80 ex = static_cast<Extended80>(dx), ey = static_cast<Extended80>(dy);
     if (right) {
-      View.Psi = View.Psi - ex * View.AngleStep;
-      View.Zoom = View.Zoom - ey * View.ZoomStep;
+      view.Psi = view.Psi - ex * view.AngleStep;
+      view.Zoom = view.Zoom - ey * view.ZoomStep;
     } else {
-      View.Phi = View.Phi - ex * View.AngleStep;
-      View.Teta = View.Teta + ey * View.AngleStep;
+      view.Phi = view.Phi - ex * view.AngleStep;
+      view.Teta = view.Teta + ey * view.AngleStep;
     }
   }
 
-  if (Run.SpiralMode != 0) {
+  if (scene.spiralMode) {
     DrawSpiral(scene);
   } else {
     if (right) {
-      View.SpinPsi += View.Psi;
+      view.SpinPsi += view.Psi;
     } else {
-      View.SpinPhi += View.Phi;
-      View.SpinTeta += View.Teta;
+      view.SpinPhi += view.Phi;
+      view.SpinTeta += view.Teta;
     }
     DrawTaons(scene);
     // Applied to the orientation once; a taon view never spins.
-    ClearIncrements();
+    ClearIncrements(scene.view);
   }
 
-  if (!showSpinChecked) ClearIncrements();
+  if (!showSpinChecked) ClearIncrements(scene.view);
 }
 
-void SpinTimerTick(const Scene& scene) {
-  if (Display.SpinOn != 0) Redraw(scene);
+void SpinTimerTick(const Scene& scene, bool spinOn) {
+  if (spinOn) Redraw(scene);
 }
 
 void Left1Click(const Scene& scene) {
-  View.PanX = View.PanX - View.PanStep;
+  ViewState& view = scene.view;
+  view.PanX = view.PanX - view.PanStep;
   Redraw(scene);
 }
 
 void Right1Click(const Scene& scene) {
-  View.PanX = View.PanX + View.PanStep;
+  ViewState& view = scene.view;
+  view.PanX = view.PanX + view.PanStep;
   Redraw(scene);
 }
 
 void Up1Click(const Scene& scene) {
-  View.PanY = View.PanY - View.PanStep;
+  ViewState& view = scene.view;
+  view.PanY = view.PanY - view.PanStep;
   Redraw(scene);
 }
 
 void Down1Click(const Scene& scene) {
-  View.PanY = View.PanY + View.PanStep;
+  ViewState& view = scene.view;
+  view.PanY = view.PanY + view.PanStep;
   Redraw(scene);
 }
 
 void MoveToCenterClick(const Scene& scene) {
-  View.Zoom = 120;
-  View.PanX = 0;
-  View.PanY = 0;
+  ViewState& view = scene.view;
+  view.Zoom = 120;
+  view.PanX = 0;
+  view.PanY = 0;
   Redraw(scene);
 }
 
-void UpdateCenter(std::int32_t width, std::int32_t panTop) {
-  View.CenterX = RoundToPixel(static_cast<Extended80>(width) / 2);
-  View.CenterY = RoundToPixel(static_cast<Extended80>(panTop) / 2);
+void UpdateCenter(ViewState& view, std::int32_t width, std::int32_t panTop) {
+  view.CenterX = RoundToPixel(static_cast<Extended80>(width) / 2);
+  view.CenterY = RoundToPixel(static_cast<Extended80>(panTop) / 2);
 }
 
 }  // namespace vorun

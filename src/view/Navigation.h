@@ -29,20 +29,20 @@ void DaoBackClick(const Scene& scene);
 
 // Sets AngleStep and ZoomStep from a track bar position 0..10; other
 // positions change nothing. Draws nothing.
-void TrackBarChange(int position);
+void TrackBarChange(ViewState& view, int position);
 
 enum class MouseButton { Left, Middle, Right };
 
 // Remembers the press point: the right button apart from left and middle.
-void FormMouseDown(MouseButton button, int x, int y);
+void FormMouseDown(ViewState& view, MouseButton button, int x, int y);
 // A drag turns the view (and with the right button zooms it), then redraws.
 // With showSpinChecked the increments outlive the drag, which in the spiral
 // view makes the timer keep turning the figure.
 void FormMouseUp(const Scene& scene, MouseButton button, int x, int y, bool showSpinChecked);
 
-// The periodic timer: redraws in the current mode while Display.SpinOn is
-// set, which turns the spiral by any pending increments once more.
-void SpinTimerTick(const Scene& scene);
+// The periodic timer: redraws in the current mode while spinOn is set, which
+// turns the spiral by any pending increments once more.
+void SpinTimerTick(const Scene& scene, bool spinOn);
 
 // The hidden keyboard moves, PanStep pixels each, and the way back.
 void Left1Click(const Scene& scene);
@@ -55,6 +55,6 @@ void MoveToCenterClick(const Scene& scene);
 // The model origin's pixel without pan: half the window's outer width and
 // half the top edge of the bottom panel, ties to even. The window calls it on
 // every resize and paint before it redraws.
-void UpdateCenter(std::int32_t width, std::int32_t panTop);
+void UpdateCenter(ViewState& view, std::int32_t width, std::int32_t panTop);
 
 }  // namespace vorun

@@ -4,24 +4,24 @@
 
 namespace vorun {
 
-void BuildMatrix(Extended80 theta, Extended80 psi, Extended80 phi) {
+void BuildMatrix(ViewState& view, Extended80 theta, Extended80 psi, Extended80 phi) {
   const Extended80 st = std::sin(theta), ct = std::cos(theta);
   const Extended80 sp = std::sin(psi), cp = std::cos(psi);
   const Extended80 sf = std::sin(phi), cf = std::cos(phi);
-  View.M11 = cp * cf;
-  View.M12 = -cp * sf;
-  View.M13 = sp;
-  View.M21 = st * sp * cf + ct * sf;
-  View.M22 = -st * sp * sf + ct * cf;
-  View.M23 = -st * cp;
-  View.M31 = -ct * sp * cf + st * sf;
-  View.M32 = ct * sp * sf + st * cf;
-  View.M33 = ct * cp;
+  view.M11 = cp * cf;
+  view.M12 = -cp * sf;
+  view.M13 = sp;
+  view.M21 = st * sp * cf + ct * sf;
+  view.M22 = -st * sp * sf + ct * cf;
+  view.M23 = -st * cp;
+  view.M31 = -ct * sp * cf + st * sf;
+  view.M32 = ct * sp * sf + st * cf;
+  view.M33 = ct * cp;
 }
 
-void BuildStepMatrix() { BuildMatrix(View.Teta, View.Psi, View.Phi); }
+void BuildStepMatrix(ViewState& view) { BuildMatrix(view, view.Teta, view.Psi, view.Phi); }
 
-void BuildViewMatrix() { BuildMatrix(View.SpinTeta, View.SpinPsi, View.SpinPhi); }
+void BuildViewMatrix(ViewState& view) { BuildMatrix(view, view.SpinTeta, view.SpinPsi, view.SpinPhi); }
 
 std::int32_t RoundToPixel(Extended80 value) {
   // Tested before any arithmetic so that an infinity or a NaN raises no
@@ -34,18 +34,18 @@ std::int32_t RoundToPixel(Extended80 value) {
   return static_cast<std::int32_t>(lower);
 }
 
-void PlaceRotated(int n, Extended80 rx, Extended80 rz) {
-  const Extended80 sx = View.CenterX + rx * View.Zoom / 2 + View.PanX;
-  const Extended80 sy = View.CenterY + rz * View.Zoom / 2 + View.PanY;
-  View.ScreenX[n] = RoundToPixel(sx);
-  View.ScreenY[n] = RoundToPixel(sy);
+void PlaceRotated(ViewState& view, int n, Extended80 rx, Extended80 rz) {
+  const Extended80 sx = view.CenterX + rx * view.Zoom / 2 + view.PanX;
+  const Extended80 sy = view.CenterY + rz * view.Zoom / 2 + view.PanY;
+  view.ScreenX[n] = RoundToPixel(sx);
+  view.ScreenY[n] = RoundToPixel(sy);
 }
 
-void ProjectPoint(int n, Extended80 x, Extended80 y, Extended80 z) {
-  const Extended80 rx = View.M11 * x + View.M12 * y + View.M13 * z;
+void ProjectPoint(ViewState& view, int n, Extended80 x, Extended80 y, Extended80 z) {
+  const Extended80 rx = view.M11 * x + view.M12 * y + view.M13 * z;
   // The rotated y is the depth along the line of sight and is not drawn.
-  const Extended80 rz = View.M31 * x + View.M32 * y + View.M33 * z;
-  PlaceRotated(n, rx, rz);
+  const Extended80 rz = view.M31 * x + view.M32 * y + view.M33 * z;
+  PlaceRotated(view, n, rx, rz);
 }
 
 }  // namespace vorun

@@ -5,16 +5,16 @@
 
 #include <cstdint>
 
-#include "model/Global.h"
+#include "view/ViewState.h"
 
 namespace vorun {
 
-// M = Rx(theta) * Ry(psi) * Rz(phi) into View.M11 .. View.M33.
-void BuildMatrix(Extended80 theta, Extended80 psi, Extended80 phi);
+// M = Rx(theta) * Ry(psi) * Rz(phi) into view.M11 .. view.M33.
+void BuildMatrix(ViewState& view, Extended80 theta, Extended80 psi, Extended80 phi);
 // From the pending increments (Teta, Psi, Phi): the spiral view turns by it.
-void BuildStepMatrix();
+void BuildStepMatrix(ViewState& view);
 // From the taon view's orientation (SpinTeta, SpinPsi, SpinPhi).
-void BuildViewMatrix();
+void BuildViewMatrix(ViewState& view);
 
 // Coordinates beyond this many pixels from the origin are held at it, so that
 // a far-off point, an infinity or a NaN still lands somewhere well off any
@@ -27,9 +27,9 @@ std::int32_t RoundToPixel(Extended80 value);
 
 // Screen pixel of slot n from an already rotated point: the rotated x and z
 // scaled by Zoom/2 about the centre plus pan.
-void PlaceRotated(int n, Extended80 rx, Extended80 rz);
+void PlaceRotated(ViewState& view, int n, Extended80 rx, Extended80 rz);
 
 // Rotates (x, y, z) by the current matrix and places it as slot n.
-void ProjectPoint(int n, Extended80 x, Extended80 y, Extended80 z);
+void ProjectPoint(ViewState& view, int n, Extended80 x, Extended80 y, Extended80 z);
 
 }  // namespace vorun

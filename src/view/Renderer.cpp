@@ -18,17 +18,17 @@ Colour TaonColour(const Scene& scene, int n) {
   int setTwoSize = 30;
   if (scene.split == ColourSplit::Bk) setTwoSize = 15;
   if (scene.split == ColourSplit::Ck) setTwoSize = 10;
-  return n <= Ensemble.SlotCount - setTwoSize ? Lime : Yellow;
+  return n <= scene.ensemble.SlotCount - setTwoSize ? Lime : Yellow;
 }
 
-int SlotLimit() { return std::clamp(Ensemble.SlotCount, 0, MaxSlots); }
+int SlotLimit(const EnsembleState& e) { return std::clamp(e.SlotCount, 0, MaxSlots); }
 
-void Edge(Canvas& canvas, int from, int to) {
+void Edge(Canvas& canvas, const ViewState& view, int from, int to) {
   // The axis of the spiral, 1-2-10-16, stands out in white.
   const bool axis = (from == 1 && to == 2) || (from == 10 && to == 2) || (from == 16 && to == 10);
   canvas.SetPenColour(axis ? White : Red);
-  canvas.MoveTo(View.ScreenX[from], View.ScreenY[from]);
-  canvas.LineTo(View.ScreenX[to], View.ScreenY[to]);
+  canvas.MoveTo(view.ScreenX[from], view.ScreenY[from]);
+  canvas.LineTo(view.ScreenX[to], view.ScreenY[to]);
 }
 
 }  // namespace
@@ -41,62 +41,65 @@ void ClearScene(const Scene& scene) {
 
 void DrawTaons(const Scene& scene) {
   const PreservedFlags flags;
-  BuildViewMatrix();
-  const int last = SlotLimit();
+  const EnsembleState& e = scene.ensemble;
+  ViewState& view = scene.view;
+  BuildViewMatrix(view);
+  const int last = SlotLimit(e);
   for (int n = 1; n <= last; ++n)
-    if (Ensemble.Exists[n] != 0) ProjectPoint(n, Ensemble.ViewX[n], Ensemble.ViewY[n], Ensemble.ViewZ[n]);
+    if (e.Exists[n] != 0) ProjectPoint(view, n, e.ViewX[n], e.ViewY[n], e.ViewZ[n]);
 
   ClearScene(scene);
   // In slot order, so that a higher number covers a lower one on the same pixel.
   for (int n = 1; n <= last; ++n) {
-    if (Ensemble.Exists[n] == 0) continue;
+    if (e.Exists[n] == 0) continue;
     const Colour colour = TaonColour(scene, n);
-    const int x = View.ScreenX[n], y = View.ScreenY[n];
+    const int x = view.ScreenX[n], y = view.ScreenY[n];
     scene.canvas.SetPixel(x, y, colour);
     scene.canvas.SetPixel(x + 1, y, colour);
     scene.canvas.SetPixel(x, y + 1, colour);
     scene.canvas.SetPixel(x + 1, y + 1, colour);
   }
-  if (Display.ShowNumbers == 0) return;
+  if (!scene.showNumbers) return;
   // After all dots, so that no dot hides a number.
   for (int n = 1; n <= last; ++n) {
-    if (Ensemble.Exists[n] == 0) continue;
+    if (e.Exists[n] == 0) continue;
     scene.canvas.SetTextColour(TaonColour(scene, n));
-    scene.canvas.TextOut(View.ScreenX[n] + 2, View.ScreenY[n] + 2, std::to_string(n));
+    scene.canvas.TextOut(view.ScreenX[n] + 2, view.ScreenY[n] + 2, std::to_string(n));
   }
 }
 
-void TurnFigure(int n) {
+void TurnFigure(EnsembleState& e, ViewState& view, int n) {
   n = std::clamp(n, 0, MaxSlots);
   for (int k = 1; k <= n; ++k) {
-    const Extended80 x = Ensemble.ViewX[k], y = Ensemble.ViewY[k], z = Ensemble.ViewZ[k];
-    Ensemble.ViewX[k] = View.M11 * x + View.M12 * y + View.M13 * z;
-    Ensemble.ViewY[k] = View.M21 * x + View.M22 * y + View.M23 * z;
-    Ensemble.ViewZ[k] = View.M31 * x + View.M32 * y + View.M33 * z;
-    PlaceRotated(k, Ensemble.ViewX[k], Ensemble.ViewZ[k]);
+    const Extended80 x = e.ViewX[k], y = e.ViewY[k], z = e.ViewZ[k];
+    e.ViewX[k] = view.M11 * x + view.M12 * y + view.M13 * z;
+    e.ViewY[k] = view.M21 * x + view.M22 * y + view.M23 * z;
+    e.ViewZ[k] = view.M31 * x + view.M32 * y + view.M33 * z;
+    PlaceRotated(view, k, e.ViewX[k], e.ViewZ[k]);
   }
 }
 
 void DrawSpiral(const Scene& scene) {
   const PreservedFlags flags;
-  BuildStepMatrix();
+  ViewState& view = scene.view;
+  BuildStepMatrix(view);
   ClearScene(scene);
-  TurnFigure(SpiralPointCount);
+  TurnFigure(scene.ensemble, view, SpiralPointCount);
 
-  Edge(scene.canvas, 1, 2);
-  Edge(scene.canvas, 2, 3);
-  Edge(scene.canvas, 3, 1);
+  Edge(scene.canvas, view, 1, 2);
+  Edge(scene.canvas, view, 2, 3);
+  Edge(scene.canvas, view, 3, 1);
   for (int k = 4; k <= SpiralPointCount; ++k)
-    for (int face : SpiralFacePoints(k)) Edge(scene.canvas, k, face);
+    for (int face : SpiralFacePoints(k)) Edge(scene.canvas, view, k, face);
 
-  if (Display.ShowNumbers == 0) return;
+  if (!scene.showNumbers) return;
   scene.canvas.SetTextColour(Lime);
   for (int k = 1; k <= SpiralPointCount; ++k)
-    scene.canvas.TextOut(View.ScreenX[k], View.ScreenY[k], std::to_string(k));
+    scene.canvas.TextOut(view.ScreenX[k], view.ScreenY[k], std::to_string(k));
 }
 
 void Redraw(const Scene& scene) {
-  if (Run.SpiralMode != 0)
+  if (scene.spiralMode)
     DrawSpiral(scene);
   else
     DrawTaons(scene);

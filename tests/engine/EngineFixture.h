@@ -1,5 +1,5 @@
-// Shared set-up for the engine tests: an empty 60-slot ensemble and a way to
-// place taons in it.
+// Shared set-up for the engine tests: an empty 60-slot ensemble of their own
+// and a way to place taons in it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,14 +14,18 @@
 
 namespace vorun {
 
+// The engine tests' own ensemble: the engine works on whatever instance it is
+// handed, and these tests never touch the program's live one.
+inline EnsembleState TestEnsemble;
+
 inline void ClearEnsemble() {
-  ResetGlobals();
-  Ensemble.SlotCount = MaxSlots;
-  Ensemble.TimeStep = 0.001L;
+  TestEnsemble = EnsembleState{};
+  TestEnsemble.SlotCount = MaxSlots;
+  TestEnsemble.TimeStep = 0.001L;
 }
 
 inline void SetBothSets(Extended80 a, Extended80 b, Extended80 c, Extended80 d, Extended80 f) {
-  auto& e = Ensemble;
+  auto& e = TestEnsemble;
   e.A1 = e.A2 = a;
   e.B1 = e.B2 = b;
   e.C1 = e.C2 = c;
@@ -32,7 +36,7 @@ inline void SetBothSets(Extended80 a, Extended80 b, Extended80 c, Extended80 d, 
 // Puts a taon in slot n with committed, working and view copies in line.
 inline void Place(int n, Extended80 x, Extended80 y, Extended80 z, Extended80 u = 0, Extended80 v = 0,
                   Extended80 w = 0) {
-  auto& e = Ensemble;
+  auto& e = TestEnsemble;
   e.Exists[n] = 1;
   e.PosX[n] = x;
   e.PosY[n] = y;
@@ -40,7 +44,7 @@ inline void Place(int n, Extended80 x, Extended80 y, Extended80 z, Extended80 u 
   e.VelU[n] = u;
   e.VelV[n] = v;
   e.VelW[n] = w;
-  SyncWorkingCopies(true);
+  SyncWorkingCopies(TestEnsemble, true);
 }
 
 // The message of the Error that body throws, or "" when it throws none.

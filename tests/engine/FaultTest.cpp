@@ -31,7 +31,7 @@ StepSettings WithFormula(Formula f) {
 }
 
 Extended80* Parameter(int index) {
-  auto& e = Ensemble;
+  auto& e = TestEnsemble;
   Extended80* p[] = {&e.B1, &e.C1, &e.D1, &e.F1, &e.B2, &e.C2, &e.D2, &e.F2};
   return p[index];
 }
@@ -43,9 +43,9 @@ TEST_P(ZeroLength, FaultsAtTheFirstMovedTaonWithNothingMoved) {
   const auto [formula, which] = GetParam();
   HealthyPair();
   *Parameter(which) = 0;
-  const EnsembleState before = Ensemble;
-  EXPECT_EQ(ErrorOf([&] { AdvanceStep(WithFormula(formula)); }), DivByZero);
-  EXPECT_TRUE(SameState(Ensemble, before));
+  const EnsembleState before = TestEnsemble;
+  EXPECT_EQ(ErrorOf([&] { AdvanceStep(TestEnsemble, WithFormula(formula)); }), DivByZero);
+  EXPECT_TRUE(SameState(TestEnsemble, before));
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFormulas, ZeroLength,
@@ -58,15 +58,15 @@ class CoincidingTaons : public testing::TestWithParam<Formula> {};
 TEST_P(CoincidingTaons, ReportDivisionByZero) {
   HealthyPair();
   Place(7, 1.1L, 0.3L, 0);
-  EXPECT_EQ(ErrorOf([&] { AdvanceStep(WithFormula(GetParam())); }), DivByZero);
+  EXPECT_EQ(ErrorOf([&] { AdvanceStep(TestEnsemble, WithFormula(GetParam())); }), DivByZero);
   LawSettings law;
   law.formula = GetParam();
   for (int i : {5, 7}) {
-    EXPECT_EQ(ErrorOf([&] { ForceX(i, law); }), DivByZero);
-    EXPECT_EQ(ErrorOf([&] { ForceY(i, law); }), DivByZero);
-    EXPECT_EQ(ErrorOf([&] { ForceZ(i, law); }), DivByZero);
+    EXPECT_EQ(ErrorOf([&] { ForceX(TestEnsemble, i, law); }), DivByZero);
+    EXPECT_EQ(ErrorOf([&] { ForceY(TestEnsemble, i, law); }), DivByZero);
+    EXPECT_EQ(ErrorOf([&] { ForceZ(TestEnsemble, i, law); }), DivByZero);
   }
-  EXPECT_EQ(ErrorOf([&] { ForceX(2, law); }), "");
+  EXPECT_EQ(ErrorOf([&] { ForceX(TestEnsemble, 2, law); }), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFormulas, CoincidingTaons, testing::ValuesIn(AllFormulas));
@@ -88,7 +88,7 @@ TEST_P(NegativeLength, FaultsOnlyWhereTheShellIsUsed) {
   StepSettings s = WithFormula(c.formula);
   s.law.checkBox2 = c.checkBox2;
   s.law.checkBox3 = c.checkBox3;
-  EXPECT_EQ(ErrorOf([&] { AdvanceStep(s); }), c.faults ? Invalid : "");
+  EXPECT_EQ(ErrorOf([&] { AdvanceStep(TestEnsemble, s); }), c.faults ? Invalid : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Shells, NegativeLength,
@@ -109,12 +109,12 @@ INSTANTIATE_TEST_SUITE_P(Shells, NegativeLength,
 
 TEST(Overflow, OfTheExponentialAndOfThePower) {
   HealthyPair();
-  Ensemble.B2 = 20000;  // exp(B / r) with B / r far above 11356
-  EXPECT_EQ(ErrorOf([] { AdvanceStep(WithFormula(Formula::Exponential)); }), Overflow);
+  TestEnsemble.B2 = 20000;  // exp(B / r) with B / r far above 11356
+  EXPECT_EQ(ErrorOf([] { AdvanceStep(TestEnsemble, WithFormula(Formula::Exponential)); }), Overflow);
   HealthyPair();
-  Ensemble.B1 = Ensemble.B2 = -1000;
+  TestEnsemble.B1 = TestEnsemble.B2 = -1000;
   Place(9, 0.05L, 0, 0);  // r^(B/r) with negative B at small r
-  EXPECT_EQ(ErrorOf([] { AdvanceStep(WithFormula(Formula::PolyExpon)); }), Overflow);
+  EXPECT_EQ(ErrorOf([] { AdvanceStep(TestEnsemble, WithFormula(Formula::PolyExpon)); }), Overflow);
 }
 
 // A fault in slot 5's y component: slot 2 and slot 5's x component keep their
@@ -123,13 +123,13 @@ TEST(Overflow, OfTheExponentialAndOfThePower) {
 TEST(FaultMidStep, KeepsEarlierWorkAndCommitsNothing) {
   HealthyPair();
   Place(9, 2, -1, 0.5L, 0.25L, 0, 0);
-  Ensemble.NextVelV[5] = std::numeric_limits<Extended80>::max();
-  const EnsembleState before = Ensemble;
+  TestEnsemble.NextVelV[5] = std::numeric_limits<Extended80>::max();
+  const EnsembleState before = TestEnsemble;
   StepSettings s;
   s.heater = true;
-  EXPECT_EQ(ErrorOf([&] { AdvanceStep(s); }), Overflow);
+  EXPECT_EQ(ErrorOf([&] { AdvanceStep(TestEnsemble, s); }), Overflow);
 
-  const auto& e = Ensemble;
+  const auto& e = TestEnsemble;
   EXPECT_NE(e.NextPosX[2], before.NextPosX[2]);
   EXPECT_NE(e.NextVelW[2], before.NextVelW[2]);
   EXPECT_NE(e.NextVelU[5], before.NextVelU[5]);
@@ -150,15 +150,15 @@ TEST(FaultMidStep, LawFaultAtALaterSlotLeavesEarlierSlotsMoved) {
   HealthyPair();
   Place(12, 3, 3, 3);
   Place(14, 3, 3, 3);
-  const EnsembleState before = Ensemble;
-  EXPECT_EQ(ErrorOf([] { AdvanceStep(StepSettings{}); }), DivByZero);
-  const auto& e = Ensemble;
+  const EnsembleState before = TestEnsemble;
+  EXPECT_EQ(ErrorOf([] { AdvanceStep(TestEnsemble, StepSettings{}); }), DivByZero);
+  const auto& e = TestEnsemble;
   for (int n : {2, 5}) EXPECT_NE(e.NextPosZ[n], before.NextPosZ[n]) << n;
   for (int n : {12, 14, 40}) EXPECT_EQ(e.NextPosX[n], before.NextPosX[n]) << n;
   EXPECT_EQ(e.PosX, before.PosX);
   EXPECT_EQ(e.ViewZ, before.ViewZ);
   // The next step goes on from the working arrays and faults again.
-  EXPECT_EQ(ErrorOf([] { AdvanceStep(StepSettings{}); }), DivByZero);
+  EXPECT_EQ(ErrorOf([] { AdvanceStep(TestEnsemble, StepSettings{}); }), DivByZero);
 }
 
 // A NaN position in an empty slot takes part in no arithmetic, but the wall
@@ -171,12 +171,12 @@ TEST_P(WallPassNaN, IsReportedAfterTheCommit) {
   const auto [wall, onePass] = GetParam();
   HealthyPair();
   Place(50, 150, 0, 0, 1, 0, 0);  // beyond every wall in x
-  auto& e = Ensemble;
+  auto& e = TestEnsemble;
   e.NextPosY[20] = std::numeric_limits<Extended80>::quiet_NaN();
   const EnsembleState before = e;
   StepSettings s;
   s.wall = wall;
-  const std::string error = ErrorOf([&] { onePass ? AdvanceStep(s) : AdvanceStepReference(s); });
+  const std::string error = ErrorOf([&] { onePass ? AdvanceStep(e, s) : AdvanceStepReference(e, s); });
   if (wall == WallMode::Thermosout) {
     EXPECT_EQ(error, "");
     EXPECT_EQ(e.NextVelU[50], e.VelU[50]);
@@ -200,9 +200,9 @@ INSTANTIATE_TEST_SUITE_P(EveryWall, WallPassNaN,
 TEST(FloatFault, StaleFlagsFromElsewhereDoNotFaultTheLaw) {
   HealthyPair();
   std::feraiseexcept(FE_OVERFLOW | FE_DIVBYZERO);
-  EXPECT_EQ(ErrorOf([] { AdvanceStep(StepSettings{}); }), "");
+  EXPECT_EQ(ErrorOf([] { AdvanceStep(TestEnsemble, StepSettings{}); }), "");
   std::feraiseexcept(FE_INVALID);
-  EXPECT_EQ(ErrorOf([] { ForceX(2, LawSettings{}); }), "");
+  EXPECT_EQ(ErrorOf([] { ForceX(TestEnsemble, 2, LawSettings{}); }), "");
 }
 
 TEST(FloatFault, UnderflowAndInexactAreSilent) {

@@ -15,11 +15,11 @@ constexpr Extended80 E = 2.718281828459045235360287471352662498L;
 Extended80 Component(Axis axis, int i, const LawSettings& law) {
   switch (axis) {
     case Axis::X:
-      return ForceX(i, law);
+      return ForceX(TestEnsemble, i, law);
     case Axis::Y:
-      return ForceY(i, law);
+      return ForceY(TestEnsemble, i, law);
     case Axis::Z:
-      return ForceZ(i, law);
+      return ForceZ(TestEnsemble, i, law);
   }
   return 0;
 }
@@ -90,11 +90,11 @@ TEST(ExponentialPair, PushesApartAlongXAndUsesExpMinusBOverRAlongY) {
   law.scope = Scope::Taoscope;
   Place(1, 0, 0, 0);
   Place(3, 1, 0, 0);
-  EXPECT_NEAR(static_cast<double>(ForceX(1, law)), static_cast<double>(-E), 1e-15);
-  EXPECT_NEAR(static_cast<double>(ForceX(3, law)), static_cast<double>(E), 1e-15);
-  EXPECT_EQ(ForceY(1, law), 0);
+  EXPECT_NEAR(static_cast<double>(ForceX(TestEnsemble, 1, law)), static_cast<double>(-E), 1e-15);
+  EXPECT_NEAR(static_cast<double>(ForceX(TestEnsemble, 3, law)), static_cast<double>(E), 1e-15);
+  EXPECT_EQ(ForceY(TestEnsemble, 1, law), 0);
   Place(3, 0, 1, 0);
-  EXPECT_NEAR(static_cast<double>(ForceY(1, law)), static_cast<double>(-1 / E), 1e-16);
+  EXPECT_NEAR(static_cast<double>(ForceY(TestEnsemble, 1, law)), static_cast<double>(-1 / E), 1e-16);
 }
 
 TEST(PolyExpon, VanishesAtEAndChangesSignThere) {
@@ -105,11 +105,11 @@ TEST(PolyExpon, VanishesAtEAndChangesSignThere) {
   law.scope = Scope::Taoscope;
   Place(1, 0, 0, 0);
   Place(3, E, 0, 0);
-  EXPECT_LT(std::fabs(ForceX(1, law)), 1e-18L);
+  EXPECT_LT(std::fabs(ForceX(TestEnsemble, 1, law)), 1e-18L);
   Place(3, E - 0.01L, 0, 0);
-  const Extended80 inside = ForceX(1, law);
+  const Extended80 inside = ForceX(TestEnsemble, 1, law);
   Place(3, E + 0.01L, 0, 0);
-  const Extended80 outside = ForceX(1, law);
+  const Extended80 outside = ForceX(TestEnsemble, 1, law);
   EXPECT_LT(inside * outside, 0);
 }
 
@@ -118,15 +118,15 @@ TEST(Law, LoneTaonAndEmptyPartnersGiveZero) {
   SetBothSets(1, 1, 2, 3, 4);
   Place(5, 1, 2, 3);
   // An empty slot on top of the taon would fault if it took part.
-  Ensemble.PosX[6] = 1;
-  Ensemble.PosY[6] = 2;
-  Ensemble.PosZ[6] = 3;
+  TestEnsemble.PosX[6] = 1;
+  TestEnsemble.PosY[6] = 2;
+  TestEnsemble.PosZ[6] = 3;
   for (Formula f : AllFormulas) {
     LawSettings law;
     law.formula = f;
-    EXPECT_EQ(ForceX(5, law), 0) << FormulaName(f);
-    EXPECT_EQ(ForceY(5, law), 0) << FormulaName(f);
-    EXPECT_EQ(ForceZ(5, law), 0) << FormulaName(f);
+    EXPECT_EQ(ForceX(TestEnsemble, 5, law), 0) << FormulaName(f);
+    EXPECT_EQ(ForceY(TestEnsemble, 5, law), 0) << FormulaName(f);
+    EXPECT_EQ(ForceZ(TestEnsemble, 5, law), 0) << FormulaName(f);
   }
 }
 
@@ -153,15 +153,15 @@ TEST(Signs, OddPairFlipsUnderTaoscopeOnly) {
   Place(2, 1, 0, 0);
   LawSettings law;
   law.scope = Scope::Taoscope;
-  const Extended80 odd = ForceX(1, law);
+  const Extended80 odd = ForceX(TestEnsemble, 1, law);
   EXPECT_GT(odd, 2.7L);
   law.scope = Scope::Gravoscope;
-  EXPECT_EQ(ForceX(1, law), odd);
-  Ensemble.Exists[2] = 0;
+  EXPECT_EQ(ForceX(TestEnsemble, 1, law), odd);
+  TestEnsemble.Exists[2] = 0;
   Place(3, 1, 0, 0);
-  EXPECT_EQ(ForceX(1, law), odd);  // Gravoscope: every pair has s = -1
+  EXPECT_EQ(ForceX(TestEnsemble, 1, law), odd);  // Gravoscope: every pair has s = -1
   law.scope = Scope::Taoscope;
-  EXPECT_EQ(ForceX(1, law), -odd);
+  EXPECT_EQ(ForceX(TestEnsemble, 1, law), -odd);
 }
 
 // ---- parameter set borders ----------------------------------------------------
@@ -189,12 +189,12 @@ TEST_P(SetBorder, EveryPartnerSlotFallsInTheRightSet) {
     Place(1, 0, 0, 0);
     Place(j, axis == Axis::X ? 1.25L : 0.5L, axis == Axis::Y ? 1.25L : 0.5L, axis == Axis::Z ? 1.25L : 0.5L);
     const Extended80 one = Component(axis, 1, law);
-    Ensemble.A2 = 2;
+    TestEnsemble.A2 = 2;
     const Extended80 two = Component(axis, 1, law);
     ASSERT_NE(one, 0);
     const int expected = j > MaxSlots - threshold ? 2 : 1;
     EXPECT_EQ(two == 2 * one ? 2 : two == one ? 1 : 0, expected) << "partner " << j;
-    EXPECT_EQ(PartnerSet(j, law, axis), expected) << "partner " << j;
+    EXPECT_EQ(PartnerSet(j, TestEnsemble.SlotCount, law, axis), expected) << "partner " << j;
   }
 }
 
@@ -213,15 +213,15 @@ TEST(PolyExpSumBoxes, BothBoxesGiveZeroAndEachRemovesItsShells) {
   Place(8, -1.9L, 0.7L, 0.1L);
   LawSettings law;
   law.formula = Formula::PolyExpSum;
-  const Extended80 all = ForceX(1, law);
+  const Extended80 all = ForceX(TestEnsemble, 1, law);
   law.checkBox2 = true;
-  const Extended80 withoutB = ForceX(1, law);
+  const Extended80 withoutB = ForceX(TestEnsemble, 1, law);
   law.checkBox3 = true;
-  EXPECT_EQ(ForceX(1, law), 0);
-  EXPECT_EQ(ForceY(1, law), 0);
-  EXPECT_EQ(ForceZ(1, law), 0);
+  EXPECT_EQ(ForceX(TestEnsemble, 1, law), 0);
+  EXPECT_EQ(ForceY(TestEnsemble, 1, law), 0);
+  EXPECT_EQ(ForceZ(TestEnsemble, 1, law), 0);
   law.checkBox2 = false;
-  const Extended80 onlyB = ForceX(1, law);
+  const Extended80 onlyB = ForceX(TestEnsemble, 1, law);
   EXPECT_NE(withoutB, 0);
   EXPECT_NE(onlyB, 0);
   EXPECT_NEAR(static_cast<double>(withoutB + onlyB), static_cast<double>(all),
@@ -237,12 +237,12 @@ TEST(PolyExpSumBoxes, SwitchedOffShellsTakeNoLogarithm) {
   law.formula = Formula::PolyExpSum;
   law.checkBox2 = true;
   law.checkBox3 = true;
-  EXPECT_EQ(ForceX(1, law), 0);
+  EXPECT_EQ(ForceX(TestEnsemble, 1, law), 0);
   law.checkBox3 = false;
-  EXPECT_EQ(ErrorOf([&] { ForceX(1, law); }), "Invalid floating point operation");
+  EXPECT_EQ(ErrorOf([&] { ForceX(TestEnsemble, 1, law); }), "Invalid floating point operation");
   law.checkBox2 = false;
   law.checkBox3 = true;
-  EXPECT_EQ(ErrorOf([&] { ForceX(1, law); }), "Invalid floating point operation");
+  EXPECT_EQ(ErrorOf([&] { ForceX(TestEnsemble, 1, law); }), "Invalid floating point operation");
 }
 
 // ---- shell function -------------------------------------------------------------

@@ -37,15 +37,14 @@ struct Outcome {
   EnsembleState state;
 };
 
-Outcome Run(void (*advance)(const StepSettings&), const EnsembleState& start, const StepSettings& settings,
-            int steps) {
-  Ensemble = start;
+Outcome Run(void (*advance)(EnsembleState&, const StepSettings&), const EnsembleState& start,
+            const StepSettings& settings, int steps) {
   Outcome outcome;
+  outcome.state = start;
   for (outcome.step = 1; outcome.step <= steps; ++outcome.step) {
-    outcome.error = ErrorOf([&] { advance(settings); });
+    outcome.error = ErrorOf([&] { advance(outcome.state, settings); });
     if (!outcome.error.empty()) break;
   }
-  outcome.state = Ensemble;
   return outcome;
 }
 
@@ -64,7 +63,7 @@ void ExpectSameRun(const EnsembleState& start, const StepSettings& settings, int
 // of slot 2 and empty slot 40 holds a NaN: either would fault if it took part.
 EnsembleState MixedEnsemble() {
   ClearEnsemble();
-  auto& e = Ensemble;
+  auto& e = TestEnsemble;
   e.A1 = 0.05L, e.B1 = 0.5L, e.C1 = 0.9L, e.D1 = 1.4L, e.F1 = 2.2L;
   e.A2 = -0.03L, e.B2 = 0.7L, e.C2 = 1.1L, e.D2 = 1.7L, e.F2 = 2.6L;
   std::uint64_t seed = 12345;
@@ -153,13 +152,13 @@ INSTANTIATE_TEST_SUITE_P(
     ConfigName);
 
 TEST(OnePassStep, AllocatesNothing) {
-  Ensemble = MixedEnsemble();
+  TestEnsemble = MixedEnsemble();
   StepSettings s;
   s.law.formula = Formula::PolyExpSum;
   s.wall = WallMode::Thermos3X3;
-  AdvanceStep(s);
+  AdvanceStep(TestEnsemble, s);
   const long before = allocations;
-  for (int n = 0; n < 20; ++n) AdvanceStep(s);
+  for (int n = 0; n < 20; ++n) AdvanceStep(TestEnsemble, s);
   EXPECT_EQ(allocations, before);
   // The counter does count.
   int* volatile probe = new int(1);

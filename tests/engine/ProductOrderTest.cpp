@@ -54,7 +54,7 @@ Pair PlaceTwo(int k) {
   Place(3, 0.1234L + distance * cosl(theta) * sinl(phi), -0.2718L + distance * sinl(theta) * sinl(phi),
         0.3141L + distance * cosl(phi));
   Pair p;
-  auto& e = Ensemble;
+  auto& e = TestEnsemble;
   p.d[0] = e.PosX[1] - e.PosX[3];
   p.d[1] = e.PosY[1] - e.PosY[3];
   p.d[2] = e.PosZ[1] - e.PosZ[3];
@@ -96,7 +96,8 @@ TEST_P(ProductOrder, EveryComponentEqualsTheWrittenOutFormulaBitForBit) {
   law.scope = Scope::Taoscope;
   for (int k = 0; k < Places; ++k) {
     const Pair p = PlaceTwo(k);
-    const Extended80 force[3] = {ForceX(1, law), ForceY(1, law), ForceZ(1, law)};
+    const Extended80 force[3] = {ForceX(TestEnsemble, 1, law), ForceY(TestEnsemble, 1, law),
+                                 ForceZ(TestEnsemble, 1, law)};
     for (int axis = 0; axis < 3; ++axis) {
       const Extended80 expected = Expected(GetParam(), axis, p);
       ASSERT_NE(expected, 0) << "the pair must act in component " << axis;

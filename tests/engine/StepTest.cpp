@@ -30,15 +30,15 @@ TEST(Factors, AreTheNearestExtendedValues) {
 TEST(Step, LoneTaonMovesExactlyUdtPerStep) {
   OneTaon(0.25L, -1, 2, 0.7L, 0, 0);
   Extended80 x = 0.25L;
-  const Extended80 dt = Ensemble.TimeStep;
+  const Extended80 dt = TestEnsemble.TimeStep;
   for (int n = 0; n < 200; ++n) {
-    AdvanceStep(StepSettings{});
+    AdvanceStep(TestEnsemble, StepSettings{});
     x = x + 0.7L * dt;
   }
-  EXPECT_EQ(Ensemble.PosX[7], x);
-  EXPECT_EQ(Ensemble.ViewX[7], x);
-  EXPECT_EQ(Ensemble.PosY[7], -1);
-  EXPECT_EQ(Ensemble.VelU[7], 0.7L);
+  EXPECT_EQ(TestEnsemble.PosX[7], x);
+  EXPECT_EQ(TestEnsemble.ViewX[7], x);
+  EXPECT_EQ(TestEnsemble.PosY[7], -1);
+  EXPECT_EQ(TestEnsemble.VelU[7], 0.7L);
 }
 
 struct FactorCase {
@@ -56,14 +56,14 @@ TEST_P(VelocityFactor, ScalesVelocityAndStepLengthEveryStep) {
   s.cooler = c.cooler;
   Extended80 u = 1, w = 3, x = 0;
   for (int n = 0; n < 50; ++n) {
-    AdvanceStep(s);
+    AdvanceStep(TestEnsemble, s);
     u = c.factor * u;
     w = c.factor * w;
-    x = x + u * Ensemble.TimeStep;
+    x = x + u * TestEnsemble.TimeStep;
   }
-  EXPECT_EQ(Ensemble.VelU[7], u);
-  EXPECT_EQ(Ensemble.VelW[7], w);
-  EXPECT_EQ(Ensemble.PosX[7], x);
+  EXPECT_EQ(TestEnsemble.VelU[7], u);
+  EXPECT_EQ(TestEnsemble.VelW[7], w);
+  EXPECT_EQ(TestEnsemble.PosX[7], x);
   EXPECT_NEAR(static_cast<double>(u), std::pow(static_cast<double>(c.factor), 50), 1e-12);
 }
 
@@ -79,13 +79,13 @@ TEST(Step, ForcesComeFromThePositionsAtTheStartOfTheStep) {
   Place(2, 1, 0.2L, 0);
   Place(3, -0.4L, 1, 0.3L);
   LawSettings law;
-  const Extended80 f2 = ForceX(2, law);
-  const Extended80 f3 = ForceY(3, law);
-  AdvanceStep(StepSettings{});
-  const Extended80 dt = Ensemble.TimeStep;
-  EXPECT_EQ(Ensemble.VelU[2], f2 * dt);
-  EXPECT_EQ(Ensemble.VelV[3], f3 * dt);
-  EXPECT_EQ(Ensemble.PosY[3], 1 + (f3 * dt) * dt);
+  const Extended80 f2 = ForceX(TestEnsemble, 2, law);
+  const Extended80 f3 = ForceY(TestEnsemble, 3, law);
+  AdvanceStep(TestEnsemble, StepSettings{});
+  const Extended80 dt = TestEnsemble.TimeStep;
+  EXPECT_EQ(TestEnsemble.VelU[2], f2 * dt);
+  EXPECT_EQ(TestEnsemble.VelV[3], f3 * dt);
+  EXPECT_EQ(TestEnsemble.PosY[3], 1 + (f3 * dt) * dt);
 }
 
 TEST(Blockade, HoldsSlotsOneToFourWhileTheOthersFeelThem) {
@@ -93,30 +93,30 @@ TEST(Blockade, HoldsSlotsOneToFourWhileTheOthersFeelThem) {
   SetBothSets(0.2L, 1, 2, 3, 4);
   for (int n = 1; n <= 4; ++n) Place(n, n, 0.5L * n, 0, 0.1L, 0, 0);
   Place(5, 2.5L, 0, 0);
-  const EnsembleState before = Ensemble;
+  const EnsembleState before = TestEnsemble;
   StepSettings s;
   s.blockade = true;
-  for (int n = 0; n < 100; ++n) AdvanceStep(s);
+  for (int n = 0; n < 100; ++n) AdvanceStep(TestEnsemble, s);
   for (int n = 1; n <= 4; ++n) {
-    EXPECT_EQ(Ensemble.PosX[n], before.PosX[n]);
-    EXPECT_EQ(Ensemble.NextPosX[n], before.NextPosX[n]);
-    EXPECT_EQ(Ensemble.VelU[n], before.VelU[n]);
-    EXPECT_EQ(Ensemble.ViewY[n], before.ViewY[n]);
+    EXPECT_EQ(TestEnsemble.PosX[n], before.PosX[n]);
+    EXPECT_EQ(TestEnsemble.NextPosX[n], before.NextPosX[n]);
+    EXPECT_EQ(TestEnsemble.VelU[n], before.VelU[n]);
+    EXPECT_EQ(TestEnsemble.ViewY[n], before.ViewY[n]);
   }
-  EXPECT_NE(Ensemble.VelU[5], 0);
-  EXPECT_NE(Ensemble.PosY[5], 0);
+  EXPECT_NE(TestEnsemble.VelU[5], 0);
+  EXPECT_NE(TestEnsemble.PosY[5], 0);
 }
 
 TEST(Walls, TaonBeyondWallReversesEveryStep) {
   OneTaon(1.6L, 0, 0, 2, 0, 0);
   StepSettings s;
   s.wall = WallMode::Thermos3X3;
-  const Extended80 length = 2 * Ensemble.TimeStep;
+  const Extended80 length = 2 * TestEnsemble.TimeStep;
   for (int n = 0; n < 40; ++n) {
-    AdvanceStep(s);
-    EXPECT_LE(std::fabs(Ensemble.PosX[7] - 1.6L), length * 1.0000001L) << n;
+    AdvanceStep(TestEnsemble, s);
+    EXPECT_LE(std::fabs(TestEnsemble.PosX[7] - 1.6L), length * 1.0000001L) << n;
     // The listing shows the velocity before the reflection.
-    EXPECT_EQ(Ensemble.VelU[7], -Ensemble.NextVelU[7]);
+    EXPECT_EQ(TestEnsemble.VelU[7], -TestEnsemble.NextVelU[7]);
   }
 }
 
@@ -124,11 +124,11 @@ TEST(Walls, TaonCrossingFromInsideComesBack) {
   OneTaon(1.49L, 0, -1.49L, 3, 0, -3);
   StepSettings s;
   s.wall = WallMode::Thermos3X3;
-  for (int n = 0; n < 40; ++n) AdvanceStep(s);
-  EXPECT_LT(Ensemble.PosX[7], 1.5L);
-  EXPECT_GT(Ensemble.PosZ[7], -1.5L);
-  EXPECT_LT(Ensemble.NextVelU[7], 0);
-  EXPECT_GT(Ensemble.NextVelW[7], 0);
+  for (int n = 0; n < 40; ++n) AdvanceStep(TestEnsemble, s);
+  EXPECT_LT(TestEnsemble.PosX[7], 1.5L);
+  EXPECT_GT(TestEnsemble.PosZ[7], -1.5L);
+  EXPECT_LT(TestEnsemble.NextVelU[7], 0);
+  EXPECT_GT(TestEnsemble.NextVelW[7], 0);
 }
 
 class YCancel : public testing::TestWithParam<WallMode> {};
@@ -137,12 +137,12 @@ TEST_P(YCancel, LoneTaonStopsAtTheYOfItsFirstStep) {
   OneTaon(0, 0.5L, 0, 0, 2, 0);
   StepSettings s;
   s.wall = GetParam();
-  const Extended80 y = 0.5L + 2 * Ensemble.TimeStep;
+  const Extended80 y = 0.5L + 2 * TestEnsemble.TimeStep;
   for (int n = 0; n < 10; ++n) {
-    AdvanceStep(s);
-    EXPECT_EQ(Ensemble.PosY[7], y);
+    AdvanceStep(TestEnsemble, s);
+    EXPECT_EQ(TestEnsemble.PosY[7], y);
   }
-  EXPECT_EQ(Ensemble.NextVelV[7], 0);
+  EXPECT_EQ(TestEnsemble.NextVelV[7], 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWall, YCancel,
@@ -156,21 +156,21 @@ TEST(Walls, BoundsAreStrictAndSizedPerMode) {
     s.wall = mode;
     ClearEnsemble();
     SetBothSets(1, 1, 1, 1, 1);
-    Ensemble.TimeStep = 0;  // nothing moves; only the wall pass acts
+    TestEnsemble.TimeStep = 0;  // nothing moves; only the wall pass acts
     Place(7, b, 0, -b, 1, 0, 1);
     Place(9, b * 1.0001L, 0, -b * 1.0001L, 1, 0, 1);
-    Ensemble.A1 = Ensemble.A2 = 0;
-    AdvanceStep(s);
-    EXPECT_EQ(Ensemble.NextVelU[7], 1);
-    EXPECT_EQ(Ensemble.NextVelW[7], 1);
-    EXPECT_EQ(Ensemble.NextVelU[9], -1);
-    EXPECT_EQ(Ensemble.NextVelW[9], -1);
+    TestEnsemble.A1 = TestEnsemble.A2 = 0;
+    AdvanceStep(TestEnsemble, s);
+    EXPECT_EQ(TestEnsemble.NextVelU[7], 1);
+    EXPECT_EQ(TestEnsemble.NextVelW[7], 1);
+    EXPECT_EQ(TestEnsemble.NextVelU[9], -1);
+    EXPECT_EQ(TestEnsemble.NextVelW[9], -1);
   }
 }
 
 TEST(Walls, EmptySlotIsNotMovedButStillReflected) {
   OneTaon(0, 0, 0, 0, 0, 0);
-  auto& e = Ensemble;
+  auto& e = TestEnsemble;
   e.NextPosX[20] = 2;
   e.NextPosY[20] = -0.5L;
   e.NextPosZ[20] = -2;
@@ -179,7 +179,7 @@ TEST(Walls, EmptySlotIsNotMovedButStillReflected) {
   e.NextVelW[20] = -1;
   StepSettings s;
   s.wall = WallMode::Thermos3X3;
-  AdvanceStep(s);
+  AdvanceStep(TestEnsemble, s);
   EXPECT_EQ(e.NextPosX[20], 2);
   EXPECT_EQ(e.PosX[20], 0);
   EXPECT_EQ(e.ViewX[20], 0);
@@ -187,7 +187,7 @@ TEST(Walls, EmptySlotIsNotMovedButStillReflected) {
   EXPECT_EQ(e.NextVelV[20], 0);
   EXPECT_EQ(e.NextVelW[20], 1);
   s.wall = WallMode::Thermosout;
-  AdvanceStep(s);
+  AdvanceStep(TestEnsemble, s);
   EXPECT_EQ(e.NextVelU[20], -1);
 }
 

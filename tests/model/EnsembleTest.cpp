@@ -27,7 +27,7 @@ class EnsembleCopies : public testing::Test {
 };
 
 TEST_F(EnsembleCopies, OnlyExistingTouchesOccupiedSlotsOnly) {
-  SyncWorkingCopies(true);
+  SyncWorkingCopies(Ensemble, true);
   for (int n : {3, 60}) {
     EXPECT_EQ(Ensemble.ViewX[n], Ensemble.PosX[n]);
     EXPECT_EQ(Ensemble.NextPosZ[n], Ensemble.PosZ[n]);
@@ -39,7 +39,7 @@ TEST_F(EnsembleCopies, OnlyExistingTouchesOccupiedSlotsOnly) {
 }
 
 TEST_F(EnsembleCopies, AllSlotsIncludesEmptyOnes) {
-  SyncWorkingCopies(false);
+  SyncWorkingCopies(Ensemble, false);
   for (int n = 1; n <= MaxSlots; ++n) {
     EXPECT_EQ(Ensemble.ViewY[n], Ensemble.PosY[n]) << n;
     EXPECT_EQ(Ensemble.NextPosY[n], Ensemble.PosY[n]) << n;
@@ -48,7 +48,7 @@ TEST_F(EnsembleCopies, AllSlotsIncludesEmptyOnes) {
 }
 
 TEST_F(EnsembleCopies, ZeroingClearsEveryVelocityButNoPosition) {
-  ZeroVelocities();
+  ZeroVelocities(Ensemble);
   for (int n = 1; n <= MaxSlots; ++n) {
     EXPECT_EQ(Ensemble.VelU[n], 0);
     EXPECT_EQ(Ensemble.VelW[n], 0);

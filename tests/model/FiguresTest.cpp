@@ -96,7 +96,7 @@ class Spiral : public testing::Test {
 };
 
 TEST_F(Spiral, MatchesTheDocumentedFigureToSixDecimals) {
-  MakeStartFigure();
+  MakeStartFigure(Ensemble, vorun::Run);
   // Half a unit in the sixth decimal, plus room for the decimal table itself.
   const long double tolerance = 0.5e-6 + 1e-12;
   for (int n = 1; n <= SpiralPointCount; ++n) {
@@ -107,11 +107,11 @@ TEST_F(Spiral, MatchesTheDocumentedFigureToSixDecimals) {
 }
 
 TEST_F(Spiral, BuildsTheSameBitsTwiceAndClearsTheRestOfTheViewCopy) {
-  MakeStartFigure();
+  MakeStartFigure(Ensemble, vorun::Run);
   const EnsembleState first = Ensemble;
   // Turn the figure away as the spiral renderer would, then build again.
   for (int n = 1; n <= MaxSlots; ++n) Ensemble.ViewX[n] += 3;
-  MakeStartFigure();
+  MakeStartFigure(Ensemble, vorun::Run);
   for (int n = 1; n <= SpiralPointCount; ++n) {
     EXPECT_TRUE(SameBits(Ensemble.ViewX[n], first.ViewX[n])) << n;
     EXPECT_TRUE(SameBits(Ensemble.ViewY[n], first.ViewY[n])) << n;
@@ -126,7 +126,7 @@ TEST_F(Spiral, BuildsTheSameBitsTwiceAndClearsTheRestOfTheViewCopy) {
 
 TEST_F(Spiral, LeavesTheEnsembleAlone) {
   const EnsembleState before = Ensemble;
-  MakeStartFigure();
+  MakeStartFigure(Ensemble, vorun::Run);
   for (const NamedArray& a : kTaonArrays)
     for (int n = 1; n <= MaxSlots; ++n)
       EXPECT_TRUE(SameBits((Ensemble.*a.field)[n], (before.*a.field)[n])) << a.name << "[" << n << "]";
@@ -153,7 +153,7 @@ class EasySquare : public testing::Test {
 };
 
 TEST_F(EasySquare, PlacesFourTaonsAtRestAtTheCornersOfTheSquare) {
-  MakeStartFigure();
+  MakeStartFigure(Ensemble, vorun::Run);
   const Extended80 c = 0.212L;
   const Point3 corners[5] = {{}, {c, c, -c}, {c, c, c}, {-c, c, c}, {-c, c, -c}};
   for (int n = 1; n <= 4; ++n) {
@@ -170,14 +170,14 @@ TEST_F(EasySquare, PlacesFourTaonsAtRestAtTheCornersOfTheSquare) {
 }
 
 TEST_F(EasySquare, SetsBothParameterSetsAlike) {
-  MakeStartFigure();
+  MakeStartFigure(Ensemble, vorun::Run);
   const Extended80 want[10] = {1, 2.718L, 5, 10, 20, 1, 2.718L, 5, 10, 20};
   for (int i = 0; i < 10; ++i) EXPECT_TRUE(SameBits(Ensemble.*kParams[i], want[i])) << i;
 }
 
 TEST_F(EasySquare, LeavesSlotsFiveToSixtyAndTheTimeStepAsTheyWere) {
   const EnsembleState before = Ensemble;
-  MakeStartFigure();
+  MakeStartFigure(Ensemble, vorun::Run);
   for (const NamedArray& a : kTaonArrays)
     for (int n = 5; n <= MaxSlots; ++n)
       EXPECT_TRUE(SameBits((Ensemble.*a.field)[n], (before.*a.field)[n])) << a.name << "[" << n << "]";

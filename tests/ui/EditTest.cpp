@@ -16,6 +16,8 @@
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
 #include "model/NumberText.h"
+#include "model/StartFile.h"
+#include "ui/SampleFiles.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/StringGrid.h"
 
@@ -44,7 +46,7 @@ void FillEnsemble() {
 class Editor : public testing::Test {
  protected:
   void SetUp() override {
-    ResetGlobals();
+    test::ResetProgramState();
     DecimalSeparator = '.';
     FillEnsemble();
     FileName = "ThetraSpiral";
@@ -258,7 +260,7 @@ TEST_F(Editor, OkWritesTheFileRemembersItAndSyncsPresentSlots) {
   // The file holds the ensemble with the taken time step.
   EXPECT_EQ(QFileInfo(QString::fromStdString(name)).size(), 3776);
   const EnsembleState written = Ensemble;
-  ResetGlobals();
+  test::ResetProgramState();
   Ensemble.SlotCount = MaxSlots;
   ReadEnsembleFile(name);
   ApplyRecord();
@@ -318,7 +320,7 @@ TEST_F(Editor, OkWithBadTextStaysOpenWritesNothingAndKeepsTheText) {
 }
 
 TEST(EditorPalette, ActivationChangeIsNoPaintEvenWhenTheThemeDimsInactiveWindows) {
-  ResetGlobals();
+  test::ResetProgramState();
   FillEnsemble();
   const QPalette original = QApplication::palette();
   QPalette dimmed = original;

@@ -99,7 +99,7 @@ TEST_F(Commands, SaveRightAfterOpenWritesToTheOpenedName) {
   Ensemble.PosX[2] = 9;
   form->Save1->trigger();
   EXPECT_EQ(dialogs.fileRequests.size(), 1u);  // only the open dialog
-  ResetGlobals();
+  test::ResetProgramState();
   Ensemble.SlotCount = MaxSlots;
   ReadEnsembleFile(Path("ring.tvx"));
   ApplyRecord();

@@ -14,7 +14,9 @@
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
 #include "model/NumberText.h"
+#include "model/StartFile.h"
 #include "ui/Main.h"
+#include "ui/SampleFiles.h"
 #include "ui/ScriptedDialogs.h"
 
 namespace vorun::test {
@@ -26,7 +28,7 @@ class MainFormTest : public ::testing::Test {
     savedStartFile = StartFilePath;
     StartFilePath = Path("Start.tvx2");
     PrepareFiles();
-    ResetGlobals();
+    test::ResetProgramState();
     DecimalSeparator = '.';
     form = std::make_unique<TMainForm>();
     form->show();

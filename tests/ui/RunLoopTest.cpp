@@ -189,7 +189,7 @@ TEST_F(RunLoop, CommandsRunBetweenSteps) {
   });
   // The save wrote the state committed by the one completed step.
   const EnsembleState afterRun = Ensemble;
-  ResetGlobals();
+  test::ResetProgramState();
   Ensemble.SlotCount = MaxSlots;
   ReadEnsembleFile(Path("mid.tvx"));
   ApplyRecord();

@@ -8,8 +8,19 @@
 
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
+#include "ui/WindowState.h"
 
 namespace vorun::test {
+
+// Everything the program holds between windows back to its state before
+// start-up: the ensemble and names, the file staging buffer, the window's view
+// and toggles.
+inline void ResetProgramState() {
+  ResetGlobals();
+  FileRecord = EnsembleRecord{};
+  View = ViewState{};
+  Display = DisplayState{};
+}
 
 inline void WriteText(const std::string& path, const std::string& content) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
@@ -24,7 +35,7 @@ inline std::string ReadText(const std::string& path) {
 // parameter set 2 under every split). The time step 0.05 is not the default, so
 // a test can tell which one a run used. Leaves the globals reset.
 inline void WriteSampleEnsemble(const std::string& path, Extended80 timeStep = 0.05L) {
-  ResetGlobals();
+  ResetProgramState();
   Ensemble.SlotCount = MaxSlots;
   Ensemble.TimeStep = timeStep;
   Ensemble.A1 = Ensemble.A2 = 1;
@@ -41,7 +52,7 @@ inline void WriteSampleEnsemble(const std::string& path, Extended80 timeStep = 0
   }
   Ensemble.VelU[1] = 1;
   WriteEnsembleFile(path);
-  ResetGlobals();
+  ResetProgramState();
 }
 
 }  // namespace vorun::test

@@ -88,12 +88,12 @@ TEST_F(StartWithFile, ARunUsesTheTimeStepTheFieldShows) {
   const EnsembleState run = Ensemble;
 
   Ensemble = before;
-  AdvanceStep(form->CurrentStepSettings());
+  AdvanceStep(Ensemble, form->CurrentStepSettings());
   EXPECT_EQ(run.PosX[1], Ensemble.PosX[1]);
   EXPECT_EQ(run.VelU[1], Ensemble.VelU[1]);
   Ensemble = before;
   Ensemble.TimeStep = DefaultTimeStep();
-  AdvanceStep(form->CurrentStepSettings());
+  AdvanceStep(Ensemble, form->CurrentStepSettings());
   EXPECT_NE(run.PosX[1], Ensemble.PosX[1]);
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "view/ViewFixture.h"
+
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -19,33 +21,33 @@ bool SameBits(Extended80 a, Extended80 b) { return std::memcmp(&a, &b, 10) == 0;
 class Navigation : public testing::Test {
  protected:
   void SetUp() override {
-    ResetGlobals();
-    Ensemble.SlotCount = MaxSlots;
-    vorun::Run.SpiralVariant = 1;
-    View.Zoom = 120;
-    View.CenterX = 302;
-    View.CenterY = 88;
-    View.PanStep = 5;
-    View.ZoomStep = 3;
-    View.AngleStep = 0.01L;
+    ResetViewTestState();
+    TestEnsemble.SlotCount = MaxSlots;
+    TestRun.SpiralVariant = 1;
+    TestView.Zoom = 120;
+    TestView.CenterX = 302;
+    TestView.CenterY = 88;
+    TestView.PanStep = 5;
+    TestView.ZoomStep = 3;
+    TestView.AngleStep = 0.01L;
   }
 
   void ShowSpiral() {
-    vorun::Run.SpiralMode = 1;
-    MakeStartFigure();
+    TestRun.SpiralMode = 1;
+    MakeStartFigure(TestEnsemble, TestRun);
   }
 
   // One taon at the model origin and one at (1, 0, 1), off every axis of rotation.
   void ShowTaons() {
-    vorun::Run.SpiralMode = 0;
-    Ensemble.Exists[1] = Ensemble.Exists[2] = 1;
-    Ensemble.ViewX[2] = 1;
-    Ensemble.ViewZ[2] = 1;
+    TestRun.SpiralMode = 0;
+    TestEnsemble.Exists[1] = TestEnsemble.Exists[2] = 1;
+    TestEnsemble.ViewX[2] = 1;
+    TestEnsemble.ViewZ[2] = 1;
   }
 
   bool Redrawn() const { return canvas.fills.size() == 1; }
 
-  Scene MakeScene() { return Scene{canvas, 604, 176, Scope::Taoscope, ColourSplit::Ak}; }
+  Scene MakeScene() { return MakeTestScene(canvas); }
 
   RecordingCanvas canvas;
 };
@@ -64,35 +66,35 @@ class RotationButtons : public Navigation, public testing::WithParamInterface<Ro
 TEST_P(RotationButtons, TaonViewAddsTheStepToTheOrientationAndClearsTheIncrement) {
   const RotationButton& b = GetParam();
   ShowTaons();
-  View.*b.orientation = 1;
+  TestView.*b.orientation = 1;
   b.click(MakeScene());
-  EXPECT_TRUE(SameBits(View.*b.orientation, 1 + b.sign * 0.01L));
-  EXPECT_EQ(View.*b.increment, 0);
+  EXPECT_TRUE(SameBits(TestView.*b.orientation, 1 + b.sign * 0.01L));
+  EXPECT_EQ(TestView.*b.increment, 0);
   EXPECT_TRUE(Redrawn());
   EXPECT_TRUE(canvas.lines.empty());  // the taon renderer, not the spiral's
   // The drawing already used the new orientation: taon 2 has left (362, 148).
-  EXPECT_NE(View.ScreenX[2] * 1000 + View.ScreenY[2], 362 * 1000 + 148);
+  EXPECT_NE(TestView.ScreenX[2] * 1000 + TestView.ScreenY[2], 362 * 1000 + 148);
   b.click(MakeScene());
-  EXPECT_NEAR(View.*b.orientation, 1 + b.sign * 0.02L, 1e-18L);
+  EXPECT_NEAR(TestView.*b.orientation, 1 + b.sign * 0.02L, 1e-18L);
 }
 
 TEST_P(RotationButtons, TaonViewLeavesTheOtherIncrementsAlone) {
   const RotationButton& b = GetParam();
   ShowTaons();
-  View.Teta = View.Psi = View.Phi = 0.25L;
+  TestView.Teta = TestView.Psi = TestView.Phi = 0.25L;
   b.click(MakeScene());
   for (auto angle : {&ViewState::Teta, &ViewState::Psi, &ViewState::Phi})
-    EXPECT_EQ(View.*angle, angle == b.increment ? 0 : 0.25L);
+    EXPECT_EQ(TestView.*angle, angle == b.increment ? 0 : 0.25L);
   // A pending value of the pressed increment is applied along with the step.
-  EXPECT_TRUE(SameBits(View.*b.orientation, 0.25L + b.sign * 0.01L));
+  EXPECT_TRUE(SameBits(TestView.*b.orientation, 0.25L + b.sign * 0.01L));
 }
 
 TEST_P(RotationButtons, SpiralViewTurnsTheFigureInPlaceAndKeepsTheOrientation) {
   const RotationButton& b = GetParam();
   ShowSpiral();
   b.click(MakeScene());
-  EXPECT_EQ(View.*b.increment, 0);
-  EXPECT_EQ(View.*b.orientation, 0);
+  EXPECT_EQ(TestView.*b.increment, 0);
+  EXPECT_EQ(TestView.*b.orientation, 0);
   EXPECT_EQ(canvas.lines.size(), 51u);
   // Turning point 3 = (0.5, 0, h) by the step about the button's axis.
   const Extended80 a = b.sign * 0.01L, h = std::sqrt(0.75L);
@@ -104,9 +106,9 @@ TEST_P(RotationButtons, SpiralViewTurnsTheFigureInPlaceAndKeepsTheOrientation) {
   } else {
     x = std::cos(a) * 0.5L, y = std::sin(a) * 0.5L;
   }
-  EXPECT_NEAR(Ensemble.ViewX[3], x, 1e-18L);
-  EXPECT_NEAR(Ensemble.ViewY[3], y, 1e-18L);
-  EXPECT_NEAR(Ensemble.ViewZ[3], z, 1e-18L);
+  EXPECT_NEAR(TestEnsemble.ViewX[3], x, 1e-18L);
+  EXPECT_NEAR(TestEnsemble.ViewY[3], y, 1e-18L);
+  EXPECT_NEAR(TestEnsemble.ViewZ[3], z, 1e-18L);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -121,34 +123,35 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Navigation, ASpinningSpiralTurnsByAllIncrementsWhenAButtonIsPressed) {
   ShowSpiral();
-  View.Phi = 0.5L;  // left by a drag with "ShowSpin" checked
+  TestView.Phi = 0.5L;  // left by a drag with "ShowSpin" checked
   DaoTeta1Click(MakeScene());
   // Point 2 = (1, 0, 0) turned by Rx(0.01) Rz(0.5): the spin took part.
-  EXPECT_NEAR(Ensemble.ViewX[2], std::cos(0.5L), 1e-18L);
-  EXPECT_EQ(View.Phi, 0.5L);
-  EXPECT_EQ(View.Teta, 0);
+  EXPECT_NEAR(TestEnsemble.ViewX[2], std::cos(0.5L), 1e-18L);
+  EXPECT_EQ(TestView.Phi, 0.5L);
+  EXPECT_EQ(TestView.Teta, 0);
 }
 
 TEST_F(Navigation, OrientationIsAPlainSumNeverReducedToOneTurn) {
   ShowTaons();
   for (int i = 0; i < 629; ++i) DaoTeta1Click(MakeScene());
-  EXPECT_NEAR(View.SpinTeta, 6.29L, 1e-15L);
-  EXPECT_GT(View.SpinTeta, 2 * std::numbers::pi_v<Extended80>);
+  EXPECT_NEAR(TestView.SpinTeta, 6.29L, 1e-15L);
+  EXPECT_GT(TestView.SpinTeta, 2 * std::numbers::pi_v<Extended80>);
 }
 
 TEST_F(Navigation, StopEndsASpinAndLeavesFigureAndOrientation) {
   ShowSpiral();
-  const EnsembleState before = Ensemble;
-  View.Teta = 0.1L, View.Psi = 0.2L, View.Phi = 0.3L;
-  View.SpinPsi = 4;
+  const EnsembleState before = TestEnsemble;
+  TestView.Teta = 0.1L, TestView.Psi = 0.2L, TestView.Phi = 0.3L;
+  TestView.SpinPsi = 4;
   DaoStopClick(MakeScene());
-  EXPECT_EQ(View.Teta, 0);
-  EXPECT_EQ(View.Psi, 0);
-  EXPECT_EQ(View.Phi, 0);
-  EXPECT_EQ(View.SpinPsi, 4);
+  EXPECT_EQ(TestView.Teta, 0);
+  EXPECT_EQ(TestView.Psi, 0);
+  EXPECT_EQ(TestView.Phi, 0);
+  EXPECT_EQ(TestView.SpinPsi, 4);
   EXPECT_TRUE(Redrawn());
   // Cleared before the drawing, so the figure did not turn once more.
-  for (int k = 1; k <= SpiralPointCount; ++k) EXPECT_TRUE(SameBits(Ensemble.ViewX[k], before.ViewX[k])) << k;
+  for (int k = 1; k <= SpiralPointCount; ++k)
+    EXPECT_TRUE(SameBits(TestEnsemble.ViewX[k], before.ViewX[k])) << k;
 }
 
 struct ZoomCase {
@@ -163,10 +166,10 @@ class ZoomButtons : public Navigation, public testing::WithParamInterface<ZoomCa
 TEST_P(ZoomButtons, ChangeZoomByTheStepAndRedraw) {
   const ZoomCase& c = GetParam();
   ShowTaons();
-  View.ZoomStep = c.step;
-  View.Zoom = c.from;
+  TestView.ZoomStep = c.step;
+  TestView.Zoom = c.from;
   (c.zoomIn ? DaoForvardClick : DaoBackClick)(MakeScene());
-  EXPECT_TRUE(SameBits(View.Zoom, c.to)) << static_cast<double>(View.Zoom);
+  EXPECT_TRUE(SameBits(TestView.Zoom, c.to)) << static_cast<double>(TestView.Zoom);
   EXPECT_TRUE(Redrawn());
 }
 
@@ -185,13 +188,13 @@ INSTANTIATE_TEST_SUITE_P(Zoom, ZoomButtons,
 TEST_F(Navigation, ZoomingOutFromTheStartNeverReachesZero) {
   ShowTaons();
   for (int i = 0; i < 11; ++i) DaoBackClick(MakeScene());
-  EXPECT_EQ(View.Zoom, 21);
+  EXPECT_EQ(TestView.Zoom, 21);
   DaoBackClick(MakeScene());
-  EXPECT_EQ(View.Zoom, 7);
+  EXPECT_EQ(TestView.Zoom, 7);
   DaoBackClick(MakeScene());
-  EXPECT_EQ(View.Zoom, 7.0L / 3);
+  EXPECT_EQ(TestView.Zoom, 7.0L / 3);
   for (int i = 0; i < 100; ++i) DaoBackClick(MakeScene());
-  EXPECT_GT(View.Zoom, 0);
+  EXPECT_GT(TestView.Zoom, 0);
 }
 
 struct TrackCase {
@@ -203,9 +206,9 @@ struct TrackCase {
 class TrackBar : public Navigation, public testing::WithParamInterface<TrackCase> {};
 
 TEST_P(TrackBar, SetsBothStepsFromThePosition) {
-  TrackBarChange(GetParam().position);
-  EXPECT_TRUE(SameBits(View.AngleStep, GetParam().angle));
-  EXPECT_TRUE(SameBits(View.ZoomStep, GetParam().zoom));
+  TrackBarChange(TestView, GetParam().position);
+  EXPECT_TRUE(SameBits(TestView.AngleStep, GetParam().angle));
+  EXPECT_TRUE(SameBits(TestView.ZoomStep, GetParam().zoom));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, TrackBar,
@@ -217,137 +220,137 @@ INSTANTIATE_TEST_SUITE_P(Table, TrackBar,
 
 TEST_F(Navigation, TrackBarOutsideItsRangeChangesNothing) {
   for (int position : {-1, 11}) {
-    TrackBarChange(position);
-    EXPECT_EQ(View.AngleStep, 0.01L);
-    EXPECT_EQ(View.ZoomStep, 3);
+    TrackBarChange(TestView, position);
+    EXPECT_EQ(TestView.AngleStep, 0.01L);
+    EXPECT_EQ(TestView.ZoomStep, 3);
   }
 }
 
 TEST_F(Navigation, LeftDragTurnsAboutZAndX) {
   ShowSpiral();
-  FormMouseDown(MouseButton::Left, 100, 50);
+  FormMouseDown(TestView, MouseButton::Left, 100, 50);
   FormMouseUp(MakeScene(), MouseButton::Left, 110, 55, true);
-  EXPECT_TRUE(SameBits(View.Phi, -10 * 0.01L));
-  EXPECT_TRUE(SameBits(View.Teta, 5 * 0.01L));
-  EXPECT_EQ(View.Psi, 0);
-  EXPECT_EQ(View.Zoom, 120);
+  EXPECT_TRUE(SameBits(TestView.Phi, -10 * 0.01L));
+  EXPECT_TRUE(SameBits(TestView.Teta, 5 * 0.01L));
+  EXPECT_EQ(TestView.Psi, 0);
+  EXPECT_EQ(TestView.Zoom, 120);
 }
 
 TEST_F(Navigation, MiddleButtonDragsLikeTheLeftAndRightPressIsKeptApart) {
   ShowTaons();
-  FormMouseDown(MouseButton::Right, 0, 0);
-  FormMouseDown(MouseButton::Middle, 100, 50);
+  FormMouseDown(TestView, MouseButton::Right, 0, 0);
+  FormMouseDown(TestView, MouseButton::Middle, 100, 50);
   FormMouseUp(MakeScene(), MouseButton::Middle, 110, 55, false);
-  EXPECT_NEAR(View.SpinPhi, -0.1L, 1e-18L);
-  EXPECT_NEAR(View.SpinTeta, 0.05L, 1e-18L);
-  EXPECT_EQ(View.SpinPsi, 0);
-  EXPECT_EQ(View.RightDownX, 0);
+  EXPECT_NEAR(TestView.SpinPhi, -0.1L, 1e-18L);
+  EXPECT_NEAR(TestView.SpinTeta, 0.05L, 1e-18L);
+  EXPECT_EQ(TestView.SpinPsi, 0);
+  EXPECT_EQ(TestView.RightDownX, 0);
 }
 
 TEST_F(Navigation, RightDragDownShrinksThroughZeroAndTurnsAboutY) {
   ShowTaons();
-  FormMouseDown(MouseButton::Left, 1, 1);
-  FormMouseDown(MouseButton::Right, 200, 20);
+  FormMouseDown(TestView, MouseButton::Left, 1, 1);
+  FormMouseDown(TestView, MouseButton::Right, 200, 20);
   FormMouseUp(MakeScene(), MouseButton::Right, 207, 120, false);
   // Nothing keeps Zoom positive: 120 - 100 * 3.
-  EXPECT_EQ(View.Zoom, -180);
-  EXPECT_TRUE(SameBits(View.SpinPsi, -7 * 0.01L));
-  EXPECT_EQ(View.SpinPhi, 0);
-  EXPECT_EQ(View.SpinTeta, 0);
+  EXPECT_EQ(TestView.Zoom, -180);
+  EXPECT_TRUE(SameBits(TestView.SpinPsi, -7 * 0.01L));
+  EXPECT_EQ(TestView.SpinPhi, 0);
+  EXPECT_EQ(TestView.SpinTeta, 0);
   // Mirrored through the centre at 1.5 times the start size: taon 2 = (1, 0, 1) turned
   // by -0.07 about y lands at rotated (cos - sin, cos + sin) times -90 pixels.
   const Extended80 c = std::cos(-0.07L), s = std::sin(-0.07L);
-  EXPECT_EQ(View.ScreenX[2], RoundToPixel(302 - 90 * (c + s)));
-  EXPECT_EQ(View.ScreenY[2], RoundToPixel(88 - 90 * (c - s)));
+  EXPECT_EQ(TestView.ScreenX[2], RoundToPixel(302 - 90 * (c + s)));
+  EXPECT_EQ(TestView.ScreenY[2], RoundToPixel(88 - 90 * (c - s)));
 }
 
 TEST_F(Navigation, AClickWithoutMovementRedrawsAndTurnsASpinningSpiralOnce) {
   ShowSpiral();
-  View.Psi = 0.5L;
-  FormMouseDown(MouseButton::Left, 40, 40);
+  TestView.Psi = 0.5L;
+  FormMouseDown(TestView, MouseButton::Left, 40, 40);
   FormMouseUp(MakeScene(), MouseButton::Left, 40, 40, true);
   EXPECT_TRUE(Redrawn());
-  EXPECT_EQ(View.Psi, 0.5L);
-  EXPECT_NEAR(Ensemble.ViewX[2], std::cos(0.5L), 1e-18L);  // (1, 0, 0) turned once
+  EXPECT_EQ(TestView.Psi, 0.5L);
+  EXPECT_NEAR(TestEnsemble.ViewX[2], std::cos(0.5L), 1e-18L);  // (1, 0, 0) turned once
 }
 
 TEST_F(Navigation, ADragWithShowSpinKeepsTheSpiralSpinningOnTheTimer) {
   ShowSpiral();
-  Display.SpinOn = 1;
-  FormMouseDown(MouseButton::Left, 0, 0);
+  TestSpinOn = true;
+  FormMouseDown(TestView, MouseButton::Left, 0, 0);
   FormMouseUp(MakeScene(), MouseButton::Left, -20, 0, true);  // Phi = +0.2
-  const Extended80 afterDrag = Ensemble.ViewX[2];
+  const Extended80 afterDrag = TestEnsemble.ViewX[2];
   EXPECT_NEAR(afterDrag, std::cos(0.2L), 1e-18L);
-  SpinTimerTick(MakeScene());
-  SpinTimerTick(MakeScene());
-  EXPECT_NEAR(Ensemble.ViewX[2], std::cos(0.6L), 1e-18L);
+  SpinTimerTick(MakeScene(), TestSpinOn);
+  SpinTimerTick(MakeScene(), TestSpinOn);
+  EXPECT_NEAR(TestEnsemble.ViewX[2], std::cos(0.6L), 1e-18L);
   EXPECT_EQ(canvas.fills.size(), 3u);
 }
 
 TEST_F(Navigation, ADragWithoutShowSpinLeavesNoSpin) {
   ShowSpiral();
-  FormMouseDown(MouseButton::Left, 0, 0);
+  FormMouseDown(TestView, MouseButton::Left, 0, 0);
   FormMouseUp(MakeScene(), MouseButton::Left, -20, 7, false);
-  EXPECT_EQ(View.Phi, 0);
-  EXPECT_EQ(View.Teta, 0);
+  EXPECT_EQ(TestView.Phi, 0);
+  EXPECT_EQ(TestView.Teta, 0);
   // The drag itself turned the figure once.
-  EXPECT_NE(Ensemble.ViewX[2], 1);
+  EXPECT_NE(TestEnsemble.ViewX[2], 1);
 }
 
 TEST_F(Navigation, TheTaonViewNeverSpins) {
   ShowTaons();
-  Display.SpinOn = 1;
-  FormMouseDown(MouseButton::Left, 0, 0);
+  TestSpinOn = true;
+  FormMouseDown(TestView, MouseButton::Left, 0, 0);
   FormMouseUp(MakeScene(), MouseButton::Left, -20, 7, true);
-  EXPECT_EQ(View.Phi, 0);
-  EXPECT_EQ(View.Teta, 0);
-  const Extended80 spinPhi = View.SpinPhi;
-  SpinTimerTick(MakeScene());
-  EXPECT_EQ(View.SpinPhi, spinPhi);
+  EXPECT_EQ(TestView.Phi, 0);
+  EXPECT_EQ(TestView.Teta, 0);
+  const Extended80 spinPhi = TestView.SpinPhi;
+  SpinTimerTick(MakeScene(), TestSpinOn);
+  EXPECT_EQ(TestView.SpinPhi, spinPhi);
   EXPECT_EQ(canvas.fills.size(), 2u);  // the tick only redraws
 }
 
 TEST_F(Navigation, TimerDoesNothingWithoutSpinOn) {
   ShowSpiral();
-  View.Phi = 0.2L;
-  SpinTimerTick(MakeScene());
+  TestView.Phi = 0.2L;
+  SpinTimerTick(MakeScene(), TestSpinOn);
   EXPECT_TRUE(canvas.calls.empty());
-  EXPECT_EQ(Ensemble.ViewX[2], 1);
+  EXPECT_EQ(TestEnsemble.ViewX[2], 1);
 }
 
 TEST_F(Navigation, FourRightMovesShiftTwentyPixelsAndMoveToCenterComesBack) {
   ShowTaons();
-  View.SpinTeta = 0.3L;
-  View.Zoom = 60;
+  TestView.SpinTeta = 0.3L;
+  TestView.Zoom = 60;
   for (int i = 0; i < 4; ++i) Right1Click(MakeScene());
-  EXPECT_EQ(View.PanX, 20);
-  EXPECT_EQ(View.ScreenX[1], 322);  // the origin taon
+  EXPECT_EQ(TestView.PanX, 20);
+  EXPECT_EQ(TestView.ScreenX[1], 322);  // the origin taon
   EXPECT_EQ(canvas.fills.size(), 4u);
   Up1Click(MakeScene());
   Down1Click(MakeScene());
   Down1Click(MakeScene());
   Left1Click(MakeScene());
-  EXPECT_EQ(View.PanX, 15);
-  EXPECT_EQ(View.PanY, 5);
+  EXPECT_EQ(TestView.PanX, 15);
+  EXPECT_EQ(TestView.PanY, 5);
   MoveToCenterClick(MakeScene());
-  EXPECT_EQ(View.PanX, 0);
-  EXPECT_EQ(View.PanY, 0);
-  EXPECT_EQ(View.Zoom, 120);
-  EXPECT_EQ(View.SpinTeta, 0.3L);
-  EXPECT_EQ(View.ScreenX[1], 302);
-  EXPECT_EQ(View.ScreenY[1], 88);
+  EXPECT_EQ(TestView.PanX, 0);
+  EXPECT_EQ(TestView.PanY, 0);
+  EXPECT_EQ(TestView.Zoom, 120);
+  EXPECT_EQ(TestView.SpinTeta, 0.3L);
+  EXPECT_EQ(TestView.ScreenX[1], 302);
+  EXPECT_EQ(TestView.ScreenY[1], 88);
 }
 
 TEST_F(Navigation, CentreIsHalfTheWidthAndHalfThePanelTopTiesToEven) {
-  UpdateCenter(604, 176);
-  EXPECT_EQ(View.CenterX, 302);
-  EXPECT_EQ(View.CenterY, 88);
-  UpdateCenter(605, 177);  // 302.5 and 88.5
-  EXPECT_EQ(View.CenterX, 302);
-  EXPECT_EQ(View.CenterY, 88);
-  UpdateCenter(607, 179);  // 303.5 and 89.5
-  EXPECT_EQ(View.CenterX, 304);
-  EXPECT_EQ(View.CenterY, 90);
+  UpdateCenter(TestView, 604, 176);
+  EXPECT_EQ(TestView.CenterX, 302);
+  EXPECT_EQ(TestView.CenterY, 88);
+  UpdateCenter(TestView, 605, 177);  // 302.5 and 88.5
+  EXPECT_EQ(TestView.CenterX, 302);
+  EXPECT_EQ(TestView.CenterY, 88);
+  UpdateCenter(TestView, 607, 179);  // 303.5 and 89.5
+  EXPECT_EQ(TestView.CenterX, 304);
+  EXPECT_EQ(TestView.CenterY, 90);
 }
 
 }  // namespace

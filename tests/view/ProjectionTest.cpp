@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "view/ViewFixture.h"
+
 #include <cmath>
 #include <limits>
 
@@ -19,22 +21,24 @@ Matrix Multiply(const Matrix& a, const Matrix& b) {
 }
 
 Matrix CurrentMatrix() {
-  return {{{View.M11, View.M12, View.M13}, {View.M21, View.M22, View.M23}, {View.M31, View.M32, View.M33}}};
+  return {{{TestView.M11, TestView.M12, TestView.M13},
+           {TestView.M21, TestView.M22, TestView.M23},
+           {TestView.M31, TestView.M32, TestView.M33}}};
 }
 
 class Projection : public testing::Test {
  protected:
   void SetUp() override {
-    ResetGlobals();
-    View.Zoom = 120;
-    View.CenterX = 302;
-    View.CenterY = 88;
+    ResetViewTestState();
+    TestView.Zoom = 120;
+    TestView.CenterX = 302;
+    TestView.CenterY = 88;
   }
 };
 
 TEST_F(Projection, ZeroIncrementsGiveTheIdentity) {
-  View.SpinTeta = 1;  // the step matrix must not look at the orientation
-  BuildStepMatrix();
+  TestView.SpinTeta = 1;  // the step matrix must not look at the orientation
+  BuildStepMatrix(TestView);
   const Matrix identity{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
   EXPECT_EQ(CurrentMatrix(), identity);
 }
@@ -49,13 +53,13 @@ TEST_F(Projection, MatrixIsTheProductOfTheThreeAxisRotations) {
 
   for (bool view : {false, true}) {
     SCOPED_TRACE(view ? "view matrix" : "step matrix");
-    ResetGlobals();
+    ResetViewTestState();
     if (view) {
-      View.SpinTeta = t, View.SpinPsi = p, View.SpinPhi = f;
-      BuildViewMatrix();
+      TestView.SpinTeta = t, TestView.SpinPsi = p, TestView.SpinPhi = f;
+      BuildViewMatrix(TestView);
     } else {
-      View.Teta = t, View.Psi = p, View.Phi = f;
-      BuildStepMatrix();
+      TestView.Teta = t, TestView.Psi = p, TestView.Phi = f;
+      BuildStepMatrix(TestView);
     }
     const Matrix got = CurrentMatrix();
     for (int i = 0; i < 3; ++i)
@@ -66,40 +70,40 @@ TEST_F(Projection, MatrixIsTheProductOfTheThreeAxisRotations) {
 }
 
 TEST_F(Projection, OriginLandsOnCentrePlusPanWhateverTheAngles) {
-  View.PanX = 15;
-  View.PanY = -40;
+  TestView.PanX = 15;
+  TestView.PanY = -40;
   for (Extended80 angle : {0.0L, 0.7L, -2.9L, 100.0L}) {
-    View.SpinTeta = angle, View.SpinPsi = 2 * angle, View.SpinPhi = -angle;
-    BuildViewMatrix();
-    ProjectPoint(7, 0, 0, 0);
-    EXPECT_EQ(View.ScreenX[7], 317) << angle;
-    EXPECT_EQ(View.ScreenY[7], 48) << angle;
+    TestView.SpinTeta = angle, TestView.SpinPsi = 2 * angle, TestView.SpinPhi = -angle;
+    BuildViewMatrix(TestView);
+    ProjectPoint(TestView, 7, 0, 0, 0);
+    EXPECT_EQ(TestView.ScreenX[7], 317) << angle;
+    EXPECT_EQ(TestView.ScreenY[7], 48) << angle;
   }
 }
 
 TEST_F(Projection, XRunsRightZRunsDownAndDepthIsDropped) {
-  BuildViewMatrix();
-  ProjectPoint(1, 1, 0, 0);
-  ProjectPoint(2, 0, 0, 1);
-  ProjectPoint(3, 0, 5, 0);
+  BuildViewMatrix(TestView);
+  ProjectPoint(TestView, 1, 1, 0, 0);
+  ProjectPoint(TestView, 2, 0, 0, 1);
+  ProjectPoint(TestView, 3, 0, 5, 0);
   // One model unit is Zoom/2 = 60 pixels.
-  EXPECT_EQ(View.ScreenX[1], 362);
-  EXPECT_EQ(View.ScreenY[1], 88);
-  EXPECT_EQ(View.ScreenX[2], 302);
-  EXPECT_EQ(View.ScreenY[2], 148);
-  EXPECT_EQ(View.ScreenX[3], 302);
-  EXPECT_EQ(View.ScreenY[3], 88);
+  EXPECT_EQ(TestView.ScreenX[1], 362);
+  EXPECT_EQ(TestView.ScreenY[1], 88);
+  EXPECT_EQ(TestView.ScreenX[2], 302);
+  EXPECT_EQ(TestView.ScreenY[2], 148);
+  EXPECT_EQ(TestView.ScreenX[3], 302);
+  EXPECT_EQ(TestView.ScreenY[3], 88);
 }
 
 TEST_F(Projection, HalfPixelsRoundToEven) {
-  View.CenterX = 100;
-  View.CenterY = 101;
-  View.Zoom = 1;
-  BuildViewMatrix();
+  TestView.CenterX = 100;
+  TestView.CenterY = 101;
+  TestView.Zoom = 1;
+  BuildViewMatrix(TestView);
   // 0.5 * 1 / 2 = 0.25 would not be a tie; x = 1 gives half a pixel.
-  ProjectPoint(1, 1, 0, 1);
-  EXPECT_EQ(View.ScreenX[1], 100);  // 100.5
-  EXPECT_EQ(View.ScreenY[1], 102);  // 101.5
+  ProjectPoint(TestView, 1, 1, 0, 1);
+  EXPECT_EQ(TestView.ScreenX[1], 100);  // 100.5
+  EXPECT_EQ(TestView.ScreenY[1], 102);  // 101.5
 }
 
 struct Rounding {

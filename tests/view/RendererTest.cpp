@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "view/ViewFixture.h"
+
 #include <algorithm>
 #include <cfenv>
 #include <cmath>
@@ -22,24 +24,24 @@ using Kind = RecordingCanvas::Kind;
 class Renderer : public testing::Test {
  protected:
   void SetUp() override {
-    ResetGlobals();
-    Ensemble.SlotCount = MaxSlots;
-    View.CenterX = 302;
-    View.CenterY = 88;
+    ResetViewTestState();
+    TestEnsemble.SlotCount = MaxSlots;
+    TestView.CenterX = 302;
+    TestView.CenterY = 88;
     // One model unit per pixel keeps the expected pixels plain integers.
-    View.Zoom = 2;
+    TestView.Zoom = 2;
   }
 
   Scene MakeScene(Scope scope = Scope::Taoscope, ColourSplit split = ColourSplit::Ak) {
-    return Scene{canvas, 604, 176, scope, split};
+    return MakeTestScene(canvas, scope, split);
   }
 
   // Slot n at a pixel of its own: (302 + 3n, 88 - n).
   void PlaceTaon(int n) {
-    Ensemble.Exists[n] = 1;
-    Ensemble.ViewX[n] = 3 * n;
-    Ensemble.ViewY[n] = 1000;  // depth: must not matter
-    Ensemble.ViewZ[n] = -n;
+    TestEnsemble.Exists[n] = 1;
+    TestEnsemble.ViewX[n] = 3 * n;
+    TestEnsemble.ViewY[n] = 1000;  // depth: must not matter
+    TestEnsemble.ViewZ[n] = -n;
   }
 
   RecordingCanvas canvas;
@@ -53,8 +55,8 @@ TEST_F(Renderer, ClearingFillsTheSceneAboveThePanelWithBlack) {
 
 TEST_F(Renderer, AnEnsembleWithoutTaonsGivesOnlyTheClearing) {
   // Positions are present but every slot is empty.
-  for (int n = 1; n <= MaxSlots; ++n) Ensemble.ViewX[n] = n;
-  Display.ShowNumbers = 1;
+  for (int n = 1; n <= MaxSlots; ++n) TestEnsemble.ViewX[n] = n;
+  TestShowNumbers = true;
   DrawTaons(MakeScene());
   ASSERT_EQ(canvas.calls.size(), 3u);
   EXPECT_EQ(canvas.calls[0].kind, Kind::PenColour);
@@ -66,7 +68,7 @@ TEST_F(Renderer, AnEnsembleWithoutTaonsGivesOnlyTheClearing) {
 TEST_F(Renderer, DotsAreTwoByTwoInSlotOrderAfterTheClearing) {
   PlaceTaon(9);
   PlaceTaon(2);
-  Ensemble.Exists[5] = 0;  // an empty slot between them is skipped
+  TestEnsemble.Exists[5] = 0;  // an empty slot between them is skipped
   DrawTaons(MakeScene());
   ASSERT_EQ(canvas.calls[2].kind, Kind::FillRect);
   const std::vector<RecordingCanvas::Pixel> want{
@@ -79,8 +81,8 @@ TEST_F(Renderer, DotsAreTwoByTwoInSlotOrderAfterTheClearing) {
 
 TEST_F(Renderer, TheHigherSlotCoversTheLowerOnTheSamePixel) {
   for (int n : {3, 4}) {
-    Ensemble.Exists[n] = 1;
-    Ensemble.ViewX[n] = 10;
+    TestEnsemble.Exists[n] = 1;
+    TestEnsemble.ViewX[n] = 10;
   }
   DrawTaons(MakeScene());
   ASSERT_EQ(canvas.pixels.size(), 8u);
@@ -92,18 +94,18 @@ TEST_F(Renderer, TheHigherSlotCoversTheLowerOnTheSamePixel) {
 TEST_F(Renderer, TaonsAreProjectedWithTheOrientationAndTheViewCopyStays) {
   PlaceTaon(1);
   // A quarter turn about y: rotated x is the old z, rotated z the old -x.
-  View.SpinPsi = 1.5707963267948966192313216916397514L;
+  TestView.SpinPsi = 1.5707963267948966192313216916397514L;
   DrawTaons(MakeScene());
-  EXPECT_EQ(View.ScreenX[1], 302 - 1);
-  EXPECT_EQ(View.ScreenY[1], 88 - 3);
-  EXPECT_EQ(Ensemble.ViewX[1], 3);
+  EXPECT_EQ(TestView.ScreenX[1], 302 - 1);
+  EXPECT_EQ(TestView.ScreenY[1], 88 - 3);
+  EXPECT_EQ(TestEnsemble.ViewX[1], 3);
 }
 
 TEST_F(Renderer, TaonsAtInfinityOrNaNAreDrawnFarOffWithoutAFault) {
   PlaceTaon(1);
   PlaceTaon(2);
-  Ensemble.ViewX[1] = std::numeric_limits<Extended80>::infinity();
-  Ensemble.ViewZ[2] = std::numeric_limits<Extended80>::quiet_NaN();
+  TestEnsemble.ViewX[1] = std::numeric_limits<Extended80>::infinity();
+  TestEnsemble.ViewZ[2] = std::numeric_limits<Extended80>::quiet_NaN();
   std::feclearexcept(FE_ALL_EXCEPT);
   std::feraiseexcept(FE_OVERFLOW);  // left by the engine: must survive the drawing
   DrawTaons(MakeScene());
@@ -115,12 +117,12 @@ TEST_F(Renderer, TaonsAtInfinityOrNaNAreDrawnFarOffWithoutAFault) {
 }
 
 TEST_F(Renderer, EmptySlotsKeepTheirOldScreenPlace) {
-  View.ScreenX[7] = -55;
-  View.ScreenY[7] = 77;
-  Ensemble.ViewX[7] = 1;
+  TestView.ScreenX[7] = -55;
+  TestView.ScreenY[7] = 77;
+  TestEnsemble.ViewX[7] = 1;
   DrawTaons(MakeScene());
-  EXPECT_EQ(View.ScreenX[7], -55);
-  EXPECT_EQ(View.ScreenY[7], 77);
+  EXPECT_EQ(TestView.ScreenX[7], -55);
+  EXPECT_EQ(TestView.ScreenY[7], 77);
 }
 
 struct SchemeCase {
@@ -135,7 +137,7 @@ class ColourScheme : public Renderer, public testing::WithParamInterface<SchemeC
 
 TEST_P(ColourScheme, ColoursEverySlotByItsScheme) {
   for (int n = 1; n <= MaxSlots; ++n) PlaceTaon(n);
-  Display.ShowNumbers = 1;
+  TestShowNumbers = true;
   const SchemeCase& c = GetParam();
   DrawTaons(MakeScene(c.scope, c.split));
   ASSERT_EQ(canvas.pixels.size(), 4u * MaxSlots);
@@ -163,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(Schemes, ColourScheme,
 TEST_F(Renderer, NumbersSitTwoPixelsRightAndBelowInTheDotsColourAfterAllDots) {
   PlaceTaon(7);
   PlaceTaon(12);
-  Display.ShowNumbers = 1;
+  TestShowNumbers = true;
   DrawTaons(MakeScene());
   const std::vector<RecordingCanvas::Text> want{{302 + 21 + 2, 88 - 7 + 2, "7", Red},
                                                 {302 + 36 + 2, 88 - 12 + 2, "12", Lime}};
@@ -184,27 +186,27 @@ class SpiralRenderer : public Renderer {
  protected:
   void SetUp() override {
     Renderer::SetUp();
-    View.Zoom = 120;
-    vorun::Run.SpiralMode = 1;
-    vorun::Run.SpiralVariant = 1;
-    MakeStartFigure();
+    TestView.Zoom = 120;
+    TestRun.SpiralMode = 1;
+    TestRun.SpiralVariant = 1;
+    MakeStartFigure(TestEnsemble, TestRun);
   }
 
   // The point drawn at a pixel, 0 for none.
   int PointAt(int x, int y) const {
     for (int k = 1; k <= SpiralPointCount; ++k)
-      if (View.ScreenX[k] == x && View.ScreenY[k] == y) return k;
+      if (TestView.ScreenX[k] == x && TestView.ScreenY[k] == y) return k;
     return 0;
   }
 };
 
 TEST_F(SpiralRenderer, DrawsFiftyOneEdgesWithTheAxisInWhite) {
   // Seen unturned, points 4 and 5 cover each other; a slant view parts all 19.
-  View.Teta = 0.3L;
-  View.Psi = 0.2L;
+  TestView.Teta = 0.3L;
+  TestView.Psi = 0.2L;
   DrawSpiral(MakeScene());
   std::set<std::pair<int, int>> places;
-  for (int k = 1; k <= SpiralPointCount; ++k) places.insert({View.ScreenX[k], View.ScreenY[k]});
+  for (int k = 1; k <= SpiralPointCount; ++k) places.insert({TestView.ScreenX[k], TestView.ScreenY[k]});
   ASSERT_EQ(places.size(), size_t{SpiralPointCount});
   ASSERT_EQ(canvas.lines.size(), 51u);
   std::set<std::pair<int, int>> edges;
@@ -234,12 +236,13 @@ TEST_F(SpiralRenderer, ClearsBeforeItDraws) {
 }
 
 TEST_F(SpiralRenderer, LabelsAreLimeAtThePointsWhateverTheScheme) {
-  Display.ShowNumbers = 1;
+  TestShowNumbers = true;
   DrawSpiral(MakeScene(Scope::Gravoscope, ColourSplit::Bk));
   ASSERT_EQ(canvas.texts.size(), size_t{SpiralPointCount});
   for (int k = 1; k <= SpiralPointCount; ++k) {
     const auto& text = canvas.texts[k - 1];
-    EXPECT_EQ(text, (RecordingCanvas::Text{View.ScreenX[k], View.ScreenY[k], std::to_string(k), Lime}));
+    EXPECT_EQ(text,
+              (RecordingCanvas::Text{TestView.ScreenX[k], TestView.ScreenY[k], std::to_string(k), Lime}));
   }
   // Point 2 is (1, 0, 0): one unit, 60 pixels, right of the centre.
   EXPECT_EQ(canvas.texts[1].x, 362);
@@ -247,49 +250,49 @@ TEST_F(SpiralRenderer, LabelsAreLimeAtThePointsWhateverTheScheme) {
 }
 
 TEST_F(SpiralRenderer, ZeroIncrementsLeaveTheFigureExactlyWhereItWas) {
-  const EnsembleState before = Ensemble;
+  const EnsembleState before = TestEnsemble;
   DrawSpiral(MakeScene());
   DrawSpiral(MakeScene());
   for (int k = 1; k <= SpiralPointCount; ++k) {
-    EXPECT_EQ(std::memcmp(&Ensemble.ViewX[k], &before.ViewX[k], 10), 0) << k;
-    EXPECT_EQ(std::memcmp(&Ensemble.ViewZ[k], &before.ViewZ[k], 10), 0) << k;
+    EXPECT_EQ(std::memcmp(&TestEnsemble.ViewX[k], &before.ViewX[k], 10), 0) << k;
+    EXPECT_EQ(std::memcmp(&TestEnsemble.ViewZ[k], &before.ViewZ[k], 10), 0) << k;
   }
 }
 
 TEST_F(SpiralRenderer, PendingIncrementsTurnTheFigureInPlaceAtEveryDrawing) {
-  View.Phi = 0.25L;
-  View.SpinPhi = 5;  // the spiral has no stored orientation: this must not count
+  TestView.Phi = 0.25L;
+  TestView.SpinPhi = 5;  // the spiral has no stored orientation: this must not count
   DrawSpiral(MakeScene());
   // Point 2 = (1, 0, 0) turned by 0.25 about z.
-  EXPECT_NEAR(Ensemble.ViewX[2], std::cos(0.25L), 1e-18L);
-  EXPECT_NEAR(Ensemble.ViewY[2], std::sin(0.25L), 1e-18L);
+  EXPECT_NEAR(TestEnsemble.ViewX[2], std::cos(0.25L), 1e-18L);
+  EXPECT_NEAR(TestEnsemble.ViewY[2], std::sin(0.25L), 1e-18L);
   DrawSpiral(MakeScene());
-  EXPECT_NEAR(Ensemble.ViewX[2], std::cos(0.5L), 1e-18L);
-  EXPECT_NEAR(Ensemble.ViewY[2], std::sin(0.5L), 1e-18L);
+  EXPECT_NEAR(TestEnsemble.ViewX[2], std::cos(0.5L), 1e-18L);
+  EXPECT_NEAR(TestEnsemble.ViewY[2], std::sin(0.5L), 1e-18L);
   // Slots beyond the figure are not turned.
-  EXPECT_EQ(Ensemble.ViewX[20], 0);
+  EXPECT_EQ(TestEnsemble.ViewX[20], 0);
 }
 
 TEST_F(SpiralRenderer, TurnFigureIgnoresOccupancy) {
   // The spiral is no ensemble: empty slots are turned and placed all the same.
-  std::fill(Ensemble.Exists.begin(), Ensemble.Exists.end(), 0);
-  View.Teta = 0.5L;
-  BuildStepMatrix();
-  TurnFigure(SpiralPointCount);
-  EXPECT_EQ(View.ScreenX[2], 362);
-  EXPECT_NE(Ensemble.ViewZ[3], 0.866025403784438646763723170752936183L);
+  std::fill(TestEnsemble.Exists.begin(), TestEnsemble.Exists.end(), 0);
+  TestView.Teta = 0.5L;
+  BuildStepMatrix(TestView);
+  TurnFigure(TestEnsemble, TestView, SpiralPointCount);
+  EXPECT_EQ(TestView.ScreenX[2], 362);
+  EXPECT_NE(TestEnsemble.ViewZ[3], 0.866025403784438646763723170752936183L);
 }
 
 TEST_F(Renderer, RedrawFollowsTheMode) {
   PlaceTaon(1);
-  vorun::Run.SpiralMode = 0;
+  TestRun.SpiralMode = 0;
   Redraw(MakeScene());
   EXPECT_TRUE(canvas.lines.empty());
   EXPECT_EQ(canvas.pixels.size(), 4u);
   canvas.Clear();
-  vorun::Run.SpiralMode = 1;
-  vorun::Run.SpiralVariant = 1;
-  MakeStartFigure();
+  TestRun.SpiralMode = 1;
+  TestRun.SpiralVariant = 1;
+  MakeStartFigure(TestEnsemble, TestRun);
   Redraw(MakeScene());
   EXPECT_EQ(canvas.lines.size(), 51u);
   EXPECT_TRUE(canvas.pixels.empty());

@@ -1,0 +1,31 @@
+// The comment file beside an ensemble file, and how its text is encoded: the
+// memo's lines separated by CR LF, no line break after the last, UTF-8 when
+// written. Old files in a single-byte code page still load without losing a
+// byte. Failures throw Error with the user's text.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace vorun {
+
+// FileName less its last four characters, plus ".txt" (a name of up to three
+// characters keeps them all): ring.tvx -> ring.txt, name.ab -> nam.txt.
+std::string CommentFileName();
+
+// The text of the comment file, lines separated by CR LF, or nothing when no
+// comment file can be opened.
+std::optional<std::string> LoadComment();
+
+// Writes the memo's text, encoded by EncodeComment, as the whole comment file.
+void SaveComment(const std::string& text);
+
+// The bytes of a comment file as the memo's text: UTF-8 as it is, anything
+// else taken as Windows-1252, so every byte of an old file shows as some
+// character; then every line break (CR LF, CR or LF) as CR LF.
+std::string DecodeComment(const std::string& bytes);
+
+// The memo's text as the bytes of a comment file: any line break as CR LF.
+std::string EncodeComment(const std::string& text);
+
+}  // namespace vorun

@@ -1,0 +1,27 @@
+// The start file: one line naming the last ensemble file, written without a
+// line break, so that the next start and "Taons" can bring that file back.
+// Failures throw Error with the user's text.
+#pragma once
+
+#include <string>
+
+namespace vorun {
+
+// Full path of the start file. Set at start to DefaultStartFilePath(); tests
+// point it into a folder of their own.
+extern std::string StartFilePath;
+
+// $XDG_CONFIG_HOME/vorun/Start.tvx2, by default ~/.config/vorun/Start.tvx2.
+std::string DefaultStartFilePath();
+
+// LastFileName := FileName, and the start file holds exactly that name.
+void RememberFile();
+
+// The start file's first line (up to CR, LF or the end) into LastFileName.
+// Returns false, changing nothing, when the start file cannot be opened.
+bool ReadStartFile();
+
+// Creates the start file, and its folder, empty: "no last file".
+void CreateEmptyStartFile();
+
+}  // namespace vorun

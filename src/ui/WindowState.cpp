@@ -1,0 +1,8 @@
+#include "ui/WindowState.h"
+
+namespace vorun {
+
+ViewState View;
+DisplayState Display;
+
+}  // namespace vorun
