@@ -1,5 +1,6 @@
 #include "model/CommentFile.h"
 
+#include "model/Error.h"
 #include "model/FileAccess.h"
 #include "model/Global.h"
 
@@ -110,10 +111,14 @@ std::string CommentFileName() {
 }
 
 std::optional<std::string> LoadComment() {
-  const int fd = OpenForReading(CommentFileName());
+  const std::string name = CommentFileName();
+  const int fd = OpenForReading(name);
   if (fd < 0) return std::nullopt;
   Descriptor file(fd);
-  return DecodeComment(ReadAll(file));
+  std::string bytes;
+  if (!ReadAtMost(file, MaxCommentBytes, bytes))
+    throw Error("The comment file " + name + " is larger than 16 MiB; it is not loaded.");
+  return DecodeComment(bytes);
 }
 
 void SaveComment(const std::string& text) { ReplaceFile(CommentFileName(), EncodeComment(text)); }

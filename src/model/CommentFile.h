@@ -4,6 +4,7 @@
 // byte. Failures throw Error with the user's text.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -13,8 +14,13 @@ namespace vorun {
 // characters keeps them all): ring.tvx -> ring.txt, name.ab -> nam.txt.
 std::string CommentFileName();
 
+// The largest comment file that is loaded. A memo of more text is no comment
+// anyone wrote, and a file that never ends must not fill the memory.
+constexpr std::size_t MaxCommentBytes = std::size_t{16} << 20;
+
 // The text of the comment file, lines separated by CR LF, or nothing when no
-// comment file can be opened.
+// comment file can be opened (missing, unreadable, or not a regular file). A
+// file of more than MaxCommentBytes throws an Error that says so.
 std::optional<std::string> LoadComment();
 
 // Writes the memo's text, encoded by EncodeComment, as the whole comment file.

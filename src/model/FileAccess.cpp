@@ -1,12 +1,19 @@
 #include "model/FileAccess.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <limits>
 #include <random>
 
 #include "model/Error.h"
@@ -28,11 +35,69 @@ int WriteAll(int fd, const char* data, std::size_t size) {
   return 0;
 }
 
+// A name with a NUL byte would be cut short at it by every system call.
+bool IsUsableName(const std::string& name) { return !name.empty() && name.find('\0') == std::string::npos; }
+
+const char* KindOfFile(mode_t mode) {
+  if (S_ISFIFO(mode)) return "a named pipe (FIFO)";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  return "something other";
+}
+
 std::string TemporaryName(const std::string& folder) {
   static std::atomic<unsigned> counter{0};
   thread_local std::mt19937 random{std::random_device{}()};
   return folder + ".vorun-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
          std::to_string(random() % 1000000);
+}
+
+// The process number in a name made by TemporaryName, ".vorun-PID-N-R", or
+// -1 for any other name.
+pid_t TemporaryOwner(const char* name) {
+  static constexpr char prefix[] = ".vorun-";
+  if (std::strncmp(name, prefix, sizeof prefix - 1) != 0) return -1;
+  const char* p = name + sizeof prefix - 1;
+  long long pid = 0;
+  for (int field = 0; field < 3; ++field) {
+    if (field > 0 && *p++ != '-') return -1;
+    int digits = 0;
+    for (; *p >= '0' && *p <= '9'; ++p, ++digits) {
+      if (digits == 10) return -1;
+      if (field == 0) pid = pid * 10 + (*p - '0');
+    }
+    if (digits == 0) return -1;
+  }
+  if (*p != '\0' || pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return -1;
+  return static_cast<pid_t>(pid);
+}
+
+// A save killed half way (SIGKILL, a file size limit) leaves its temporary
+// file behind, and nothing else would ever remove it. Removed here is only
+// what this program made: a plain file of this user with exactly such a name,
+// whose process is gone. It must also have lain unchanged for a while, since a
+// process of another machine or container that shares the folder looks gone
+// from here while its save may still be running.
+void RemoveStrayTemporaries(int dir) {
+  const int listed = ::dup(dir);
+  if (listed < 0) return;
+  DIR* listing = ::fdopendir(listed);
+  if (listing == nullptr) {
+    ::close(listed);
+    return;
+  }
+  const std::time_t now = std::time(nullptr);
+  while (const dirent* entry = ::readdir(listing)) {
+    const pid_t pid = TemporaryOwner(entry->d_name);
+    if (pid < 0) continue;
+    struct stat info;
+    if (::fstatat(dir, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) continue;
+    if (now - info.st_mtime < StrayTemporaryAge) continue;
+    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    ::unlinkat(dir, entry->d_name, 0);
+  }
+  ::closedir(listing);
 }
 
 }  // namespace
@@ -75,14 +140,23 @@ int Descriptor::Close() {
 }
 
 int OpenForReading(const std::string& name) {
-  if (name.empty()) return -EINVAL;
-  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return -errno;
+  if (!IsUsableName(name)) return -EINVAL;
+  // Only a regular file is opened: a FIFO blocks the open until some other
+  // process writes to it, a device may never end (/dev/zero) or do something
+  // of its own when opened. The open does not block either, in case the name
+  // is swapped for a FIFO between the look and the open.
   struct stat info;
-  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+  if (::stat(name.c_str(), &info) != 0) return -errno;
+  if (!S_ISREG(info.st_mode)) return S_ISDIR(info.st_mode) ? -EISDIR : -EACCES;
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return -errno;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
-    return -EISDIR;
+    return -EACCES;
   }
+  // Reading a regular file never waits anyway; the flag goes so that no read
+  // depends on it.
+  if (const int flags = ::fcntl(fd, F_GETFL); flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   return fd;
 }
 
@@ -107,23 +181,32 @@ std::size_t ReadUpTo(int fd, char* buffer, std::size_t size) {
   return done;
 }
 
-std::string ReadAll(Descriptor& file) {
-  std::string content;
+bool ReadAtMost(Descriptor& file, std::size_t limit, std::string& content) {
+  content.clear();
+  struct stat info;
+  if (::fstat(file.get(), &info) == 0 && info.st_size > 0 && static_cast<std::uint64_t>(info.st_size) > limit)
+    return false;
+  // One byte beyond the limit tells a file that grew since the look.
   char chunk[65536];
   for (;;) {
-    const std::size_t n = ReadUpTo(file.get(), chunk, sizeof chunk);
+    const std::size_t want = std::min(sizeof chunk, limit + 1 - content.size());
+    const std::size_t n = ReadUpTo(file.get(), chunk, want);
     content.append(chunk, n);
-    if (n < sizeof chunk) break;
+    if (content.size() > limit) {
+      content.clear();
+      return false;
+    }
+    if (n < want) break;
   }
   if (const int error = file.Close()) ThrowFileError(error);
-  return content;
+  return true;
 }
 
 // The content goes to a new file in the same folder first, so a full disk or a
 // failing medium leaves the old file intact instead of empty or cut short; the
 // new file is removed on failure.
 void ReplaceFile(const std::string& target, const std::string& content) {
-  if (target.empty()) ThrowFileError(EINVAL);
+  if (!IsUsableName(target)) ThrowFileError(EINVAL);
 
   // Through a symbolic link, replace the file it points to, not the link.
   std::string path = target;
@@ -134,14 +217,12 @@ void ReplaceFile(const std::string& target, const std::string& content) {
 
   struct stat existing;
   const bool exists = ::stat(path.c_str(), &existing) == 0;
-  if (exists && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode)) {
-    // A device or a pipe has no content to keep; write into it as it is.
-    Descriptor file(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-    if (file.get() < 0) ThrowFileError(errno);
-    if (const int error = WriteAll(file.get(), content.data(), content.size())) ThrowFileError(error);
-    if (const int error = file.Close()) ThrowFileError(error);
-    return;
-  }
+  // Writing into a FIFO blocks until some process reads it, and a device or
+  // a socket is no file to keep a save in. A folder fails below, at the
+  // rename, as it always has.
+  if (exists && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode))
+    throw Error("Cannot save to " + target + ": it is " + KindOfFile(existing.st_mode) +
+                ", not a regular file.");
   // A write-protected file stays protected, though its folder would allow a
   // rename over it.
   if (exists && S_ISREG(existing.st_mode) && ::access(path.c_str(), W_OK) != 0) ThrowFileError(errno);
@@ -180,10 +261,11 @@ void ReplaceFile(const std::string& target, const std::string& content) {
     ThrowFileError(error);
   }
   // Make the rename itself durable; the data is already safe, so a folder
-  // that cannot be synced is no failure of the save.
+  // that cannot be synced or listed is no failure of the save.
   if (const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       dir >= 0) {
     ::fsync(dir);
+    RemoveStrayTemporaries(dir);
     ::close(dir);
   }
 }

@@ -28,24 +28,34 @@ class Descriptor {
   int fd_;
 };
 
-// Opens a file for reading; returns the descriptor or -errno. A folder can be
-// opened on this system but not read, so it counts as not openable.
+// Opens a regular file for reading; returns the descriptor or -errno. Nothing
+// else is opened, and the open never waits: a folder gives -EISDIR, a FIFO, a
+// device or a socket -EACCES ("File access denied"), as a file that cannot be
+// read; a name that is empty or holds a NUL byte gives -EINVAL.
 int OpenForReading(const std::string& name);
 
-// True when the file exists and can be opened for reading (not a folder).
+// True when OpenForReading would succeed.
 bool CanOpenForReading(const std::string& name);
 
 // Reads until size bytes are in or the file ends; returns the count. A failed
 // read throws.
 std::size_t ReadUpTo(int fd, char* buffer, std::size_t size);
 
-// The rest of the file, then closes it; failures throw.
-std::string ReadAll(Descriptor& file);
+// The rest of the file into content, then closes it. Returns false, with
+// content empty and the file left open, when the file holds more than limit
+// bytes; nothing beyond limit + 1 bytes is read. Failures throw.
+bool ReadAtMost(Descriptor& file, std::size_t limit, std::string& content);
 
 // Puts exactly these bytes into the file `target`, through a temporary file in
 // the same folder that is flushed to the disk and then renamed over the target.
 // A symbolic link stays a link: the file it points to is replaced. The old
-// file's permissions, and its owner and group where allowed, carry over.
+// file's permissions, and its owner and group where allowed, carry over. A
+// target that exists and is neither a regular file nor a folder (a FIFO, a
+// device, a socket) is refused with an Error that says what it is. After a
+// save, temporary files that an earlier save of this program left in the
+// folder are removed, but only those of a process that is gone and that have
+// not been written for StrayTemporaryAge seconds.
+constexpr int StrayTemporaryAge = 60;
 void ReplaceFile(const std::string& target, const std::string& content);
 
 }  // namespace vorun

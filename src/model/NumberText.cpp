@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 #include "model/Error.h"
@@ -40,6 +41,21 @@ class ScopedCLocale {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// A pseudo-denormal (exponent field 0 with the integer bit set) is never the
+// result of arithmetic, but a file may hold one. The x87 computes with it as
+// if its exponent field were 1, while the C library prints it as a denormal
+// and drops the integer bit, so the bits are made into that normal value
+// first. Done on the bits: arithmetic on it would raise the denormal flag.
+Extended80 AsComputed(Extended80 value) {
+  unsigned char bytes[sizeof value];
+  std::memcpy(bytes, &value, sizeof value);
+  if ((bytes[8] | (bytes[9] & 0x7F)) == 0 && (bytes[7] & 0x80) != 0) {
+    bytes[8] = 1;
+    std::memcpy(&value, bytes, sizeof value);
+  }
+  return value;
+}
+
 [[noreturn]] void NotAFloat(const std::string& text) {
   throw Error("'" + text + "' is not a valid floating point value");
 }
@@ -54,6 +70,7 @@ std::string FloatToStr(Extended80 value) {
   // Classifying a signalling NaN or an unnormal read from a file raises the
   // invalid flag; showing a value must not.
   PreservedFlags flags;
+  value = AsComputed(value);
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
   if (value == 0) return "0";

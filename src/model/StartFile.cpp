@@ -1,9 +1,10 @@
 #include "model/StartFile.h"
 
-#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 
+#include "model/Error.h"
 #include "model/FileAccess.h"
 #include "model/Global.h"
 
@@ -39,7 +40,14 @@ std::string DefaultStartFilePath() {
   return config + "/vorun/Start.tvx2";
 }
 
+void CheckRememberable(const std::string& name) {
+  if (name.find_first_of("\r\n") != std::string::npos)
+    throw Error(
+        "A file name with a line break cannot be remembered for the next start. Choose a name without one.");
+}
+
 void RememberFile() {
+  CheckRememberable(FileName);
   LastFileName = FileName;
   WriteStartFile(LastFileName);
 }
@@ -48,18 +56,12 @@ bool ReadStartFile() {
   const int fd = OpenForReading(StartFilePath);
   if (fd < 0) return false;
   Descriptor file(fd);
-  std::string line;
-  char chunk[4096];
-  for (;;) {
-    const std::size_t n = ReadUpTo(file.get(), chunk, sizeof chunk);
-    const char* begin = chunk;
-    const char* end = chunk + n;
-    const char* lineEnd = std::find_if(begin, end, [](char c) { return c == '\r' || c == '\n'; });
-    line.append(begin, lineEnd);
-    if (lineEnd != end || n < sizeof chunk) break;
-  }
+  // No name is longer than a path can be, so no more is read: a start file
+  // without a line break may be as long as the disk.
+  std::string head(PATH_MAX, '\0');
+  head.resize(ReadUpTo(file.get(), head.data(), head.size()));
   if (const int error = file.Close()) ThrowFileError(error);
-  LastFileName = line;
+  LastFileName = head.substr(0, head.find_first_of("\r\n"));
   return true;
 }
 

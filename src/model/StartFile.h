@@ -14,11 +14,18 @@ extern std::string StartFilePath;
 // $XDG_CONFIG_HOME/vorun/Start.tvx2, by default ~/.config/vorun/Start.tvx2.
 std::string DefaultStartFilePath();
 
-// LastFileName := FileName, and the start file holds exactly that name.
+// Throws an Error that says why when the name holds a CR or LF: the start
+// file would give back only the part before it, and the next start would load
+// some other file. Commands call it before they change anything.
+void CheckRememberable(const std::string& name);
+
+// LastFileName := FileName, and the start file holds exactly that name. A name
+// that CheckRememberable refuses changes nothing and throws.
 void RememberFile();
 
-// The start file's first line (up to CR, LF or the end) into LastFileName.
-// Returns false, changing nothing, when the start file cannot be opened.
+// The start file's first line (up to CR, LF or the end) into LastFileName,
+// from at most its first PATH_MAX bytes. Returns false, changing nothing, when
+// the start file cannot be opened (missing, unreadable, not a regular file).
 bool ReadStartFile();
 
 // Creates the start file, and its folder, empty: "no last file".

@@ -339,6 +339,7 @@ void TEditDlg::OKBtnClick() {
   Guarded(this, [&] {
     // A cancelled save dialog still closes the editor with OK.
     if (const auto name = Dialogs().SaveFileName(this, SaveDialog)) {
+      CheckRememberable(name->toStdString());
       TakeParameters();
       WriteEnsembleFile(name->toStdString());
       FileName = name->toStdString();

@@ -97,6 +97,8 @@ void TMainForm::Open1Click() {
   Guarded(this, [&] {
     const std::optional<QString> name = Dialogs().OpenFileName(this, TaonsFiles);
     if (!name) return;
+    // Refused before anything changes: opened, it would be remembered.
+    CheckRememberable(name->toStdString());
     // A menu command or F3 does not leave the memo, so its prompt would come
     // only after the new ensemble's comment had replaced the typed text, or
     // would save that text beside the wrong file. Opening counts as leaving.
@@ -130,6 +132,7 @@ void TMainForm::Saveas1Click() {
     if (Run.SpiralMode != 0) return;
     const std::optional<QString> name = Dialogs().SaveFileName(this, TaonsFiles);
     if (!name) return;
+    CheckRememberable(name->toStdString());
     FileName = name->toStdString();
     FName->setText(*name);
     WriteEnsembleFile(FileName);

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "engine/RunCheck.h"
 #include "engine/Step.h"
 #include "model/Ensemble.h"
 #include "model/EnsembleFile.h"
@@ -68,6 +69,14 @@ void TMainForm::GoClick() {
     ShowStoppedState();
     return;
   }
+  // A quiet NaN would raise no fault and silently empty the scene; say where
+  // it is instead, before anything changes.
+  bool runnable = false;
+  Guarded(this, [&] {
+    CheckRunnable(Ensemble, CurrentStepSettings());
+    runnable = true;
+  });
+  if (!runnable) return;
   ShowRunningState();
   ++runDepth_;
   Guarded(this, [&] { RunLoop(Run.StepCount); });
@@ -101,6 +110,7 @@ void TMainForm::Null00Click() {
     FillListing();
     const std::optional<QString> name = Dialogs().SaveFileName(this, {"Taons files (*.tvx)|*.tvx", "tvx"});
     if (!name) return;
+    CheckRememberable(name->toStdString());
     FileName = name->toStdString();
     FName->setText(*name);
     WriteEnsembleFile(FileName);

@@ -41,7 +41,7 @@ TEST_F(ObservablesTest, KnownKineticEnergyMomentumAndClosestPair) {
   Place(2, 0, 0, 4, 0, 0, 1);
   Place(5, 0, 3, 0, 0, 2, 0);   // 3 from slot 1: the closest pair
   Place(7, 0, -3, 0, 0, 0, 0);  // also 3 from slot 1, later in slot order: the tie stays with 1-5
-  TestEnsemble.SlotCount = 6;  // slot 7 lies beyond SlotCount and does not count
+  TestEnsemble.SlotCount = 6;   // slot 7 lies beyond SlotCount and does not count
   const Observables o = MeasureObservables(TestEnsemble);
   EXPECT_EQ(o.taonCount, 3);
   EXPECT_EQ(o.kineticEnergy, 15);

@@ -106,5 +106,26 @@ TEST_F(Comment, SpiralNameGoesToTheCurrentFolderEveryTime) {
   EXPECT_EQ(Listing(folder_), std::vector<std::string>{"ThetraSp.txt"});
 }
 
+// A comment file that never ends, or one far larger than anyone writes, is
+// not loaded whole: /dev/zero is no file at all, a file over the limit is
+// reported, one at the limit still loads.
+TEST_F(Comment, NeverReadBeyondTheLimit) {
+  FileName = Path("ring.tvx");
+  if (fs::exists("/dev/zero")) {
+    fs::create_symlink("/dev/zero", Path("ring.txt"));
+    EXPECT_EQ(LoadComment(), std::nullopt);
+    fs::remove(Path("ring.txt"));
+  }
+  WriteBytes(Path("ring.txt"), "big");
+  fs::resize_file(Path("ring.txt"), MaxCommentBytes + 1);
+  EXPECT_EQ(ErrorOf([] { LoadComment(); }),
+            "The comment file " + Path("ring.txt") + " is larger than 16 MiB; it is not loaded.");
+  fs::resize_file(Path("ring.txt"), MaxCommentBytes);
+  const auto text = LoadComment();
+  ASSERT_TRUE(text.has_value());
+  EXPECT_EQ(text->size(), MaxCommentBytes);
+  EXPECT_EQ(text->substr(0, 4), std::string("big\0", 4));
+}
+
 }  // namespace
 }  // namespace vorun

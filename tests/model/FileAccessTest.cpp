@@ -1,15 +1,20 @@
 #include "model/FileAccess.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <exception>
 
+#include "FifoDeadline.h"
 #include "model/CommentFile.h"
 #include "model/EnsembleFile.h"
 #include "model/FileFixture.h"
@@ -113,9 +118,124 @@ TEST_P(FailedWrite, IntoAMissingFolderReportsFileNotFound) {
 
 INSTANTIATE_TEST_SUITE_P(EnsembleStartAndComment, FailedWrite, testing::Values(0, 1, 2));
 
-TEST_F(SafeReplace, DeviceReportsDiskFull) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  EXPECT_EQ(ErrorOf([] { WriteEnsembleFile("/dev/full"); }), "Disk full");
+// Things in the file system that are not regular files. A FIFO blocks an
+// open until the other side comes, /dev/zero never ends, a socket cannot be
+// opened at all.
+enum class Odd { Fifo, Zero, Full, Socket, Folder };
+
+struct OddFile {
+  Odd kind;
+  const char* what;  // as the refused save names it
+};
+
+class NotARegularFile : public FileTest, public testing::WithParamInterface<OddFile> {
+ protected:
+  // Puts the odd thing at path, through a symbolic link for a device.
+  void Make(const std::string& path) {
+    switch (GetParam().kind) {
+      case Odd::Fifo:
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        break;
+      case Odd::Zero:
+        fs::create_symlink("/dev/zero", path);
+        break;
+      case Odd::Full:
+        fs::create_symlink("/dev/full", path);
+        break;
+      case Odd::Socket: {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        ASSERT_LT(path.size(), sizeof address.sun_path);
+        std::strcpy(address.sun_path, path.c_str());
+        socket_ = socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_GE(socket_, 0);
+        ASSERT_EQ(bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        break;
+      }
+      case Odd::Folder:
+        fs::create_directory(path);
+        break;
+    }
+  }
+  void TearDown() override {
+    if (socket_ >= 0) close(socket_);
+    FileTest::TearDown();
+  }
+  int socket_ = -1;
+};
+
+// Each reader takes the odd file as one it cannot open: the ensemble file
+// reports it, the start file and the comment file take their fallback.
+TEST_P(NotARegularFile, IsNotReadAndNothingWaits) {
+  if (GetParam().kind == Odd::Zero && !fs::exists("/dev/zero")) GTEST_SKIP() << "no /dev/zero";
+  const std::string odd = Path("odd.tvx");
+  Make(odd);
+  FileName = odd;
+  fs::create_symlink(odd, Path("odd.txt"));  // the comment file
+  StartFilePath = odd;
+  LastFileName = "kept";
+  FileRecord.Exists[0] = 7;
+  EXPECT_TRUE(FinishesWithoutHelp(odd, [&] {
+    EXPECT_EQ(ErrorOf([&] { ReadEnsembleFile(odd); }), "File access denied");
+    EXPECT_FALSE(TryReadEnsembleFile(odd));
+    EXPECT_FALSE(CanOpenForReading(odd));
+    EXPECT_FALSE(ReadStartFile());
+    EXPECT_EQ(LoadComment(), std::nullopt);
+  }));
+  EXPECT_EQ(LastFileName, "kept");
+  EXPECT_EQ(FileRecord.Exists[0], 7);
+}
+
+// A save says what the target is and leaves it as it was, with no temporary
+// file beside it. A folder is refused at the rename, as a file that cannot be
+// written.
+TEST_P(NotARegularFile, IsNotReplacedBySaving) {
+  if (GetParam().kind == Odd::Zero || GetParam().kind == Odd::Full)
+    if (!fs::exists("/dev/zero") || !fs::exists("/dev/full")) GTEST_SKIP() << "no devices";
+  const std::string odd = Path("odd.tvx");
+  Make(odd);
+  const fs::file_type type = fs::status(odd).type();
+  const auto before = Listing(folder_);
+  FileName = odd;
+  fs::create_symlink(odd, Path("odd.txt"));
+  StartFilePath = odd;
+  FillEnsemble(1);
+  const bool folder = GetParam().kind == Odd::Folder;
+  const auto refusal = [&](const std::string& name) {
+    return folder ? std::string("File access denied")
+                  : "Cannot save to " + name + ": it is " + GetParam().what + ", not a regular file.";
+  };
+  const std::string message = refusal(odd);
+  const std::string commentMessage = refusal(Path("odd.txt"));
+  EXPECT_TRUE(FinishesWithoutHelp(odd, [&] {
+    EXPECT_EQ(ErrorOf([&] { WriteEnsembleFile(odd); }), message);
+    EXPECT_EQ(ErrorOf([&] { RememberFile(); }), message);
+    EXPECT_EQ(ErrorOf([&] { SaveComment("text"); }), commentMessage);
+  }));
+  EXPECT_EQ(fs::status(odd).type(), type);
+  auto after = Listing(folder_);
+  std::erase(after, "odd.txt");
+  EXPECT_EQ(after, before);
+}
+
+std::string KindName(const testing::TestParamInfo<OddFile>& info) {
+  const char* const names[] = {"Fifo", "DevZero", "DevFull", "Socket", "Folder"};
+  return names[static_cast<int>(info.param.kind)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, NotARegularFile,
+                         testing::Values(OddFile{Odd::Fifo, "a named pipe (FIFO)"},
+                                         OddFile{Odd::Zero, "a device"}, OddFile{Odd::Full, "a device"},
+                                         OddFile{Odd::Socket, "a socket"}, OddFile{Odd::Folder, ""}),
+                         KindName);
+
+// Names that every system call would cut short at the NUL byte.
+TEST_F(SafeReplace, NameWithANulByteIsInvalid) {
+  WriteBytes(Path("a.tvx"), std::string(3776, '\0'));
+  const std::string cut = Path("a.tvx") + std::string(1, '\0') + "more";
+  EXPECT_EQ(ErrorOf([&] { ReadEnsembleFile(cut); }), "Invalid filename");
+  EXPECT_EQ(ErrorOf([&] { WriteEnsembleFile(cut); }), "Invalid filename");
+  EXPECT_EQ(ReadBytes(Path("a.tvx")), std::string(3776, '\0'));
 }
 
 TEST_F(SafeReplace, NoDescriptorLeftReportsTooManyOpenFiles) {
@@ -200,6 +320,53 @@ TEST_F(SafeReplace, SaveByAGroupMemberKeepsTheGroup) {
   EXPECT_EQ(info.st_size, 3776);
   EXPECT_EQ(info.st_gid, shared);
   EXPECT_EQ(info.st_mode & 07777, 0664u);
+}
+
+// Process numbers of a process that has ended: a child that exited at once.
+pid_t DeadProcess() {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  return child;
+}
+
+void Age(const std::string& path, int seconds) {
+  const timespec times[2] = {{time(nullptr) - seconds, 0}, {time(nullptr) - seconds, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+// A save killed half way leaves its temporary file. The next save into the
+// same folder removes those of a process that is gone, and only those.
+TEST_F(SafeReplace, TemporaryFilesOfADeadProcessAreRemovedByTheNextSave) {
+  const std::string dead = std::to_string(DeadProcess());
+  const std::string alive = std::to_string(getpid());
+  const auto stray = [&](const std::string& name) {
+    WriteBytes(Path(name), "half a record");
+    Age(Path(name), 3600);
+  };
+  stray(".vorun-" + dead + "-3-123456");            // removed
+  stray(".vorun-" + alive + "-5-7");                // its process still runs
+  stray(".vorun-" + dead + "-x-1");                 // not a name this program makes
+  stray(".vorun-" + dead + "-3-123456-copy");       // nor this
+  WriteBytes(Path(".vorun-" + dead + "-4-1"), "");  // written just now
+  fs::create_directory(Path(".vorun-" + dead + "-6-1"));
+  fs::create_symlink(Path("elsewhere"), Path(".vorun-" + dead + "-7-1"));
+  Age(Path(".vorun-" + dead + "-7-1"), 3600);
+  fs::create_directory(Path("sub"));
+  stray("sub/.vorun-" + dead + "-8-1");  // another folder
+  if (geteuid() == 0) {
+    stray(".vorun-" + dead + "-9-1");  // another user's
+    ASSERT_EQ(chown(Path(".vorun-" + dead + "-9-1").c_str(), 1, 1), 0);
+  }
+  auto expected = Listing(folder_);
+  std::erase(expected, ".vorun-" + dead + "-3-123456");
+  expected.push_back("ring.tvx");
+  std::sort(expected.begin(), expected.end());
+
+  FillEnsemble(1);
+  WriteEnsembleFile(Path("ring.tvx"));
+  EXPECT_EQ(Listing(folder_), expected);
+  EXPECT_EQ(Listing(Path("sub")), std::vector<std::string>{".vorun-" + dead + "-8-1"});
 }
 
 }  // namespace

@@ -174,6 +174,35 @@ INSTANTIATE_TEST_SUITE_P(BothSeparators, StrToFloatAccepts, testing::Values('.',
 INSTANTIATE_TEST_SUITE_P(BothSeparators, StrToFloatRejects, testing::Values('.', ','));
 INSTANTIATE_TEST_SUITE_P(BothSeparators, RoundTrip, testing::Values('.', ','));
 
+// A pseudo-denormal from a file: exponent field 0, integer bit set. The x87
+// computes with it as 2^-16382 * significand / 2^63; the text must show that
+// value, and reading the text back must give it to the fifteen digits shown.
+TEST(FloatToStr, PseudoDenormalIsShownAtTheValueTheArithmeticUses) {
+  const char* const patterns[] = {
+      "\0\0\0\0\0\0\0\x80\0\0",                // 2^-16382, the smallest normal
+      "\x01\0\0\0\0\0\0\xC0\0\x80",            // -1.5 * 2^-16382 and a little
+      "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\0\0",  // just below 2^-16381
+  };
+  for (const char* bits : patterns) {
+    Extended80 pseudo;
+    std::memcpy(&pseudo, bits, 10);
+    volatile Extended80 one = 1;
+    std::feclearexcept(FE_ALL_EXCEPT);
+    const Extended80 computed = pseudo * one;  // the value the FPU uses
+    std::feclearexcept(FE_ALL_EXCEPT);
+    Extended80 normal = pseudo;  // the same significand with exponent field 1
+    reinterpret_cast<unsigned char*>(&normal)[8] = 1;
+    ASSERT_TRUE(SameBits(computed, normal));
+
+    const std::string shown = FloatToStr(pseudo);
+    EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), 0) << "showing it raises no flag";
+    EXPECT_EQ(shown, FloatToStr(computed));
+    const Extended80 back = StrToFloat(shown);
+    EXPECT_LE(std::fabs((back - computed) / computed), 5e-15L) << shown;
+    EXPECT_EQ(FloatToStr(back), shown);
+  }
+}
+
 TEST(StrToFloat, OneThousandthIsStoredAsTheFileExampleBytes) {
   const Extended80 value = StrToFloat("0.001");
   const unsigned char expected[10] = {0x3B, 0xDF, 0x4F, 0x8D, 0x97, 0x6E, 0x12, 0x83, 0xF5, 0x3F};

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+
+#include <climits>
+
 #include "model/FileFixture.h"
 
 namespace vorun {
@@ -34,14 +37,51 @@ TEST_F(StartFile, YieldsItsFirstLine) {
       {"/a/ring.tvx", "/a/ring.tvx"},
       {"", ""},
       {"\r\n/b/other.tvx", ""},
-      {std::string(10000, 'x') + "\nz", std::string(10000, 'x')},
+      // As long as a path may be, and longer: no more than that is read.
+      {std::string(PATH_MAX - 1, 'x') + "\nz", std::string(PATH_MAX - 1, 'x')},
+      {std::string(10000, 'x') + "\nz", std::string(PATH_MAX, 'x')},
   };
   for (const auto& [content, first] : cases) {
     WriteBytes(StartFilePath, content);
     LastFileName = "stale";
     EXPECT_TRUE(ReadStartFile());
-    EXPECT_EQ(LastFileName, first);
+    EXPECT_TRUE(LastFileName == first) << content.size() << " bytes gave " << LastFileName.size();
   }
+}
+
+// A start file that never ends, or that has no line break in gigabytes, once
+// took all memory. Now it takes the fallback, or gives a name of PATH_MAX
+// bytes that no file has (it holds NUL bytes here), at once.
+TEST_F(StartFile, NeverReadBeyondAPathsLength) {
+  if (fs::exists("/dev/zero")) {
+    StartFilePath = "/dev/zero";
+    EXPECT_FALSE(ReadStartFile());
+    StartFilePath = Path("zero");
+    fs::create_symlink("/dev/zero", StartFilePath);
+    EXPECT_FALSE(ReadStartFile());
+  }
+  StartFilePath = Path("huge");
+  WriteBytes(StartFilePath, "/a");
+  fs::resize_file(StartFilePath, std::uintmax_t{3} << 30);  // sparse: no disk used
+  EXPECT_TRUE(ReadStartFile());
+  EXPECT_EQ(LastFileName.size(), std::size_t{PATH_MAX});
+  EXPECT_EQ(LastFileName.substr(0, 3), std::string("/a\0", 3));
+}
+
+// The start file gives back the name only up to a line break, so a name with
+// one would bring back some other file at the next start.
+TEST_F(StartFile, NameWithALineBreakIsRefusedAndNothingChanges) {
+  FileName = Path("kept.tvx");
+  RememberFile();
+  for (const char* name : {"/a/ring\n.tvx", "/a/ring\r.tvx", "\n"}) {
+    FileName = name;
+    EXPECT_EQ(
+        ErrorOf([] { RememberFile(); }),
+        "A file name with a line break cannot be remembered for the next start. Choose a name without one.");
+    EXPECT_EQ(LastFileName, Path("kept.tvx"));
+    EXPECT_EQ(ReadBytes(StartFilePath), Path("kept.tvx"));
+  }
+  EXPECT_EQ(ErrorOf([] { CheckRememberable("/a/ring.tvx"); }), "no error");
 }
 
 TEST_F(StartFile, MissingFileIsReportedToTheCallerOnly) {

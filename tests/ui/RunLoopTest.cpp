@@ -1,3 +1,5 @@
+#include <limits>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QFontMetrics>
@@ -195,6 +197,27 @@ TEST_F(RunLoop, CommandsRunBetweenSteps) {
   ApplyRecord();
   EXPECT_EQ(Ensemble.PosX[1], afterRun.PosX[1]);
   EXPECT_NE(Ensemble.PosX[1], 0.5L);
+}
+
+TEST_F(RunLoop, AQuietNaNIsNamedAndTheRunDoesNotStart) {
+  Ensemble.PosY[2] = Ensemble.NextPosY[2] = std::numeric_limits<Extended80>::quiet_NaN();
+  const EnsembleState before = Ensemble;
+  form->Go->click();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
+  EXPECT_EQ(dialogs.messages[0].text,
+            "The position y of slot 2 is not a number (NaN). The run does not start.");
+  EXPECT_EQ(vorun::Run.StepCount, 0);
+  EXPECT_EQ(form->LTime->text(), "0");
+  EXPECT_EQ(Ensemble.PosX[1], before.PosX[1]);
+  EXPECT_EQ(Ensemble.NextPosX[1], before.NextPosX[1]);
+  ExpectStopped();
+
+  // Mended, the same press runs.
+  Ensemble.PosY[2] = Ensemble.NextPosY[2] = 0;
+  RunWithFirstTurn([&] { form->Go->click(); });
+  EXPECT_EQ(vorun::Run.StepCount, 1);
+  EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
 TEST_F(RunLoop, ExitDuringARunEndsTheRunAndThenTheProgram) {
