@@ -44,6 +44,10 @@ void CheckRememberable(const std::string& name) {
   if (name.find_first_of("\r\n") != std::string::npos)
     throw Error(
         "A file name with a line break cannot be remembered for the next start. Choose a name without one.");
+  // ReadStartFile gives back no more than this; no path is longer anyway.
+  if (name.size() > PATH_MAX)
+    throw Error("A file name longer than " + std::to_string(PATH_MAX) +
+                " bytes cannot be remembered for the next start.");
 }
 
 void RememberFile() {

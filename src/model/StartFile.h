@@ -14,9 +14,10 @@ extern std::string StartFilePath;
 // $XDG_CONFIG_HOME/vorun/Start.tvx2, by default ~/.config/vorun/Start.tvx2.
 std::string DefaultStartFilePath();
 
-// Throws an Error that says why when the name holds a CR or LF: the start
-// file would give back only the part before it, and the next start would load
-// some other file. Commands call it before they change anything.
+// Throws an Error that says why when the start file could not give the name
+// back: it holds a CR or LF, and only the part before it would be read (the
+// next start would load some other file), or it is longer than PATH_MAX
+// bytes. Commands call it before they change anything.
 void CheckRememberable(const std::string& name);
 
 // LastFileName := FileName, and the start file holds exactly that name. A name

@@ -82,6 +82,13 @@ TEST_F(StartFile, NameWithALineBreakIsRefusedAndNothingChanges) {
     EXPECT_EQ(ReadBytes(StartFilePath), Path("kept.tvx"));
   }
   EXPECT_EQ(ErrorOf([] { CheckRememberable("/a/ring.tvx"); }), "no error");
+  // Longer than a reading gives back: no path is, but the start file must
+  // not be written with it either.
+  EXPECT_EQ(ErrorOf([] { CheckRememberable(std::string(PATH_MAX, 'n')); }), "no error");
+  FileName = std::string(PATH_MAX + 1, 'n');
+  EXPECT_EQ(ErrorOf([] { RememberFile(); }), "A file name longer than " + std::to_string(PATH_MAX) +
+                                                 " bytes cannot be remembered for the next start.");
+  EXPECT_EQ(ReadBytes(StartFilePath), Path("kept.tvx"));
 }
 
 TEST_F(StartFile, MissingFileIsReportedToTheCallerOnly) {
