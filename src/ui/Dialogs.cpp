@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace vorun {
 
@@ -23,15 +25,43 @@ class QtDialogs final : public DialogSeam {
   MessageAnswer Message(QWidget* parent, MessageKind kind, const QString& text,
                         MessageButtons buttons) override {
     const QString title = QApplication::applicationDisplayName();
-    if (buttons == MessageButtons::YesNo) {
-      const auto answer = QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No);
-      return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    QMessageBox box(parent);
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (buttons) {
+      case MessageButtons::Ok:
+        box.setIcon(kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Information);
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+      case MessageButtons::YesNo:
+        box.setIcon(QMessageBox::Question);
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+      case MessageButtons::YesNoCancel:
+        box.setIcon(QMessageBox::Question);
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
     }
-    if (kind == MessageKind::Error)
-      QMessageBox::critical(parent, title, text);
-    else
-      QMessageBox::information(parent, title, text);
-    return MessageAnswer::Ok;
+    // Qt sizes the box by its text and leaves only a little room for the
+    // title, which the window manager then cuts to "Vorun - Q...".
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+      grid->addItem(
+          new QSpacerItem(MessageBoxMinimumWidth(title), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+          grid->rowCount(), 0, 1, grid->columnCount());
+    switch (box.exec()) {
+      case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+      case QMessageBox::No:
+        return MessageAnswer::No;
+      case QMessageBox::Cancel:
+        return MessageAnswer::Cancel;
+      default:
+        // Closed by its close box: the safe answer of each kind.
+        return buttons == MessageButtons::YesNoCancel ? MessageAnswer::Cancel
+               : buttons == MessageButtons::YesNo     ? MessageAnswer::No
+                                                      : MessageAnswer::Ok;
+    }
   }
 
   std::optional<QString> OpenFileName(QWidget* parent, const FileDialogRequest& request) override {
@@ -58,6 +88,16 @@ QtDialogs qtDialogs;
 DialogSeam* current = &qtDialogs;
 
 }  // namespace
+
+int MessageBoxMinimumWidth(const QString& title) {
+  // Title bars use a bold font, often larger than the dialog's; their icon and
+  // three buttons take about as much again as the frame's own margins.
+  QFont titleFont = QApplication::font();
+  titleFont.setBold(true);
+  if (titleFont.pointSizeF() > 0) titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
+  constexpr int IconAndButtons = 140;
+  return QFontMetrics(titleFont).horizontalAdvance(title) + IconAndButtons;
+}
 
 DialogSeam& Dialogs() { return *current; }
 

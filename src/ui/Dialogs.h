@@ -11,8 +11,8 @@ class QWidget;
 namespace vorun {
 
 enum class MessageKind { Information, Confirmation, Error };
-enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
+enum class MessageButtons { Ok, YesNo, YesNoCancel };
+enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 struct FileDialogRequest {
   QString filter;            // "Taons files (*.tvx)|*.tvx"
@@ -28,6 +28,10 @@ class DialogSeam {
   virtual std::optional<QString> OpenFileName(QWidget* parent, const FileDialogRequest& request) = 0;
   virtual std::optional<QString> SaveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
 };
+
+// The narrowest a message box may be so that the window manager can show its
+// whole title beside its own buttons.
+int MessageBoxMinimumWidth(const QString& title);
 
 // The seam in force; the Qt one unless a test installed another.
 DialogSeam& Dialogs();

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStyle>
 #include <algorithm>
 
@@ -19,6 +20,7 @@
 #include "ui/KeyFilter.h"
 #include "ui/Palette.h"
 #include "ui/StringGrid.h"
+#include "ui/ToolTips.h"
 #include "ui/WindowState.h"
 
 namespace vorun {
@@ -80,9 +82,8 @@ TEditDlg::TEditDlg(QWidget* parent) : QDialog(parent) {
       {"Microsoft Sans Serif", "Arial", "Liberation Sans", "Helvetica", "DejaVu Sans Condensed"});
   font.setPixelSize(11);
   setFont(font);
-  // Every paint of the dialog reloads its fields. A palette that looks the
-  // same in both states keeps a change of the active window (an error box
-  // coming and going) from repainting the dialog and wiping the user's text.
+  // A palette that looks the same in both states keeps a change of the active
+  // window (an error box coming and going) from repainting the whole dialog.
   QPalette same = palette();
   for (int role = 0; role < QPalette::NColorRoles; ++role) {
     const auto r = static_cast<QPalette::ColorRole>(role);
@@ -168,6 +169,8 @@ void TEditDlg::BuildControls() {
 
   for (QLineEdit* field : {EditDT, EditA1, EditB1, EditC1, EditD1, EditX, EditY, EditZ, EditV, EditU, EditW})
     AttachNumericKeyFilter(field);
+  for (QLineEdit* field : ParameterFields()) ShowWholeTextWhenCut(field);
+  for (QLineEdit* field : {EditX, EditY, EditZ, EditV, EditU, EditW}) ShowWholeTextWhenCut(field);
 
   connect(DaonsTable, &StringGrid::SelectCell, this, &TEditDlg::DaonsTableSelectCell);
   connect(DaonsTable, &StringGrid::Clicked, this, &TEditDlg::DaonsTableClick);
@@ -209,6 +212,7 @@ void TEditDlg::BuildCalculators() {
     calculator.result = MakeField(this, "0", 72, fieldTop, 105);
     AttachDigitKeyFilter(calculator.part1);
     AttachDigitKeyFilter(calculator.part2);
+    ShowWholeTextWhenCut(calculator.result);
     QPushButton* calculate = MakeButton(this, "Calculate " + number, 8, buttonTop, 57, 25);
     QPushButton* reset = MakeButton(this, "Reset " + number, 72, buttonTop, 105, 25);
     connect(calculate, &QPushButton::clicked, this, calculateHandlers[group]);
@@ -230,36 +234,76 @@ void TEditDlg::SetScopeButtons(const QAbstractButton* taoscope, const QAbstractB
   gravoscope_ = gravoscope;
 }
 
+std::array<QLineEdit*, 11> TEditDlg::ParameterFields() const {
+  return {EditDT, EditA1, EditB1, EditC1, EditD1, EditF1, EditA2, EditB2, EditC2, EditD2, EditF2};
+}
+
+std::array<QString, 11> TEditDlg::ParameterTexts() {
+  const auto& e = Ensemble;
+  return {Text(e.TimeStep), Text(e.A1), Text(e.B1), Text(e.C1), Text(e.D1), Text(e.F1),
+          Text(e.A2),       Text(e.B2), Text(e.C2), Text(e.D2), Text(e.F2)};
+}
+
+std::array<QString, 6> TEditDlg::SlotTexts(int n) {
+  const auto& e = Ensemble;
+  return {Text(e.PosX[n]), Text(e.PosY[n]), Text(e.PosZ[n]),
+          Text(e.VelU[n]), Text(e.VelV[n]), Text(e.VelW[n])};
+}
+
+void TEditDlg::ShowText(QLineEdit* field, const QString& text) {
+  field->setText(text);
+  // The first digits are the ones that say what the number is.
+  field->setCursorPosition(0);
+}
+
+void TEditDlg::ShowParameters(bool all) {
+  const std::array<QString, 11> texts = ParameterTexts();
+  const std::array<QLineEdit*, 11> fields = ParameterFields();
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    if (all || texts[i] != shownParameters_[i]) ShowText(fields[i], texts[i]);
+  shownParameters_ = texts;
+}
+
+void TEditDlg::showEvent(QShowEvent* event) {
+  // Each opening starts from the ensemble, whatever an earlier one left typed.
+  ShowSelectedTaon();
+  ShowParameters(true);
+  QDialog::showEvent(event);
+}
+
+// A paint only brings in what changed in the ensemble since it was shown:
+// text the user typed and has not yet taken in stays.
 void TEditDlg::FormPaint() {
   EditFileName->setText(QString::fromStdString(FileName));
-  ShowSelectedTaon();
+  const int n = DaonsTable->Row();
   const auto& e = Ensemble;
-  EditDT->setText(Text(e.TimeStep));
-  EditA1->setText(Text(e.A1));
-  EditB1->setText(Text(e.B1));
-  EditC1->setText(Text(e.C1));
-  EditD1->setText(Text(e.D1));
-  EditF1->setText(Text(e.F1));
-  EditA2->setText(Text(e.A2));
-  EditB2->setText(Text(e.B2));
-  EditC2->setText(Text(e.C2));
-  EditD2->setText(Text(e.D2));
-  EditF2->setText(Text(e.F2));
+  if (n != shownRow_) {
+    ShowSelectedTaon();
+  } else {
+    const std::array<QString, 6> texts = SlotTexts(n);
+    const std::array<QLineEdit*, 6> fields{EditX, EditY, EditZ, EditV, EditU, EditW};
+    for (std::size_t i = 0; i < fields.size(); ++i)
+      if (texts[i] != shownSlot_[i]) ShowText(fields[i], texts[i]);
+    shownSlot_ = texts;
+    if ((e.Exists[n] != 0) != shownExists_) {
+      shownExists_ = e.Exists[n] != 0;
+      DaoTrue->setChecked(shownExists_);
+    }
+  }
+  ShowParameters(false);
   FillEditorGrid();
 }
 
 void TEditDlg::ShowSelectedTaon() {
   const int n = DaonsTable->Row();
-  const auto& e = Ensemble;
   NumberOfTaon->setText(QString::fromStdString(IntToStr(n)));
   NumberOfTaon->adjustSize();
-  EditX->setText(Text(e.PosX[n]));
-  EditY->setText(Text(e.PosY[n]));
-  EditZ->setText(Text(e.PosZ[n]));
-  EditV->setText(Text(e.VelU[n]));
-  EditU->setText(Text(e.VelV[n]));
-  EditW->setText(Text(e.VelW[n]));
-  DaoTrue->setChecked(e.Exists[n] != 0);
+  shownRow_ = n;
+  shownSlot_ = SlotTexts(n);
+  const std::array<QLineEdit*, 6> fields{EditX, EditY, EditZ, EditV, EditU, EditW};
+  for (std::size_t i = 0; i < fields.size(); ++i) ShowText(fields[i], shownSlot_[i]);
+  shownExists_ = Ensemble.Exists[n] != 0;
+  DaoTrue->setChecked(shownExists_);
 }
 
 void TEditDlg::FillEditorGrid() {
@@ -337,15 +381,15 @@ void TEditDlg::TakeParameters() {
 void TEditDlg::OKBtnClick() {
   bool finished = false;
   Guarded(this, [&] {
-    // A cancelled save dialog still closes the editor with OK.
-    if (const auto name = Dialogs().SaveFileName(this, SaveDialog)) {
-      CheckRememberable(name->toStdString());
-      TakeParameters();
-      WriteEnsembleFile(name->toStdString());
-      FileName = name->toStdString();
-      RememberFile();
-      SyncWorkingCopies(Ensemble, true);
-    }
+    const auto name = Dialogs().SaveFileName(this, SaveDialog);
+    // Cancelled: back to the editor with everything typed still in place.
+    if (!name) return;
+    CheckRememberable(name->toStdString());
+    TakeParameters();
+    WriteEnsembleFile(name->toStdString());
+    FileName = name->toStdString();
+    RememberFile();
+    SyncWorkingCopies(Ensemble, true);
     finished = true;
   });
   // After a failure the user's text stays in the fields and nothing claims a
@@ -369,7 +413,7 @@ void TEditDlg::Calculate(int group) {
     const Extended80 distance =
         RowDistance(calculator.part1->text().toStdString(), calculator.part2->text().toStdString(),
                     [this](int column, int row) { return DaonsTable->Cell(column, row).toStdString(); });
-    calculator.result->setText(Text(distance));
+    ShowText(calculator.result, Text(distance));
   });
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <array>
 
 #include "ui/Dialogs.h"
@@ -31,8 +32,8 @@ class TEditDlg : public QDialog {
   // after them. Without them the editor assumes the start state, Gravoscope.
   void SetScopeButtons(const QAbstractButton* taoscope, const QAbstractButton* gravoscope);
 
-  // Every paint of the dialog's own area reloads all fields from the ensemble,
-  // so text typed and not yet taken in is replaced.
+  // A paint of the dialog's own area shows what changed in the ensemble since
+  // the fields were filled; text typed and not yet taken in is kept.
   void FormPaint();
   // Loads the detail fields from the slot of the grid's current row.
   void ShowSelectedTaon();
@@ -43,8 +44,8 @@ class TEditDlg : public QDialog {
   void DaonsTableClick();
   void DaonsTableDblClick();
   void SubmitClick();
-  // Closes the dialog with OK once the ensemble is saved or the save dialog
-  // is cancelled; when a step fails the error is shown and the dialog stays open.
+  // Closes the dialog with OK once the ensemble is saved; a cancelled save
+  // dialog or a failed step (its error shown) leaves it open as it was.
   void OKBtnClick();
   void SaveasClick();
 
@@ -118,6 +119,7 @@ class TEditDlg : public QDialog {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   struct Calculator {
@@ -133,10 +135,23 @@ class TEditDlg : public QDialog {
   void Calculate(int group);
   void Reset(int group);
   bool OwnAreaIn(const QRegion& region) const;
+  std::array<QLineEdit*, 11> ParameterFields() const;
+  static std::array<QString, 11> ParameterTexts();
+  static std::array<QString, 6> SlotTexts(int n);
+  static void ShowText(QLineEdit* field, const QString& text);
+  // The eleven fields from the ensemble: all of them, or those whose value
+  // changed since they were last filled.
+  void ShowParameters(bool all);
 
   std::array<Calculator, 4> calculators_{};
   const QAbstractButton* taoscope_ = nullptr;
   const QAbstractButton* gravoscope_ = nullptr;
+  // What the fields were last filled with, to tell a change of the ensemble
+  // from a mere repaint.
+  std::array<QString, 11> shownParameters_;
+  int shownRow_ = 0;
+  std::array<QString, 6> shownSlot_;
+  bool shownExists_ = false;
 };
 
 // The one editor, created at start after the main window and kept for the

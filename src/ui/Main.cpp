@@ -30,6 +30,7 @@
 #include "ui/KeyFilter.h"
 #include "ui/Palette.h"
 #include "ui/StringGrid.h"
+#include "ui/ToolTips.h"
 #include "ui/WindowState.h"
 
 namespace vorun {
@@ -181,11 +182,15 @@ TMainForm::TMainForm() {
   setFont(small);
   CreateControls();
   CreateActions();
+  CreateNavigationKeys();
 
   setCentralWidget(SceneView);
   resize(DesignWidth, DesignSceneHeight + PanHeight + menuBar()->sizeHint().height());
   SceneView->resize(DesignWidth, DesignSceneHeight + PanHeight);
   Pan->setGeometry(0, DesignSceneHeight, DesignWidth, PanHeight);
+  // Smaller, the panel would slide under the menu bar and take Go and the
+  // fields out of reach; larger, the scene grows.
+  setMinimumSize(size());
   ApplyLayoutRule();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect available = screen->availableGeometry();
@@ -437,8 +442,10 @@ void TMainForm::CreateRunPanel() {
     }
   }
   for (QLineEdit* field :
-       {EditDT, EditA1, EditB1, EditC1, EditD1, EditF1, EditA2, EditB2, EditC2, EditD2, EditF2})
+       {EditDT, EditA1, EditB1, EditC1, EditD1, EditF1, EditA2, EditB2, EditC2, EditD2, EditF2}) {
     AttachNumericKeyFilter(field);
+    ShowWholeTextWhenCut(field);
+  }
 }
 
 namespace {
@@ -588,24 +595,33 @@ void TMainForm::RefreshParameterFields() {
   }
 }
 
-void TMainForm::EditDTExit() {
-  Guarded(this, [&] { Ensemble.TimeStep = StrToFloat(EditDT->text().toStdString()); });
+bool TMainForm::EditDTExit() {
+  bool taken = false;
+  Guarded(this, [&] {
+    Ensemble.TimeStep = StrToFloat(EditDT->text().toStdString());
+    taken = true;
+  });
+  return taken;
 }
 
 // The parameter fields commit like EditDT: a user who edits a shown value
 // expects it to take effect.
-void TMainForm::ParameterFieldExit(QLineEdit* field) {
-  if (field == EditDT) {
-    EditDTExit();
-    return;
-  }
+bool TMainForm::ParameterFieldExit(QLineEdit* field) {
+  if (field == EditDT) return EditDTExit();
   const std::pair<QLineEdit*, Extended80*> targets[] = {
       {EditA1, &Ensemble.A1}, {EditB1, &Ensemble.B1}, {EditC1, &Ensemble.C1}, {EditD1, &Ensemble.D1},
       {EditF1, &Ensemble.F1}, {EditA2, &Ensemble.A2}, {EditB2, &Ensemble.B2}, {EditC2, &Ensemble.C2},
       {EditD2, &Ensemble.D2}, {EditF2, &Ensemble.F2}};
+  bool taken = true;
   for (const auto& [f, target] : targets) {
-    if (f == field) Guarded(this, [&] { *target = StrToFloat(field->text().toStdString()); });
+    if (f != field) continue;
+    taken = false;
+    Guarded(this, [&] {
+      *target = StrToFloat(field->text().toStdString());
+      taken = true;
+    });
   }
+  return taken;
 }
 
 // --- keys and events -------------------------------------------------------------------
@@ -627,6 +643,12 @@ bool IsLeave(const QFocusEvent* focus) {
 }
 
 }  // namespace
+
+bool TMainForm::TakeFocusedField() {
+  QWidget* focused = focusWidget();
+  if (!IsParameterField(this, focused)) return true;
+  return ParameterFieldExit(static_cast<QLineEdit*>(focused));
+}
 
 bool TMainForm::HandleDialogKey(QWidget* target, int key) {
   const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;

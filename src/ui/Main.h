@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QMainWindow>
 #include <QWidget>
+#include <string>
 
 #include "engine/Settings.h"
 #include "ui/QtCanvas.h"
@@ -216,8 +217,9 @@ class TMainForm : public QMainWindow {
   void ShowNumbersOfPointsClick();
   void DaonsTableDblClick();
   // Leave event of a parameter field: its text into the matching parameter.
-  void ParameterFieldExit(QLineEdit* field);
-  void EditDTExit();
+  // False when the text is no number (reported).
+  bool ParameterFieldExit(QLineEdit* field);
+  bool EditDTExit();
 
   // Ensemble commands and start-up.
   // The particle editor (MainEditor.cpp).
@@ -276,6 +278,7 @@ class TMainForm : public QMainWindow {
   void CreateActions();
   void CreateViewMoveActions();
   void CreateHelpActions();
+  void CreateNavigationKeys();
   void ApplyLayoutRule();
   void UpdateSceneCentre();
   // Enter and Escape for the whole window: Go's default and cancel roles.
@@ -283,8 +286,20 @@ class TMainForm : public QMainWindow {
   // Step 5 of start-up: the last ensemble, or a built-in figure. True when an
   // ensemble file was read.
   bool LoadLastEnsemble();
+  // Reads FileName into the ensemble. When the file cannot be opened, or
+  // fails while it is read (then rethrown), the easy square goes on show
+  // instead, and a file that failed is no longer the Save target.
+  bool TryReadOrFallBack(bool nameTheSquare);
   // The comment file of FileName into the memo, when there is one.
   void LoadCommentIntoMemo();
+  // Before the window closes: asks about typed comment text. False when the
+  // user cancelled or the text could not be saved.
+  bool CommentSavedOrDropped();
+  // The ensemble into a file the user chose, which becomes the Save target.
+  void SaveUnderChosenName(const QString& name);
+  // The run starts with what the focused parameter field shows; false when
+  // its text is no number.
+  bool TakeFocusedField();
   void ShowRunningState();
   void ShowStoppedState();
 
@@ -293,6 +308,12 @@ class TMainForm : public QMainWindow {
   // run can start another loop inside the first one.
   int runDepth_ = 0;
   bool closeRequested_ = false;
+  // The file that Save writes without asking: one the user opened or chose,
+  // or the last ensemble named by the start file while it does not exist.
+  // Empty while the ensemble on show belongs to no such file.
+  std::string savedName_;
+  // Set while the program itself fills the memo, which is no change by the user.
+  bool settingComment_ = false;
 };
 
 // The one main window of the process, set while it exists.

@@ -17,8 +17,9 @@ void TMainForm::New1Click() {
   if (EditDlg == nullptr) return;
   EditDlg->SetScopeButtons(Taoscope, Gravoscope);
   if (EditDlg->exec() != QDialog::Accepted) return;
-  // The editor has saved the ensemble (or its save dialog was cancelled):
-  // show it as a freshly opened one.
+  // The editor has saved the ensemble under a name the user chose: show it
+  // as a freshly opened one.
+  savedName_ = FileName;
   Guarded(this, [this] {
     Run.SpiralMode = 0;
     Go->setEnabled(true);

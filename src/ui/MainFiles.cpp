@@ -74,14 +74,32 @@ bool TMainForm::LoadLastEnsemble() {
   Go->setEnabled(true);
   FileName = LastFileName;
   FName->setText(Text(FileName));
-  if (!TryReadEnsembleFile(FileName)) {
-    MakeStartFigure(Ensemble, Run);
-    FName->setText("The easy square");
-    return false;
-  }
-  ApplyRecord();
+  // A missing file is simply created by the next Save; a file that is there but
+  // does not load must never be overwritten by it.
+  savedName_ = FileName;
+  if (!TryReadOrFallBack(true)) return false;
   LoadCommentIntoMemo();
   return true;
+}
+
+bool TMainForm::TryReadOrFallBack(bool nameTheSquare) {
+  const auto fallBack = [&] {
+    MakeStartFigure(Ensemble, Run);
+    if (nameTheSquare) FName->setText("The easy square");
+  };
+  try {
+    if (TryReadEnsembleFile(FileName)) {
+      ApplyRecord();
+      return true;
+    }
+  } catch (...) {
+    // Reported by the caller; the window falls back as for a missing file.
+    savedName_.clear();
+    fallBack();
+    throw;
+  }
+  fallBack();
+  return false;
 }
 
 void TMainForm::LoadCommentIntoMemo() {
@@ -89,8 +107,10 @@ void TMainForm::LoadCommentIntoMemo() {
   if (!comment) return;
   QString text = Text(*comment);
   text.replace("\r\n", "\n");
-  // Only a different text changes the memo, and so reports a change.
+  // The loaded text is the file's, so it is no change to ask about.
+  settingComment_ = true;
   if (text != Comment->toPlainText()) Comment->setPlainText(text);
+  settingComment_ = false;
 }
 
 void TMainForm::Open1Click() {
@@ -103,13 +123,15 @@ void TMainForm::Open1Click() {
     // only after the new ensemble's comment had replaced the typed text, or
     // would save that text beside the wrong file. Opening counts as leaving.
     CommentExit();
+    // Read before anything changes: a file that fails to load must become
+    // neither the name on show nor the one Save writes to.
+    ReadEnsembleFile(name->toStdString());
     Run.SpiralMode = 0;
     Go->setEnabled(true);
     Null00->setEnabled(true);
     FileName = name->toStdString();
+    savedName_ = FileName;
     FName->setText(*name);
-    ReadEnsembleFile(FileName);
-    RememberFile();
     ApplyRecord();
     Run.StepCount = 0;
     LTime->setText("0");
@@ -117,12 +139,19 @@ void TMainForm::Open1Click() {
     FillListing();
     RefreshParameterFields();
     LoadCommentIntoMemo();
+    RememberFile();
   });
 }
 
 void TMainForm::Save1Click() {
   Guarded(this, [&] {
     if (Run.SpiralMode != 0) return;
+    // A built-in figure's caption or a file that failed to load is no file to
+    // write over.
+    if (FileName.empty() || FileName != savedName_) {
+      Saveas1Click();
+      return;
+    }
     WriteEnsembleFile(FileName);
   });
 }
@@ -132,12 +161,17 @@ void TMainForm::Saveas1Click() {
     if (Run.SpiralMode != 0) return;
     const std::optional<QString> name = Dialogs().SaveFileName(this, TaonsFiles);
     if (!name) return;
-    CheckRememberable(name->toStdString());
-    FileName = name->toStdString();
-    FName->setText(*name);
-    WriteEnsembleFile(FileName);
-    RememberFile();
+    SaveUnderChosenName(*name);
   });
+}
+
+void TMainForm::SaveUnderChosenName(const QString& name) {
+  CheckRememberable(name.toStdString());
+  FileName = name.toStdString();
+  FName->setText(name);
+  WriteEnsembleFile(FileName);
+  savedName_ = FileName;
+  RememberFile();
 }
 
 void TMainForm::Spiral1Click() {
@@ -171,18 +205,17 @@ void TMainForm::Daons1Click() {
     }
     FileName = LastFileName;
     FName->setText(Text(FileName));
-    if (!TryReadEnsembleFile(FileName)) {
-      // The next paint of the window draws the square.
-      MakeStartFigure(Ensemble, Run);
-      return;
-    }
-    ApplyRecord();
+    savedName_ = FileName;
+    // The next paint of the window draws the easy square of a fallback.
+    if (!TryReadOrFallBack(false)) return;
     PaintTaons();
     FillListing();
   });
 }
 
-void TMainForm::CommentChange() { Display.CommentChanged = 1; }
+void TMainForm::CommentChange() {
+  if (!settingComment_) Display.CommentChanged = 1;
+}
 
 void TMainForm::CommentExit() {
   if (Display.CommentChanged != 1) return;
@@ -192,6 +225,29 @@ void TMainForm::CommentExit() {
                           MessageButtons::YesNo) == MessageAnswer::Yes)
       SaveComment(Comment->toPlainText().toStdString());
   });
+}
+
+bool TMainForm::CommentSavedOrDropped() {
+  if (Display.CommentChanged != 1) return true;
+  switch (Dialogs().Message(this, MessageKind::Confirmation, "The text was changed. Save now?",
+                            MessageButtons::YesNoCancel)) {
+    case MessageAnswer::Cancel:
+      return false;
+    case MessageAnswer::Yes: {
+      // A save that fails keeps the program open, with the text still there.
+      bool saved = false;
+      Guarded(this, [&] {
+        SaveComment(Comment->toPlainText().toStdString());
+        saved = true;
+      });
+      if (!saved) return false;
+      break;
+    }
+    default:
+      break;
+  }
+  Display.CommentChanged = 0;
+  return true;
 }
 
 }  // namespace vorun

@@ -65,7 +65,7 @@ class MenuShortcutsFirst final : public QObject {
 }  // namespace
 
 void TMainForm::CreateActions() {
-  File1 = menuBar()->addMenu("File");
+  File1 = menuBar()->addMenu("&File");
   File1->setObjectName("File1");
   New1 = Item(File1, this, "New1", "New", QKeySequence(Qt::Key_F2), &TMainForm::New1Click);
   Open1 = Item(File1, this, "Open1", "Open", QKeySequence(Qt::Key_F3), &TMainForm::Open1Click);
@@ -74,7 +74,7 @@ void TMainForm::CreateActions() {
   File1->addSeparator()->setObjectName("N1");
   Exit1 = Item(File1, this, "Exit1", "Exit", QKeySequence(Qt::ALT | Qt::Key_X), &TMainForm::Exit1Click);
 
-  View1 = menuBar()->addMenu("View");
+  View1 = menuBar()->addMenu("&View");
   View1->setObjectName("View1");
   Images = View1->addMenu("Show Images");
   Images->setObjectName("Images");
@@ -89,6 +89,13 @@ void TMainForm::CreateActions() {
 
   CreateViewMoveActions();
   CreateHelpActions();
+
+  // F10 opens the menu bar from the keyboard, as Alt with a menu's letter does.
+  auto* menuKey = new QAction(this);
+  menuKey->setObjectName("MenuKey");
+  menuKey->setShortcut(QKeySequence(Qt::Key_F10));
+  connect(menuKey, &QAction::triggered, this, [this] { menuBar()->setActiveAction(File1->menuAction()); });
+  addAction(menuKey);
 }
 
 void TMainForm::CreateViewMoveActions() {
@@ -112,7 +119,7 @@ void TMainForm::CreateViewMoveActions() {
 }
 
 void TMainForm::CreateHelpActions() {
-  Help0 = menuBar()->addMenu("Help");
+  Help0 = menuBar()->addMenu("&Help");
   Help0->setObjectName("Help0");
   Help1 = Item(Help0, this, "Help1", "English Help", QKeySequence(Qt::Key_F1), &TMainForm::Help1Click);
   RusHelp = Item(Help0, this, "RusHelp", "Russian Help", QKeySequence(Qt::CTRL | Qt::Key_F1),

@@ -69,6 +69,9 @@ void TMainForm::GoClick() {
     ShowStoppedState();
     return;
   }
+  // Enter in a field presses Go without leaving the field: its text counts
+  // all the same, and a text that is no number keeps the run from starting.
+  if (!TakeFocusedField()) return;
   // A quiet NaN would raise no fault and silently empty the scene; say where
   // it is instead, before anything changes.
   bool runnable = false;
@@ -84,7 +87,10 @@ void TMainForm::GoClick() {
   // A run ended by a fault: after the error box the window is stopped at once,
   // not left with a Stop button that only stops.
   if (Run.Stopped == 0) ShowStoppedState();
-  if (closeRequested_ && runDepth_ == 0) close();
+  if (closeRequested_ && runDepth_ == 0) {
+    closeRequested_ = false;
+    close();
+  }
 }
 
 void TMainForm::RunLoop(std::int32_t n) {
@@ -110,11 +116,7 @@ void TMainForm::Null00Click() {
     FillListing();
     const std::optional<QString> name = Dialogs().SaveFileName(this, {"Taons files (*.tvx)|*.tvx", "tvx"});
     if (!name) return;
-    CheckRememberable(name->toStdString());
-    FileName = name->toStdString();
-    FName->setText(*name);
-    WriteEnsembleFile(FileName);
-    RememberFile();
+    SaveUnderChosenName(*name);
   });
 }
 
@@ -128,6 +130,11 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   if (runDepth_ > 0) {
     closeRequested_ = true;
     ShowStoppedState();
+    event->ignore();
+    return;
+  }
+  // Typed comment text is not lost without a word; Cancel keeps the program open.
+  if (!CommentSavedOrDropped()) {
     event->ignore();
     return;
   }

@@ -2,7 +2,9 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 
 #include "model/Error.h"
 
@@ -118,6 +120,21 @@ bool StringGrid::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   return QTableWidget::eventFilter(watched, event);
+}
+
+bool StringGrid::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QTableWidget::viewportEvent(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const QModelIndex index = indexAt(help->pos());
+  const QString text = index.isValid() ? index.data().toString() : QString();
+  const QRect cell = visualRect(index);
+  // The delegate keeps a margin of the focus frame's width plus one on each side.
+  const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+  if (!text.isEmpty() && viewport()->fontMetrics().horizontalAdvance(text) > cell.width() - 2 * margin)
+    QToolTip::showText(help->globalPos(), text, viewport(), cell);
+  else
+    QToolTip::hideText();
+  return true;
 }
 
 }  // namespace vorun

@@ -45,6 +45,8 @@ class StringGrid : public QTableWidget {
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // A value cut at its cell's edge shows whole in a tooltip.
+  bool viewportEvent(QEvent* event) override;
 
  private:
   int row_ = 1;

@@ -3,6 +3,8 @@
 #include <stdexcept>
 
 #include <QApplication>
+#include <QTimer>
+#include <QWidget>
 
 #include "model/Error.h"
 #include "model/NumberText.h"
@@ -44,6 +46,38 @@ TEST(ApplicationTitle, NamesMessageBoxesWithoutBeingAddedToEveryCaption) {
   EXPECT_EQ(QGuiApplication::applicationDisplayName(), "probe");
   QCoreApplication::setApplicationName(savedName);
   DecimalSeparator = savedSeparator;
+}
+
+// The real message box, as the program shows it: wide enough for the window
+// manager to show its whole title, whatever short text it carries.
+TEST(MessageBox, IsWideEnoughForItsWholeTitle) {
+  const QString savedName = QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName("Vorun - Quarvel");
+  int width = 0;
+  QTimer::singleShot(0, [&] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_NE(box, nullptr);
+    width = box->width();
+    box->close();
+  });
+  EXPECT_EQ(Dialogs().Message(nullptr, MessageKind::Error, "File not found", MessageButtons::Ok),
+            MessageAnswer::Ok);
+  EXPECT_GE(width, MessageBoxMinimumWidth("Vorun - Quarvel"));
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  EXPECT_GT(MessageBoxMinimumWidth("Vorun - Quarvel"),
+            QFontMetrics(bold).horizontalAdvance("Vorun - Quarvel") + 100);
+  QCoreApplication::setApplicationName(savedName);
+}
+
+// The question asked at exit has three answers; its close box means Cancel.
+TEST(MessageBox, ClosingTheThreeWayQuestionIsCancel) {
+  QTimer::singleShot(0, [] {
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+  });
+  EXPECT_EQ(Dialogs().Message(nullptr, MessageKind::Confirmation, "The text was changed. Save now?",
+                              MessageButtons::YesNoCancel),
+            MessageAnswer::Cancel);
 }
 
 }  // namespace

@@ -9,8 +9,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
 #include <cstring>
 
 #include "model/EnsembleFile.h"
@@ -20,6 +22,7 @@
 #include "ui/SampleFiles.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/StringGrid.h"
+#include "ui/ToolTipProbe.h"
 
 namespace vorun {
 namespace {
@@ -187,19 +190,35 @@ TEST_F(Editor, TypedTextIsLostOnAnotherSelection) {
   EXPECT_EQ(Ensemble.PosX[2], 2);
 }
 
-TEST_F(Editor, TypedTextIsLostOnARepaintOfTheDialog) {
+// Repaints come at any time (a window uncovering the dialog, a click, a scroll
+// of the grid); none of them may take back what the user typed.
+TEST_F(Editor, TypedValuesSurviveRepaintsRowClicksAndScrolls) {
   Open();
-  Type(dlg.EditX, "42");
   Type(dlg.EditDT, "0.5");
-  // Repaints of the field itself (typing, the caret) keep the text, and an
-  // idle dialog does not keep repainting itself.
-  dlg.EditX->repaint();
-  QTest::qWait(50);
-  EXPECT_EQ(dlg.EditX->text(), "42");
+  Type(dlg.EditB2, "9");
+  Type(dlg.EditX, "42");
   dlg.repaint();
-  EXPECT_EQ(dlg.EditX->text(), "1");
-  EXPECT_EQ(dlg.EditDT->text(), "0.001");
+  EXPECT_EQ(dlg.EditX->text(), "42");
+  Select(3);
+  dlg.DaonsTable->verticalScrollBar()->setValue(dlg.DaonsTable->verticalScrollBar()->maximum());
+  dlg.repaint();
+  QApplication::processEvents();
+  EXPECT_EQ(dlg.EditDT->text(), "0.5");
+  EXPECT_EQ(dlg.EditB2->text(), "9");
+  EXPECT_EQ(dlg.EditX->text(), "3");  // the clicked row's slot, as a row click means
   EXPECT_EQ(Ensemble.TimeStep, 0.001L);
+
+  // A real change of the ensemble shows, in the field it concerns only.
+  Ensemble.A1 = 6;
+  dlg.repaint();
+  EXPECT_EQ(dlg.EditA1->text(), "6");
+  EXPECT_EQ(dlg.EditDT->text(), "0.5");
+
+  // The next opening starts from the ensemble again.
+  Click(dlg.CancelBtn);
+  Open();
+  EXPECT_EQ(dlg.EditDT->text(), "0.001");
+  EXPECT_EQ(dlg.EditB2->text(), "2.5");
 }
 
 TEST_F(Editor, BadTextStopsSubmitAtThatField) {
@@ -270,18 +289,29 @@ TEST_F(Editor, OkWritesTheFileRemembersItAndSyncsPresentSlots) {
   EXPECT_EQ(Ensemble.Exists, written.Exists);
 }
 
-TEST_F(Editor, OkThenCancelledSaveDialogClosesWithOkTakingNothing) {
+TEST_F(Editor, EnterThenCancelledSaveDialogReturnsToTheTypedValues) {
   Open();
   Type(dlg.EditDT, "0.5");
   Type(dlg.EditA1, "9");
   dialogs.saveAnswers.push_back(std::nullopt);
-  Click(dlg.OKBtn);
-  EXPECT_EQ(dlg.result(), QDialog::Accepted);
-  EXPECT_FALSE(dlg.isVisible());
+  QTest::keyClick(dlg.EditA1, Qt::Key_Return);
+  EXPECT_EQ(dialogs.fileRequests.size(), 1u);
+  EXPECT_TRUE(dlg.isVisible());
+  EXPECT_NE(dlg.result(), QDialog::Accepted);
+  QApplication::processEvents();
+  EXPECT_EQ(dlg.EditDT->text(), "0.5");
+  EXPECT_EQ(dlg.EditA1->text(), "9");
   EXPECT_EQ(Ensemble.TimeStep, 0.001L);
   EXPECT_EQ(Ensemble.A1, 1);
   EXPECT_EQ(FileName, "ThetraSpiral");
   EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(StartFilePath)));
+
+  // OK again with a name saves what was typed.
+  dialogs.saveAnswers.push_back(QString::fromStdString(Path("typed.tvx")));
+  Click(dlg.OKBtn);
+  EXPECT_EQ(dlg.result(), QDialog::Accepted);
+  EXPECT_EQ(Ensemble.TimeStep, 0.5L);
+  EXPECT_EQ(Ensemble.A1, 9);
 }
 
 TEST_F(Editor, OkWithBadTextStaysOpenWritesNothingAndKeepsTheText) {
@@ -408,8 +438,9 @@ TEST_F(Editor, RowAndModeSurviveAnotherOpening) {
 }
 
 TEST_F(Editor, EnterMeansOkAwayFromButtonsAndEscapeMeansCancel) {
+  const QString name = QString::fromStdString(Path("enter.tvx"));
   Open();
-  dialogs.saveAnswers.push_back(std::nullopt);
+  dialogs.saveAnswers.push_back(name);
   dlg.EditX->setFocus();
   QTest::keyClick(dlg.EditX, Qt::Key_Return);
   EXPECT_EQ(dlg.result(), QDialog::Accepted);
@@ -424,7 +455,7 @@ TEST_F(Editor, EnterMeansOkAwayFromButtonsAndEscapeMeansCancel) {
   // The grid and the check box pass Enter and Escape on in the same way.
   for (QWidget* target : std::initializer_list<QWidget*>{dlg.DaonsTable, dlg.DaoTrue}) {
     Open();
-    dialogs.saveAnswers.push_back(std::nullopt);
+    dialogs.saveAnswers.push_back(name);
     target->setFocus();
     QTest::keyClick(target, Qt::Key_Enter);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
@@ -448,7 +479,7 @@ TEST_F(Editor, EnterOnAFocusedButtonPressesThatButton) {
   EXPECT_TRUE(dialogs.fileRequests.empty());
   // Once the focus has moved on from "&Yes", Enter means OK again.
   dlg.EditZ->setFocus();
-  dialogs.saveAnswers.push_back(std::nullopt);
+  dialogs.saveAnswers.push_back(QString::fromStdString(Path("enter.tvx")));
   QTest::keyClick(dlg.EditZ, Qt::Key_Return);
   EXPECT_EQ(dlg.result(), QDialog::Accepted);
   EXPECT_EQ(dialogs.fileRequests.size(), 1u);
@@ -522,6 +553,28 @@ TEST_F(Calculators, VelocitiesModeGivesTheRelativeSpeed) {
   SetSlots(dlg.EditCal2Part1, dlg.EditCal2Part2, "2", "1");
   Click(dlg.Calculate2);
   EXPECT_EQ(dlg.EditResult2->text(), "5");
+}
+
+// A result longer than its field shows its first digits, and the whole value
+// when pointed at; so do the parameter fields.
+TEST_F(Calculators, LongResultsKeepTheirFirstDigitsInViewAndShowWholeInATooltip) {
+  Ensemble.PosX[3] = 1E-5L / 3;
+  Ensemble.PosY[3] = Ensemble.PosZ[3] = 0;
+  Open();
+  SetSlots(dlg.EditCal1Part1, dlg.EditCal1Part2, "1", "3");
+  Click(dlg.Calculate1);
+  const QString whole = dlg.EditResult1->text();
+  ASSERT_TRUE(whole.startsWith("3.3333333333333")) << whole.toStdString();
+  ASSERT_GT(dlg.EditResult1->fontMetrics().horizontalAdvance(whole), dlg.EditResult1->width());
+  EXPECT_EQ(dlg.EditResult1->cursorPosition(), 0);
+  EXPECT_EQ(test::ToolTipOf(dlg.EditResult1), whole);
+  dlg.EditResult1->setText("5");
+  EXPECT_EQ(test::ToolTipOf(dlg.EditResult1), "");
+
+  Ensemble.B2 = 1.0L / 3;
+  dlg.repaint();
+  EXPECT_EQ(dlg.EditB2->cursorPosition(), 0);
+  EXPECT_EQ(test::ToolTipOf(dlg.EditB2), QString::fromStdString(FloatToStr(1.0L / 3)));
 }
 
 TEST_F(Calculators, ReadTheGridNotTheEnsemble) {

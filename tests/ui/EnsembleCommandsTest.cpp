@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "model/Ensemble.h"
+#include "model/EnsembleFile.h"
 #include "ui/MainFormFixture.h"
 #include "ui/SampleFiles.h"
 #include "ui/StringGrid.h"
@@ -73,25 +74,42 @@ TEST_F(Commands, OpenWithoutCommentFileKeepsTheMemo) {
   EXPECT_EQ(form->Comment->toPlainText(), "Earlier words");
 }
 
-// The steps before the failing read stay done; the start file is not rewritten.
-TEST_F(Commands, OpenOfAMissingNameFailsAfterTheWindowShowsIt) {
+// A file that fails to load changes nothing: neither the show, nor the name,
+// nor the start file.
+TEST_F(Commands, OpenOfAMissingNameReportsItAndChangesNothing) {
   Open(Path("gone.tvx"));
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "File not found");
-  EXPECT_EQ(form->FName->text().toStdString(), Path("gone.tvx"));
-  EXPECT_TRUE(form->Go->isEnabled());
-  EXPECT_EQ(vorun::Run.SpiralMode, 0);
+  EXPECT_EQ(form->FName->text(), "File Name");
+  EXPECT_FALSE(form->Go->isEnabled());
+  EXPECT_EQ(vorun::Run.SpiralMode, 1);
+  EXPECT_EQ(FileName, "ThetraSpiral");
   EXPECT_EQ(ReadText(StartFilePath), "");
-  EXPECT_EQ(Ensemble.Exists[1], 0);
 }
 
-TEST_F(Commands, OpenOfAShortFileReportsReadBeyondEnd) {
-  WriteText(Path("short.tvx"), std::string(3775, '\x7f'));
-  Open(Path("short.tvx"));
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text, "Read beyond end of file");
-  EXPECT_EQ(form->FName->text().toStdString(), Path("short.tvx"));
-  EXPECT_EQ(ReadText(StartFilePath), "");
+// The failed file must never become the Save target: Ctrl+S afterwards writes
+// the ensemble on show to its own file and leaves the failed one as it was.
+TEST_F(Commands, FailedOpenKeepsTheEnsembleItsNameAndTheSaveTarget) {
+  Open(Path("ring.tvx"));
+  const std::string tenBytes = "0123456789";
+  WriteText(Path("ten.tvx"), tenBytes);
+  Open(Path("ten.tvx"));
+  ASSERT_EQ(dialogs.Texts(), QStringList{"Read beyond end of file"});
+  EXPECT_EQ(form->FName->text().toStdString(), Path("ring.tvx"));
+  EXPECT_EQ(ReadText(StartFilePath), Path("ring.tvx"));
+  EXPECT_EQ(Ensemble.PosX[1], 0.5L);
+
+  Ensemble.PosX[2] = 9;
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(ReadText(Path("ten.tvx")), tenBytes);
+  EXPECT_EQ(dialogs.fileRequests.size(), 2u);  // the two open dialogs, no save dialog
+  ResetGlobals();
+  Ensemble.SlotCount = MaxSlots;
+  ReadEnsembleFile(Path("ring.tvx"));
+  ApplyRecord();
+  EXPECT_EQ(Ensemble.PosX[2], 9.0L);
 }
 
 TEST_F(Commands, SaveRightAfterOpenWritesToTheOpenedName) {
@@ -131,6 +149,34 @@ TEST_F(Commands, TaonsWithAnEmptyStartFileShowsTheEasySquare) {
   EXPECT_EQ(form->FName->text(), "This is a stabil structur of taons");
   EXPECT_EQ(form->DaonsTable->Cell(1, 4), "-0.212");
   EXPECT_EQ(Ensemble.Exists[4], 1);
+}
+
+// The easy square of an empty start file comes from no file: Save asks for
+// one instead of writing a file named after the caption.
+TEST_F(Commands, SaveWithoutAChosenFileIsSaveAs) {
+  form->Daons1->trigger();
+  dialogs.saveAnswers.push_back(std::nullopt);
+  form->Save1->trigger();
+  ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+  EXPECT_FALSE(std::filesystem::exists("This is a stabil structur of taons"));
+  EXPECT_FALSE(std::filesystem::exists(Path("This is a stabil structur of taons")));
+
+  dialogs.saveAnswers.push_back(QString::fromStdString(Path("square.tvx")));
+  form->Save1->trigger();
+  EXPECT_EQ(std::filesystem::file_size(Path("square.tvx")), 3776u);
+  EXPECT_EQ(ReadText(StartFilePath), Path("square.tvx"));
+  EXPECT_EQ(form->FName->text().toStdString(), Path("square.tvx"));
+  // Now that it has a file, Save writes there without asking.
+  Ensemble.PosX[1] = 7;
+  form->Save1->trigger();
+  EXPECT_EQ(dialogs.fileRequests.size(), 2u);
+  EXPECT_NE(ReadText(Path("square.tvx")), std::string(3776, '\0'));
+  const std::string saved = ReadText(Path("square.tvx"));
+  ResetGlobals();
+  Ensemble.SlotCount = MaxSlots;
+  ReadEnsembleFile(Path("square.tvx"));
+  ApplyRecord();
+  EXPECT_EQ(Ensemble.PosX[1], 7.0L);
 }
 
 TEST_F(Commands, TaonsWithoutStartFileSaysSoAndReloadsNothing) {
@@ -185,11 +231,28 @@ TEST_F(Commands, MenuItemsHaveTheirShortcuts) {
 
 // --- the comment prompt ---------------------------------------------------------------
 
+// A loaded comment is the file's own text: only what the user types is a change.
+TEST_F(Commands, LoadingACommentIsNoChangeToAskAbout) {
+  Open(Path("ring.tvx"));  // "Ring of three" replaces "No Comment"
+  ASSERT_EQ(form->Comment->toPlainText(), "Ring of three");
+  EXPECT_EQ(Display.CommentChanged, 0);
+  std::filesystem::copy_file(Path("ring.tvx"), Path("star.tvx"));
+  WriteText(Path("star.txt"), "Star");
+  Open(Path("star.tvx"));
+  Leave(form->Comment);
+  EXPECT_TRUE(dialogs.messages.empty()) << dialogs.Texts().join("; ").toStdString();
+  EXPECT_EQ(form->Comment->toPlainText(), "Star");
+}
+
 class CommentPrompt : public Commands {
  protected:
   void SetUp() override {
     Commands::SetUp();
-    Open(Path("ring.tvx"));  // "Ring of three" differs from "No Comment"
+    Open(Path("ring.tvx"));
+    // The user types a blank and takes it back: a change all the same.
+    QTest::keyClick(form->Comment, Qt::Key_Space);
+    QTest::keyClick(form->Comment, Qt::Key_Backspace);
+    ASSERT_EQ(form->Comment->toPlainText(), "Ring of three");
     ASSERT_EQ(Display.CommentChanged, 1);
     // The comment file changes on disk, so that a save shows.
     WriteText(Path("ring.txt"), "old");
@@ -235,6 +298,56 @@ TEST_F(CommentPrompt, OpeningAnotherEnsembleAsksBeforeTheTypedTextIsReplaced) {
   EXPECT_EQ(ReadText(Path("ring.txt")), "Ring of three, typed");
   EXPECT_EQ(ReadText(Path("star.txt")), "Star");
   EXPECT_EQ(form->Comment->toPlainText(), "Star");
+}
+
+// Quitting with typed text asks as opening another file does, with Cancel to
+// stay: by the menu, by Alt+X and by the window's close button alike.
+TEST_F(CommentPrompt, QuittingAsksAndCancelKeepsTheProgramOpen) {
+  dialogs.answers.push_back(MessageAnswer::Cancel);
+  form->Exit1->trigger();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "The text was changed. Save now?");
+  EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::YesNoCancel);
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_EQ(Display.CommentChanged, 1);
+
+  dialogs.answers.push_back(MessageAnswer::Cancel);
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  QTest::keyClick(form.get(), Qt::Key_X, Qt::AltModifier);
+  EXPECT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_TRUE(form->isVisible());
+
+  dialogs.answers.push_back(MessageAnswer::No);
+  form->close();
+  EXPECT_EQ(dialogs.messages.size(), 3u);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(ReadText(Path("ring.txt")), "old");
+}
+
+TEST_F(CommentPrompt, QuittingWithYesSavesTheTextFirst) {
+  dialogs.answers.push_back(MessageAnswer::Yes);
+  form->close();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(ReadText(Path("ring.txt")), "Ring of three");
+}
+
+TEST_F(CommentPrompt, QuittingStaysOpenWhenTheTextCannotBeSaved) {
+  std::filesystem::remove(Path("ring.txt"));
+  std::filesystem::create_directory(Path("ring.txt"));  // no file can replace a folder
+  dialogs.answers.push_back(MessageAnswer::Yes);
+  form->close();
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[1].kind, MessageKind::Error);
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_EQ(form->Comment->toPlainText(), "Ring of three");
+}
+
+TEST_F(Commands, QuittingWithoutTypedTextAsksNothing) {
+  Open(Path("ring.tvx"));
+  form->close();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(CommentPrompt, CancelledOpenDoesNotAsk) {

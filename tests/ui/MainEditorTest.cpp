@@ -140,17 +140,21 @@ TEST_F(NewCommand, OkSavesAndShowsTheEnsembleAsFreshlyOpened) {
   EXPECT_EQ(Ensemble.ViewX[1], 9);
 }
 
-TEST_F(NewCommand, OkWithCancelledSaveDialogStillRefreshes) {
+// A cancelled save dialog returns to the editor; closed then with Cancel, it
+// leaves the main window as it was.
+TEST_F(NewCommand, OkWithCancelledSaveDialogReturnsToTheEditor) {
   dialogs.saveAnswers.push_back(std::nullopt);
-  New([this](TEditDlg& dlg) {
+  New([](TEditDlg& dlg) {
     Type(dlg.EditDT, "0.5");
     dlg.OKBtn->click();
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(dlg.EditDT->text(), "0.5");
+    dlg.CancelBtn->click();
   });
   EXPECT_EQ(Ensemble.TimeStep, 0.001L);
-  EXPECT_EQ(vorun::Run.StepCount, 0);
-  EXPECT_EQ(form->LTime->text(), "0");
-  EXPECT_EQ(form->EditDT->text(), "0.001");
-  EXPECT_TRUE(form->Go->isEnabled());
+  EXPECT_EQ(vorun::Run.StepCount, 77);
+  EXPECT_EQ(form->LTime->text(), "77");
+  EXPECT_FALSE(form->Go->isEnabled());
 }
 
 TEST_F(NewCommand, OkWithBadTextNeitherSavesNorRefreshes) {

@@ -14,6 +14,7 @@
 
 #include "ui/MainFormFixture.h"
 #include "ui/StringGrid.h"
+#include "ui/ToolTipProbe.h"
 
 namespace vorun {
 namespace {
@@ -179,7 +180,7 @@ TEST_F(MainFormTest, StepSettingsFollowTheControls) {
 // The layout depends only on the left edge of Panel1, so any window width gives
 // the same widths.
 TEST_F(MainFormTest, LayoutRuleGivesTheDesignWidthsAtAnyWindowWidth) {
-  for (int width : {604, 900, 500}) {
+  for (int width : {604, 900, 750}) {
     form->resize(width, form->height() + 40);
     QApplication::processEvents();
     EXPECT_EQ(form->FName->width(), 360) << width;
@@ -191,6 +192,44 @@ TEST_F(MainFormTest, LayoutRuleGivesTheDesignWidthsAtAnyWindowWidth) {
     EXPECT_EQ(form->Pan->y() + form->Pan->height(), form->SceneView->height());
     EXPECT_EQ(View.CenterX, width / 2) << width;
   }
+}
+
+// The window cannot be made smaller than designed, where the panel would slide
+// under the menu bar; made larger, the scene grows.
+TEST_F(MainFormTest, ShrinksNoFurtherThanTheDesignAndGrowsTheScene) {
+  const QSize design = form->size();
+  form->resize(400, 300);
+  QApplication::processEvents();
+  EXPECT_EQ(form->size(), design);
+  for (QWidget* w : std::initializer_list<QWidget*>{form->Go, form->EditDT, form->EditF2, form->FName}) {
+    EXPECT_TRUE(w->visibleRegion().contains(w->rect().center())) << w->metaObject()->className();
+    EXPECT_GE(w->mapTo(form.get(), QPoint(0, 0)).y(), form->SceneView->y());
+  }
+  form->resize(800, 600);
+  QApplication::processEvents();
+  EXPECT_EQ(form->SceneView->size(), QSize(800, 600 - form->SceneView->y()));
+  EXPECT_EQ(form->Pan->y(), form->SceneView->height() - 201);
+}
+
+// Numbers wider than their place keep their first digits in view and show
+// whole in a tooltip; those that fit raise none.
+TEST_F(MainFormTest, CutNumbersShowWholeInATooltip) {
+  Ensemble.A1 = 1.0L / 3;
+  Ensemble.A2 = 2;
+  form->RefreshParameterFields();
+  EXPECT_EQ(form->EditA1->cursorPosition(), 0);
+  EXPECT_EQ(test::ToolTipOf(form->EditA1), "0.333333333333333");
+  EXPECT_EQ(test::ToolTipOf(form->EditA2), "");
+
+  Ensemble.Exists[1] = Ensemble.Exists[2] = 1;
+  Ensemble.PosX[1] = -2.0L / 3;
+  Ensemble.PosX[2] = 2;
+  form->FillListing();
+  StringGrid* grid = form->DaonsTable;
+  const QRect cut = grid->visualItemRect(grid->item(0, 1));
+  EXPECT_EQ(test::ToolTipOf(grid->viewport(), cut.center()), "-0.666666666666667");
+  const QRect fits = grid->visualItemRect(grid->item(1, 1));
+  EXPECT_EQ(test::ToolTipOf(grid->viewport(), fits.center()), "");
 }
 
 TEST_F(MainFormTest, SceneCentreIsHalfTheWidthAndHalfThePanTop) {

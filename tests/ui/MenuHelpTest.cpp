@@ -69,21 +69,21 @@ class MenuTree : public Menus {
 
   static QStringList Expected(bool running) {
     return {
-        "File",
+        "&File",
         "  New [F2]",
         "  Open [F3]",
         "  Save [Ctrl+S]",
         "  Save As ...",
         "  -",
         "  Exit [Alt+X]",
-        "View",
+        "&View",
         running ? "  Show Images (disabled)" : "  Show Images",
         "    Taons [F5]",
         "    Spiral",
         "  ShowSpin [F6] (unchecked)",
         "  Show Numbers of Points [F7] (unchecked)",
         "  Move to center [F8]",
-        "Help",
+        "&Help",
         "  English Help [F1]",
         "  Russian Help [Ctrl+F1]",
         "  Poland Help [Shift+F1]",
@@ -171,11 +171,11 @@ TEST_F(MenuTree, AltXClosesTheWindowWhileStopped) {
 TEST_F(Menus, ViewManagerAndHelpMenusInDisplayOrder) {
   const QStringList tree = Tree();
   const QStringList expected = {
-      "View",
+      "&View",
       "  ShowSpin [F6] (unchecked)",
       "  Show Numbers of Points [F7] (unchecked)",
       "  Move to center [F8]",
-      "Help",
+      "&Help",
       "  English Help [F1]",
       "  Russian Help [Ctrl+F1]",
       "  Poland Help [Shift+F1]",
@@ -187,6 +187,64 @@ TEST_F(Menus, ViewManagerAndHelpMenusInDisplayOrder) {
     if (expected.contains(line)) ours << line;
   EXPECT_EQ(ours.join('\n').toStdString(), expected.join('\n').toStdString())
       << tree.join('\n').toStdString();
+}
+
+// The menus are reached from the keyboard: Alt with a menu's letter, or F10.
+TEST_F(Menus, AltLettersAndF10OpenTheMenus) {
+  const std::pair<Qt::Key, QMenu*> letters[] = {
+      {Qt::Key_F, form->File1}, {Qt::Key_V, form->View1}, {Qt::Key_H, form->Help0}};
+  for (const auto& [key, menu] : letters) {
+    // A closed menu leaves no window active on this platform.
+    Activate();
+    QTest::keyClick(form.get(), key, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 1000)) << menu->title().toStdString();
+    // Escape closes the menu, a second one leaves the menu bar.
+    QTest::keyClick(menu, Qt::Key_Escape);
+    if (form->menuBar()->activeAction() != nullptr) QTest::keyClick(form->menuBar(), Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, 1000));
+  }
+  Activate();
+  QTest::keyClick(form.get(), Qt::Key_F10);
+  EXPECT_EQ(form->menuBar()->activeAction(), form->File1->menuAction());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form->File1->isVisible(); }, 1000));
+  form->File1->close();
+}
+
+// The arrow pad: each button says what it does and names its key, and the key
+// does what the button does. No key is one the window already used.
+TEST_F(MenuTree, ArrowZoomAndStopButtonsNameTheirKeysAndTheKeysWork) {
+  Activate();
+  const QToolButton* pad[] = {form->DaoTeta, form->DaoTeta1,   form->DaoPsi,  form->DaoPsi1, form->DaoPhi,
+                              form->DaoPhi1, form->DaoForvard, form->DaoBack, form->DaoStop};
+  QList<QKeySequence> keys;
+  for (const QToolButton* b : pad) {
+    const QString tip = b->toolTip();
+    const int open = tip.lastIndexOf(" (");
+    ASSERT_GT(open, 0) << tip.toStdString();
+    keys << QKeySequence(tip.mid(open + 2, tip.size() - open - 3), QKeySequence::NativeText);
+    EXPECT_FALSE(keys.last().isEmpty()) << tip.toStdString();
+  }
+  // All different, and none of them a key of another command.
+  for (int i = 0; i < keys.size(); ++i)
+    for (int j = i + 1; j < keys.size(); ++j) EXPECT_NE(keys[i], keys[j]);
+  for (const QAction* a : form->findChildren<QAction*>()) {
+    const int i = keys.indexOf(a->shortcut());
+    if (!a->shortcut().isEmpty() && i >= 0) {
+      EXPECT_TRUE(pad[i]->toolTip().startsWith(a->text() + " (")) << a->text().toStdString();
+    }
+  }
+  // Zoom in by key as by button; then the spin the Teta key leaves is stopped by the stop key.
+  const Extended80 zoom = View.Zoom;
+  QTest::keySequence(form.get(), keys[6]);
+  EXPECT_GT(View.Zoom, zoom);
+  QTest::keySequence(form.get(), keys[7]);
+  EXPECT_EQ(View.Zoom, zoom);
+  const Extended80 spin = View.SpinTeta;
+  QTest::keySequence(form.get(), keys[0]);
+  EXPECT_EQ(View.SpinTeta, spin - View.AngleStep);
+  // From a text field as well.
+  QTest::keySequence(form->EditA1, keys[1]);
+  EXPECT_EQ(View.SpinTeta, spin);
 }
 
 TEST_F(Menus, ManagerIsNotShownButItsItemsAreEnabled) {

@@ -71,6 +71,35 @@ TEST_F(RunLoop, EnterStartsEscapeStopsAndEnterDuringTheRunDoesNothing) {
   ExpectStopped();
 }
 
+// Enter presses Go without leaving the field: what the field shows is what the
+// run uses, and a text that is no number starts no run.
+TEST_F(RunLoop, EnterInAFieldRunsWithTheValueTheFieldShows) {
+  form->EditDT->setFocus();
+  form->EditDT->selectAll();
+  QTest::keyClicks(form->EditDT, "-");
+  // Stops a run that should not have started, at its first event turn.
+  bool ran = false;
+  QTimer::singleShot(0, form.get(), [&] {
+    ran = vorun::Run.Stopped == 0;
+    if (ran) form->Go->click();
+  });
+  QTest::keyClick(form->EditDT, Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(dialogs.Texts(), QStringList{"'-' is not a valid floating point value"});
+  EXPECT_EQ(vorun::Run.StepCount, 0);
+  ExpectStopped();
+
+  form->EditDT->selectAll();
+  QTest::keyClicks(form->EditDT, "0");
+  QTimer::singleShot(0, form.get(), [&] { QTest::keyClick(form->EditDT, Qt::Key_Escape); });
+  QTest::keyClick(form->EditDT, Qt::Key_Return);
+  EXPECT_EQ(vorun::Run.StepCount, 1);
+  EXPECT_EQ(Ensemble.TimeStep, 0.0L);
+  EXPECT_EQ(Ensemble.PosX[1], 0.5L);  // a step of length 0 moves nothing
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
 TEST_F(RunLoop, StepLabelFollowsTheDisplaySwitch) {
   vorun::Run.StepCount = 7;
   QTest::mouseDClick(form->LTime, Qt::LeftButton);

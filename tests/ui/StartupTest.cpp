@@ -120,7 +120,7 @@ TEST_F(StartWithMissingFile, ShowsTheEasySquare) {
 class StartWithShortFile : public MainFormTest {
  protected:
   void PrepareFiles() override {
-    WriteText(Path("short.tvx"), std::string(3775, '\0'));
+    WriteText(Path("short.tvx"), std::string(3775, '\x7f'));
     WriteText(StartFilePath, Path("short.tvx"));
   }
 };
@@ -139,6 +139,19 @@ TEST_F(StartWithShortFile, ReportsTheErrorAndStillOpensStoppedAndUsable) {
   EXPECT_EQ(vorun::Run.StepCount, 1);
   EXPECT_EQ(vorun::Run.Stopped, 1);
   EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+// The nearly whole file is reported and then treated as a missing one: the
+// easy square under its caption, and Save asks for a name rather than write
+// over the file.
+TEST_F(StartWithShortFile, FallsBackAsForAMissingFileAndNeverSavesOverIt) {
+  EXPECT_EQ(form->FName->text(), "The easy square");
+  for (int n = 1; n <= 4; ++n) EXPECT_EQ(Ensemble.Exists[n], 1) << n;
+  EXPECT_EQ(form->DaonsTable->Cell(1, 1), "0.212");
+  dialogs.saveAnswers.push_back(std::nullopt);
+  form->Save1->trigger();
+  EXPECT_EQ(dialogs.fileRequests.size(), 1u);
+  EXPECT_EQ(ReadText(Path("short.tvx")), std::string(3775, '\x7f'));
 }
 
 class StartFileCannotBeCreated : public MainFormTest {
