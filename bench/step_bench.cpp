@@ -1,11 +1,14 @@
-// Steps per second of the one-pass AdvanceStep and of the three-pass
-// AdvanceStepReference on a full ensemble: 60 taons in a fixed
+// Steps per second of the one-pass AdvanceStep, on one thread and on all
+// cores, and of the three-pass AdvanceStepReference on a full ensemble: 60 taons in a fixed
 // pseudo-random cloud within +-3, no two closer than 0.3, split Ak. The state
 // is put back every RestoreEvery steps so that the cloud never collapses or
 // flies apart, whatever the formula does to it; the copy is a few kilobytes
-// against a step's 10800 pair terms.
+// against a step's 10800 pair terms. Wall time, since a step on several
+// threads spends CPU time outside the timed one. Scaling/<formula>/<n> steps
+// on n threads, for the table of steps per second against the thread count.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -13,6 +16,7 @@
 
 #include "BenchCloud.h"
 #include "engine/Step.h"
+#include "engine/WorkerPool.h"
 #include "model/Transcendental.h"
 
 namespace vorun {
@@ -20,36 +24,57 @@ namespace {
 
 constexpr int RestoreEvery = 64;
 
-using Advance = void (*)(EnsembleState&, const StepSettings&);
-
-void StepBench(benchmark::State& state, Advance advance, Formula formula) {
+// threads 0: the three-pass reference.
+void StepBench(benchmark::State& state, int threads, Formula formula) {
   const EnsembleState cloud = bench::MakeCloud();
   EnsembleState e = cloud;
   StepSettings settings;
   settings.law.formula = formula;
+  StepWorkspace workspace;
+  workspace.threads = threads;
   int count = 0;
   for (auto _ : state) {
     if (count++ % RestoreEvery == 0) e = cloud;
-    advance(e, settings);
+    if (threads == 0)
+      AdvanceStepReference(e, settings);
+    else
+      AdvanceStep(e, settings, workspace);
     benchmark::DoNotOptimize(e.NextPosX[MaxSlots]);
   }
   state.SetItemsProcessed(state.iterations());
+  state.counters["threads"] = threads;
 }
 
-// Each formula with both step variants, in the order of the README's table.
+constexpr std::pair<const char*, Formula> Formulas[] = {{"Exponential", Formula::Exponential},
+                                                        {"PolyExpon", Formula::PolyExpon},
+                                                        {"PolyExpSum", Formula::PolyExpSum},
+                                                        {"ExpoPolyExpSum", Formula::ExpoPolyExpSum},
+                                                        {"EPESminus", Formula::EPESminus}};
+
+// Each formula with the step variants, in the order of the README's table;
+// then the scaling runs, 1 to 4 threads and the cores if there are more.
 const bool registered = [] {
-  const std::pair<const char*, Formula> formulas[] = {{"Exponential", Formula::Exponential},
-                                                      {"PolyExpon", Formula::PolyExpon},
-                                                      {"PolyExpSum", Formula::PolyExpSum},
-                                                      {"ExpoPolyExpSum", Formula::ExpoPolyExpSum},
-                                                      {"EPESminus", Formula::EPESminus}};
-  for (const auto& [name, formula] : formulas) {
-    benchmark::RegisterBenchmark((std::string("StepBench/") + name + " / OnePass").c_str(), StepBench,
-                                 static_cast<Advance>(AdvanceStep), formula)
-        ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark((std::string("StepBench/") + name + " / ThreePass").c_str(), StepBench,
-                                 AdvanceStepReference, formula)
-        ->Unit(benchmark::kMicrosecond);
+  const int cores = AvailableCores();
+  for (const auto& [name, formula] : Formulas) {
+    const std::string base = std::string("StepBench/") + name;
+    benchmark::RegisterBenchmark((base + " / OnePass 1 thread").c_str(), StepBench, 1, formula)
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark((base + " / OnePass all cores").c_str(), StepBench, cores, formula)
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark((base + " / ThreePass").c_str(), StepBench, 0, formula)
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime();
+  }
+  for (const auto& [name, formula] : Formulas) {
+    for (int threads = 1; threads <= std::max(4, cores); ++threads) {
+      if (threads > 4 && threads != cores) continue;
+      benchmark::RegisterBenchmark((std::string("Scaling/") + name + "/" + std::to_string(threads)).c_str(),
+                                   StepBench, threads, formula)
+          ->Unit(benchmark::kMicrosecond)
+          ->UseRealTime();
+    }
   }
   return true;
 }();

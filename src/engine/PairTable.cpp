@@ -2,18 +2,13 @@
 
 #include "engine/Law.h"
 #include "engine/LawTerms.h"
+#include "engine/ShellTerm.h"
 
 namespace vorun::law {
 
 namespace {
 
 using O = Op<Unchecked>;
-
-// What a shell of length P needs besides the distance: k = 1.029 / P and the
-// factors of ShellSlope that depend on k alone.
-struct ShellConstants {
-  Extended80 k = 0, tenthK = 0, inverseTenthK = 0, k200 = 0;
-};
 
 enum Shell { ShellB, ShellC, ShellD, ShellF };
 
@@ -36,6 +31,7 @@ struct PairValues {
 struct PairTable::Data {
   LawSettings law;
   int scope = 1;
+  int firstMoved = 1;
   SetTerms sets[2];
   int setXY[MaxSlots + 1] = {};
   int setZ[MaxSlots + 1] = {};
@@ -44,53 +40,28 @@ struct PairTable::Data {
 
 namespace {
 
-ShellConstants MakeShell(Extended80 k) {
-  ShellConstants c;
-  c.k = k;
-  c.tenthK = O::Mul(ShellTenth, k);
-  c.inverseTenthK = O::Power(c.tenthK, -1);
-  c.k200 = O::Mul(200, k);
-  return c;
-}
-
-// ShellSlopeK with Power(r, -2) and the k-only factors given.
-Extended80 Slope(const ShellConstants& c, Extended80 r, Extended80 r2) {
-  const Extended80 u = O::Mul(c.k, r);
-  const Extended80 tenthKr = O::Mul(c.tenthK, r);
-  const Extended80 inverse = O::Power(tenthKr, -1);
-  const Extended80 lnU = O::Ln(u);
-  const Extended80 u20 = O::Exp(O::Mul(20, lnU));
-  const Extended80 rest = O::Sub(2.5L, u20);
-  const Extended80 exponent = O::Mul(inverse, rest);
-  const Extended80 w = O::Exp(O::Mul(exponent, lnU));
-  const Extended80 u18 = O::Exp(O::Mul(18, lnU));
-  Extended80 q = O::Mul(O::Sub(1, lnU), rest);
-  q = O::Mul(q, r2);
-  q = O::Mul(q, c.inverseTenthK);
-  Extended80 m = O::Mul(lnU, u18);
-  m = O::Mul(m, c.k200);
-  q = O::Sub(q, m);
-  return O::Mul(w, q);
+Extended80 Slope(const ShellConstants& c, Extended80 r, Extended80 r2, bool r2Bounded) {
+  return FastShellSlope<Unchecked>(c, r, r2, r2Bounded);
 }
 
 // The bracket of PolyExpSum, ExpoPolyExpSum or EPESminus for one set.
-Extended80 Bracket(const LawSettings& law, const SetTerms& set, Extended80 r, Extended80 r2) {
+Extended80 Bracket(const LawSettings& law, const SetTerms& set, Extended80 r, Extended80 r2, bool r2Bounded) {
   if (law.formula == Formula::PolyExpSum) {
     Extended80 tB = 0;
-    if (!law.checkBox2) tB = -Slope(set.shells[ShellB], r, r2);
+    if (!law.checkBox2) tB = -Slope(set.shells[ShellB], r, r2, r2Bounded);
     Extended80 tCDF = 0;
     if (!law.checkBox3) {
-      const Extended80 sc = Slope(set.shells[ShellC], r, r2);
-      const Extended80 sd = Slope(set.shells[ShellD], r, r2);
-      const Extended80 sf = Slope(set.shells[ShellF], r, r2);
+      const Extended80 sc = Slope(set.shells[ShellC], r, r2, r2Bounded);
+      const Extended80 sd = Slope(set.shells[ShellD], r, r2, r2Bounded);
+      const Extended80 sf = Slope(set.shells[ShellF], r, r2, r2Bounded);
       tCDF = O::Sub(O::Sub(-sc, sd), sf);
     }
     return O::Add(tB, tCDF);
   }
   const Extended80 ex = O::Exp(O::Div(-set.B, r));
-  const Extended80 sc = Slope(set.shells[ShellC], r, r2);
-  const Extended80 sd = Slope(set.shells[ShellD], r, r2);
-  const Extended80 sf = Slope(set.shells[ShellF], r, r2);
+  const Extended80 sc = Slope(set.shells[ShellC], r, r2, r2Bounded);
+  const Extended80 sd = Slope(set.shells[ShellD], r, r2, r2Bounded);
+  const Extended80 sf = Slope(set.shells[ShellF], r, r2, r2Bounded);
   Extended80 bracket = O::Mul(O::Mul(set.B, r2), ex);
   bracket = O::Add(bracket, O::Mul(10, sc));
   if (law.formula == Formula::EPESminus) {
@@ -117,6 +88,7 @@ void FillPair(const PairTable::Data& table, const EnsembleState& e, PairValues& 
   }
   const Extended80 lnR = O::Ln(p.r);
   p.r2 = O::Exp(O::Mul(-2, lnR));
+  const bool r2Bounded = R2Bounded(p.r2);
   for (int s = 0; s < 2; ++s) {
     if (!need[s]) continue;
     const SetTerms& set = table.sets[s];
@@ -129,7 +101,7 @@ void FillPair(const PairTable::Data& table, const EnsembleState& e, PairValues& 
         p.first[s] = O::Exp(O::Mul(O::Div(set.B, p.r), lnR));
         break;
       default:
-        p.first[s] = Bracket(law, set, p.r, p.r2);
+        p.first[s] = Bracket(law, set, p.r, p.r2, r2Bounded);
         break;
     }
   }
@@ -160,10 +132,12 @@ Extended80 Term(Extended80 sum, Extended80 s, Extended80 d, const PairValues& p,
 }
 
 template <Formula F>
-void Sums(const PairTable::Data& table, const EnsembleState& e, int i, Extended80& x, Extended80& y,
-          Extended80& z) {
+void Sums(const PairTable::Data& table, const EnsembleState& e, int i, Extended80& xOut, Extended80& yOut,
+          Extended80& zOut) {
   const int scope = table.scope;
-  x = y = z = 0;
+  // Locals, not the caller's slots: workers that sum neighbouring slots into
+  // one array would otherwise fight over its cache lines at every term.
+  Extended80 x = 0, y = 0, z = 0;
   for (int j = 1; j <= e.SlotCount; ++j) {
     if (e.Exists[j] == 0 || j == i) continue;
     const PairValues& p = j > i ? table.pairs[i][j] : table.pairs[j][i];
@@ -177,6 +151,9 @@ void Sums(const PairTable::Data& table, const EnsembleState& e, int i, Extended8
     y = Term<F>(y, s, dy, p, table.sets[xy], F == Formula::Exponential ? p.second[xy] : p.first[xy]);
     z = Term<F>(z, s, dz, p, table.sets[zs], p.first[zs]);
   }
+  xOut = x;
+  yOut = y;
+  zOut = z;
 }
 
 }  // namespace
@@ -184,9 +161,10 @@ void Sums(const PairTable::Data& table, const EnsembleState& e, int i, Extended8
 PairTable::PairTable() : data(std::make_unique<Data>()) {}
 PairTable::~PairTable() = default;
 
-bool FillPairTable(PairTable& table, const EnsembleState& e, const LawSettings& law, int firstMoved) {
+bool PreparePairTable(PairTable& table, const EnsembleState& e, const LawSettings& law, int firstMoved) {
   PairTable::Data& t = *table.data;
   t.law = law;
+  t.firstMoved = firstMoved;
   t.scope = ScopeSign(law);
   ParameterSet sets[2];
   MakeSets<Unchecked>(e, sets);
@@ -206,28 +184,37 @@ bool FillPairTable(PairTable& table, const EnsembleState& e, const LawSettings& 
     set.A = sets[s].A;
     set.B = sets[s].B;
     if (!shells || !used[s]) continue;
-    if (pes && !law.checkBox2) set.shells[ShellB] = MakeShell(sets[s].kB);
+    if (pes && !law.checkBox2) set.shells[ShellB] = MakeShell<Unchecked>(sets[s].kB);
     if (!pes || !law.checkBox3) {
-      set.shells[ShellC] = MakeShell(sets[s].kC);
-      set.shells[ShellD] = MakeShell(sets[s].kD);
-      set.shells[ShellF] = MakeShell(sets[s].kF);
+      set.shells[ShellC] = MakeShell<Unchecked>(sets[s].kC);
+      set.shells[ShellD] = MakeShell<Unchecked>(sets[s].kD);
+      set.shells[ShellF] = MakeShell<Unchecked>(sets[s].kF);
     }
   }
 
-  for (int lo = 1; lo <= e.SlotCount; ++lo) {
-    if (e.Exists[lo] == 0) continue;
-    for (int hi = lo + 1; hi <= e.SlotCount; ++hi) {
-      if (e.Exists[hi] == 0) continue;
-      const bool loMoved = lo >= firstMoved;
-      const bool hiMoved = hi >= firstMoved;
-      if (!loMoved && !hiMoved) continue;
-      bool need[2] = {false, false};
-      if (loMoved) need[t.setXY[hi]] = need[t.setZ[hi]] = true;
-      if (hiMoved) need[t.setXY[lo]] = need[t.setZ[lo]] = true;
-      FillPair(t, e, t.pairs[lo][hi], lo, hi, need);
-    }
+  SettleMemory();
+  return !FloatFaultPending();
+}
+
+void FillPairRow(PairTable& table, const EnsembleState& e, int lo) {
+  PairTable::Data& t = *table.data;
+  if (e.Exists[lo] == 0) return;
+  const bool loMoved = lo >= t.firstMoved;
+  for (int hi = lo + 1; hi <= e.SlotCount; ++hi) {
+    if (e.Exists[hi] == 0) continue;
+    const bool hiMoved = hi >= t.firstMoved;
+    if (!loMoved && !hiMoved) continue;
+    bool need[2] = {false, false};
+    if (loMoved) need[t.setXY[hi]] = need[t.setZ[hi]] = true;
+    if (hiMoved) need[t.setXY[lo]] = need[t.setZ[lo]] = true;
+    FillPair(t, e, t.pairs[lo][hi], lo, hi, need);
   }
   SettleMemory();
+}
+
+bool FillPairTable(PairTable& table, const EnsembleState& e, const LawSettings& law, int firstMoved) {
+  if (!PreparePairTable(table, e, law, firstMoved)) return false;
+  for (int lo = 1; lo <= e.SlotCount; ++lo) FillPairRow(table, e, lo);
   return !FloatFaultPending();
 }
 

@@ -38,6 +38,13 @@ class PairTable {
 // Returns false when a floating-point flag came up on the way.
 bool FillPairTable(PairTable& table, const EnsembleState& e, const LawSettings& law, int firstMoved);
 
+// The same in parts, so that several threads can share the work: first the
+// values of the whole step (false when a flag came up), then the rows, each
+// the pairs (lo, hi > lo), in any order and on any thread. A row leaves its
+// flags up in the thread that filled it.
+bool PreparePairTable(PairTable& table, const EnsembleState& e, const LawSettings& law, int firstMoved);
+void FillPairRow(PairTable& table, const EnsembleState& e, int lo);
+
 // The three force components on slot i of e from the table filled for e. A
 // fault in the sums leaves its flag up for the caller to test.
 void PairTableForces(const PairTable& table, const EnsembleState& e, int i, Extended80& x, Extended80& y,

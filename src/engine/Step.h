@@ -8,6 +8,8 @@
 // the working arrays. The step allocates nothing.
 #pragma once
 
+#include <memory>
+
 #include "engine/PairTable.h"
 #include "engine/Settings.h"
 #include "model/Global.h"
@@ -22,17 +24,39 @@ Extended80 CoolerFactor(const StepSettings& settings);
 // Half-width of the square wall in the x-z plane; 0 for Thermosout.
 Extended80 WallBound(WallMode wall);
 
+class WorkerPool;
+
+// The forces of one slot as a worker hands them back.
+struct SlotForces {
+  Extended80 x = 0, y = 0, z = 0;
+  bool faulted = false;  // a flag came up in its sums
+};
+
 // The scratch space of the one-pass step. One per ensemble or per thread:
 // a workspace must not be shared by two steps at the same time.
 struct StepWorkspace {
+  StepWorkspace();
+  ~StepWorkspace();
+
+  // Threads a step is split over; 0 takes StepThreads() at every step.
+  int threads = 0;
+
   law::PairTable table;
+  // Made at the first step with more than one thread, and kept while the
+  // count stays the same.
+  std::unique_ptr<WorkerPool> pool;
+  SlotForces forces[MaxSlots + 1];
 };
 
 // Advances e by one step of its TimeStep, computing the three force
-// components of a taon in one pass over its partners.
+// components of a taon in one pass over its partners. With more than one
+// thread the pair table and the sums are shared out among them; the
+// integration, the commit and the walls stay on the calling thread, in slot
+// order, so values, faults and the arrays after a fault are those of one
+// thread.
 void AdvanceStep(EnsembleState& e, const StepSettings& settings, StepWorkspace& workspace);
 
-// The same with a workspace of the calling thread's own.
+// The same with a workspace of the calling thread's own, on StepThreads().
 void AdvanceStep(EnsembleState& e, const StepSettings& settings);
 
 // The same step with ForceX, ForceY and ForceZ each making its own pass: the

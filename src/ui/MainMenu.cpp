@@ -7,6 +7,7 @@
 #include <QMenuBar>
 
 #include "ui/Main.h"
+#include "ui/ThreadMenu.h"
 
 namespace vorun {
 
@@ -101,6 +102,7 @@ void TMainForm::CreateActions() {
 void TMainForm::CreateViewMoveActions() {
   MoveToCenter = Item(View1, this, "MoveToCenter", "Move to center", QKeySequence(Qt::Key_F8),
                       &TMainForm::MoveToCenterClick);
+  AddThreadMenu(View1);
 
   // Never shown, so not in the menu bar: Qt would disable a hidden menu there
   // and its shortcuts with it. The items belong to the window as well, where

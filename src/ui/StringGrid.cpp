@@ -6,7 +6,10 @@
 #include <QMouseEvent>
 #include <QToolTip>
 
+#include <cstring>
+
 #include "model/Error.h"
+#include "model/NumberText.h"
 
 namespace vorun {
 
@@ -23,11 +26,44 @@ QTableWidgetItem* FixedItem(const QPalette& palette) {
   return item;
 }
 
-QTableWidgetItem* ValueItem() {
-  auto* item = new QTableWidgetItem;
-  item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-  return item;
-}
+// A value cell that holds either text or a number; a number is formatted at
+// the first reading after it changed, and the text kept until the next change.
+class ValueItem final : public QTableWidgetItem {
+ public:
+  ValueItem() { setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable); }
+
+  QVariant data(int role) const override {
+    if (!number_ || (role != Qt::DisplayRole && role != Qt::EditRole)) return QTableWidgetItem::data(role);
+    // The separator may have changed since (it follows the locale).
+    if (stale_ || separator_ != DecimalSeparator) {
+      text_ = QString::fromStdString(FloatToStr(value_));
+      stale_ = false;
+      separator_ = DecimalSeparator;
+    }
+    return text_;
+  }
+
+  void setData(int role, const QVariant& value) override {
+    if (role == Qt::DisplayRole || role == Qt::EditRole) number_ = false;
+    QTableWidgetItem::setData(role, value);
+  }
+
+  // False when the cell already shows this very value.
+  bool SetNumber(Extended80 value) {
+    if (number_ && std::memcmp(&value, &value_, 10) == 0) return false;
+    value_ = value;
+    number_ = true;
+    stale_ = true;
+    return true;
+  }
+
+ private:
+  Extended80 value_ = 0;
+  bool number_ = false;
+  mutable bool stale_ = false;
+  mutable char separator_ = 0;
+  mutable QString text_;
+};
 
 }  // namespace
 
@@ -53,7 +89,7 @@ StringGrid::StringGrid(int columns, int rows, QWidget* parent) : QTableWidget(ro
   for (int c = 0; c < columns; ++c) setHorizontalHeaderItem(c, new QTableWidgetItem);
   for (int r = 0; r < rowCount(); ++r) {
     setItem(r, 0, FixedItem(palette()));
-    for (int c = 1; c < columns; ++c) setItem(r, c, ValueItem());
+    for (int c = 1; c < columns; ++c) setItem(r, c, new ValueItem);
   }
   SetCurrent(1, 1);
 }
@@ -71,6 +107,17 @@ void StringGrid::SetCell(int column, int row, const QString& text) {
   QTableWidgetItem* cell = row == 0 ? horizontalHeaderItem(column) : item(row - 1, column);
   // Unchanged text is left alone: a grid refilled after every step need not repaint.
   if (cell->text() != text) cell->setText(text);
+}
+
+void StringGrid::SetNumber(int column, int row, Extended80 value) {
+  if (column < 1 || row < 1 || column >= columnCount() || row >= RowCount()) return;
+  if (static_cast<ValueItem*>(item(row - 1, column))->SetNumber(value)) numbersChanged_ = true;
+}
+
+void StringGrid::ShowChangedNumbers() {
+  if (!numbersChanged_) return;
+  numbersChanged_ = false;
+  viewport()->update();
 }
 
 void StringGrid::SetCurrent(int column, int row) {

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTableWidget>
 
+#include "model/Global.h"
+
 namespace vorun {
 
 class StringGrid : public QTableWidget {
@@ -22,6 +24,15 @@ class StringGrid : public QTableWidget {
   // negative one is an index error, Error("List index out of bounds (-1)").
   QString Cell(int column, int row) const;
   void SetCell(int column, int row, const QString& text);
+
+  // A value cell (row 1 on, column 1 on) that shows a number as FloatToStr
+  // writes it. The text is formed when the cell is read or painted, not
+  // here: a listing refilled after every step formats only the few cells in
+  // view, and a value that did not change costs a comparison. Allocates
+  // nothing. Once the refill is done, ShowChangedNumbers repaints the grid if
+  // any number changed.
+  void SetNumber(int column, int row, Extended80 value);
+  void ShowChangedNumbers();
 
   // The current cell; never in the fixed row or column.
   int Row() const { return row_; }
@@ -51,6 +62,7 @@ class StringGrid : public QTableWidget {
  private:
   int row_ = 1;
   int col_ = 1;
+  bool numbersChanged_ = false;
 };
 
 }  // namespace vorun

@@ -204,7 +204,7 @@ struct Ending {
   std::string message;
 };
 
-using Advance = void (*)(EnsembleState&, const StepSettings&);
+using Advance = std::function<void(EnsembleState&, const StepSettings&)>;
 
 Ending Play(Advance advance, const GoldenRun& run) {
   Ending end;
@@ -228,7 +228,7 @@ TEST_P(Golden, EndsInTheStoredRecordBitForBit) {
   const std::string expected = GoldenDir + "/expected/" + run.name;
   if (Writing()) {
     WriteBytes(GoldenDir + "/input/" + run.input + ".tvx", RecordBytes(Recipes.at(run.input)()));
-    const Ending end = Play(AdvanceStep, run);
+    const Ending end = Play(AdvanceStepReference, run);
     WriteBytes(expected + ".tvx", RecordBytes(end.state));
     WriteBytes(expected + ".work.tvx", RecordBytes(WorkingAsCommitted(end.state)));
     std::printf("%s: %s\n", run.name.c_str(),
@@ -236,7 +236,15 @@ TEST_P(Golden, EndsInTheStoredRecordBitForBit) {
                                    : ("fault " + std::to_string(end.faultStep) + " " + end.message).c_str());
     return;
   }
-  for (Advance advance : {static_cast<Advance>(AdvanceStep), static_cast<Advance>(AdvanceStepReference)}) {
+  // The one-pass step on one thread and on two, and the three-pass step.
+  StepWorkspace twoThreads;
+  twoThreads.threads = 2;
+  const Advance advances[] = {
+      [](EnsembleState& e, const StepSettings& s) { AdvanceStep(e, s); },
+      [&](EnsembleState& e, const StepSettings& s) { AdvanceStep(e, s, twoThreads); },
+      AdvanceStepReference,
+  };
+  for (const Advance& advance : advances) {
     const Ending end = Play(advance, run);
     EXPECT_EQ(end.faultStep, run.faultStep);
     EXPECT_EQ(end.message, run.faultMessage);

@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdint>
 #include <cstdlib>
-#include <limits>
 #include <new>
 #include <string>
 
 #include "EngineFixture.h"
+#include "StepCases.h"
 #include "engine/Step.h"
 
 // Counts every allocation of the test program, to show that a step makes none.
@@ -30,26 +29,18 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 namespace vorun {
 namespace {
 
-// What a run of at most `steps` steps ended with.
-struct Outcome {
-  std::string error;
-  int step = 0;  // the step that faulted, or the number of steps done
-  EnsembleState state;
-};
+using cases::Config;
+using cases::FaultCase;
+using cases::MixedEnsemble;
+using cases::Outcome;
+using cases::Run;
 
-Outcome Run(void (*advance)(EnsembleState&, const StepSettings&), const EnsembleState& start,
-            const StepSettings& settings, int steps) {
-  Outcome outcome;
-  outcome.state = start;
-  for (outcome.step = 1; outcome.step <= steps; ++outcome.step) {
-    outcome.error = ErrorOf([&] { advance(outcome.state, settings); });
-    if (!outcome.error.empty()) break;
-  }
-  return outcome;
-}
-
+// The one-pass step on one thread against the three-pass step.
 void ExpectSameRun(const EnsembleState& start, const StepSettings& settings, int steps, Outcome* onePass) {
-  const Outcome fast = Run(AdvanceStep, start, settings, steps);
+  StepWorkspace serial;
+  serial.threads = 1;
+  const Outcome fast = Run([&](EnsembleState& e, const StepSettings& s) { AdvanceStep(e, s, serial); }, start,
+                           settings, steps);
   const Outcome reference = Run(AdvanceStepReference, start, settings, steps);
   EXPECT_EQ(fast.error, reference.error);
   EXPECT_EQ(fast.step, reference.step);
@@ -58,68 +49,10 @@ void ExpectSameRun(const EnsembleState& start, const StepSettings& settings, int
   *onePass = fast;
 }
 
-// Nine taons across the set borders 30/31, 45/46 and 50/51, slot 2 inside the
-// blockade, both sets different in every parameter. Empty slot 3 sits on top
-// of slot 2 and empty slot 40 holds a NaN: either would fault if it took part.
-EnsembleState MixedEnsemble() {
-  ClearEnsemble();
-  auto& e = TestEnsemble;
-  e.A1 = 0.05L, e.B1 = 0.5L, e.C1 = 0.9L, e.D1 = 1.4L, e.F1 = 2.2L;
-  e.A2 = -0.03L, e.B2 = 0.7L, e.C2 = 1.1L, e.D2 = 1.7L, e.F2 = 2.6L;
-  std::uint64_t seed = 12345;
-  auto next = [&seed] {
-    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<Extended80>(seed >> 11) / static_cast<Extended80>(1ULL << 53) * 4 - 2;
-  };
-  int k = 0;
-  for (int n : {2, 5, 30, 31, 45, 46, 50, 51, 60}) {
-    ++k;
-    // On a coarse lattice with jitter, so no two taons start closer than 0.6.
-    Place(n, (k % 3) * 1.3L - 1.3L + next() * 0.1L, (k / 3 % 3) * 1.3L - 1.3L + next() * 0.1L, next() * 0.1L,
-          next() * 0.3L, next() * 0.3L, next() * 0.3L);
-  }
-  e.PosX[3] = e.PosX[2], e.PosY[3] = e.PosY[2], e.PosZ[3] = e.PosZ[2];
-  e.PosX[40] = std::numeric_limits<Extended80>::quiet_NaN();
-  return e;
-}
-
-struct Config {
-  Formula formula;
-  ColourSplit split;
-  Scope scope;
-  bool checkBox2 = false, checkBox3 = false, heater = false, cooler = false, blockade = false;
-  WallMode wall = WallMode::Thermosout;
-};
-
-// Names the case in test listings, e.g. PolyExpSum_Bk_Taoscope_CheckBox2.
-std::string ConfigName(const testing::TestParamInfo<Config>& info) {
-  static const char* const formulas[] = {"PolyExpon", "Exponential", "PolyExpSum", "ExpoPolyExpSum",
-                                         "EPESminus"};
-  static const char* const splits[] = {"Ak", "Bk", "Ck"};
-  static const char* const walls[] = {"Thermos3X3", "Thermos20X20", "ThermosNXN", ""};
-  const Config& c = info.param;
-  std::string name = std::string(formulas[static_cast<int>(c.formula)]) + "_" +
-                     splits[static_cast<int>(c.split)] +
-                     (c.scope == Scope::Taoscope ? "_Taoscope" : "_Gravoscope");
-  if (c.checkBox2) name += "_CheckBox2";
-  if (c.checkBox3) name += "_CheckBox3";
-  if (c.heater) name += "_Heater";
-  if (c.cooler) name += "_Cooler";
-  if (c.blockade) name += "_Blockade";
-  if (c.wall != WallMode::Thermosout) name += std::string("_") + walls[static_cast<int>(c.wall)];
-  return name;
-}
-
 class OnePass : public testing::TestWithParam<Config> {};
 
 TEST_P(OnePass, MatchesThreePassBitForBitOverAThousandSteps) {
-  const Config& c = GetParam();
-  StepSettings s;
-  s.law = {c.formula, c.split, c.scope, c.checkBox2, c.checkBox3};
-  s.heater = c.heater;
-  s.cooler = c.cooler;
-  s.blockade = c.blockade;
-  s.wall = c.wall;
+  const StepSettings s = cases::SettingsOf(GetParam());
   const EnsembleState start = MixedEnsemble();
   Outcome fast;
   ExpectSameRun(start, s, 1000, &fast);
@@ -127,53 +60,32 @@ TEST_P(OnePass, MatchesThreePassBitForBitOverAThousandSteps) {
   EXPECT_NE(fast.state.PosX[31], start.PosX[31]);
 }
 
-using F = Formula;
-using C = ColourSplit;
-constexpr Scope Tao = Scope::Taoscope;
-constexpr Scope Gravo = Scope::Gravoscope;
-INSTANTIATE_TEST_SUITE_P(
-    Settings, OnePass,
-    testing::Values(
-        Config{F::Exponential, C::Ak, Gravo}, Config{F::Exponential, C::Bk, Tao, false, false, true},
-        Config{F::Exponential, C::Ck, Gravo, false, false, false, true, false, WallMode::Thermos3X3},
-        Config{F::Exponential, C::Ak, Tao, false, false, true, false, true, WallMode::ThermosNXN},
-        Config{F::PolyExpon, C::Ak, Tao},
-        Config{F::PolyExpon, C::Bk, Gravo, false, false, false, false, true, WallMode::Thermos20X20},
-        Config{F::PolyExpon, C::Ck, Tao, false, false, true, true, false, WallMode::ThermosNXN},
-        Config{F::PolyExpSum, C::Ak, Gravo}, Config{F::PolyExpSum, C::Bk, Tao, true},
-        Config{F::PolyExpSum, C::Ck, Gravo, false, true, false, false, true},
-        Config{F::PolyExpSum, C::Ak, Tao, true, true, false, false, false, WallMode::Thermos3X3},
-        Config{F::ExpoPolyExpSum, C::Ak, Tao},
-        Config{F::ExpoPolyExpSum, C::Bk, Gravo, false, false, false, true, false, WallMode::Thermos3X3},
-        Config{F::ExpoPolyExpSum, C::Ck, Tao, false, false, false, false, true},
-        Config{F::EPESminus, C::Ak, Gravo, false, false, true},
-        Config{F::EPESminus, C::Bk, Tao, false, false, false, false, false, WallMode::Thermos20X20},
-        Config{F::EPESminus, C::Ck, Gravo, false, false, false, false, true, WallMode::ThermosNXN}),
-    ConfigName);
+INSTANTIATE_TEST_SUITE_P(Settings, OnePass, testing::ValuesIn(cases::AllConfigs()), cases::ConfigName);
 
+// On one thread and on three: the pool, once made, allocates nothing either.
 TEST(OnePassStep, AllocatesNothing) {
   TestEnsemble = MixedEnsemble();
   StepSettings s;
   s.law.formula = Formula::PolyExpSum;
   s.wall = WallMode::Thermos3X3;
+  StepWorkspace serial, parallel;
+  serial.threads = 1;
+  parallel.threads = 3;
+  AdvanceStep(TestEnsemble, s, serial);
+  AdvanceStep(TestEnsemble, s, parallel);
   AdvanceStep(TestEnsemble, s);
   const long before = allocations;
-  for (int n = 0; n < 20; ++n) AdvanceStep(TestEnsemble, s);
+  for (int n = 0; n < 20; ++n) {
+    AdvanceStep(TestEnsemble, s, serial);
+    AdvanceStep(TestEnsemble, s, parallel);
+    AdvanceStep(TestEnsemble, s);
+  }
   EXPECT_EQ(allocations, before);
   // The counter does count.
   int* volatile probe = new int(1);
   EXPECT_GT(allocations, before);
   delete probe;
 }
-
-// Faults: the same message, in the same step, with the same arrays after it.
-struct FaultCase {
-  const char* name;
-  Formula formula;
-  void (*spoil)(EnsembleState&);
-  const char* message;
-  int step;  // the step the fault must come in
-};
 
 class OnePassFault : public testing::TestWithParam<FaultCase> {};
 
@@ -190,39 +102,7 @@ TEST_P(OnePassFault, SameMessageStepAndArrays) {
   EXPECT_EQ(fast.step, c.step);
 }
 
-// A huge velocity grows by 1.01 per step under the heater until the squares of
-// the distances overflow, about 1160 steps later.
-void GrowingVelocity(EnsembleState& e) { e.NextVelW[45] = 1e2462L; }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, OnePassFault,
-    testing::Values(FaultCase{"ZeroShellLength", F::Exponential, [](EnsembleState& e) { e.D2 = 0; },
-                              "Floating point division by zero", 1},
-                    FaultCase{"ZeroLengthUnderPES", F::PolyExpSum, [](EnsembleState& e) { e.B1 = 0; },
-                              "Floating point division by zero", 1},
-                    // Slots 31 and 46 coincide: slots 5 and 30 are moved first.
-                    FaultCase{"CoincidingTaons", F::EPESminus,
-                              [](EnsembleState& e) {
-                                e.PosX[46] = e.PosX[31], e.PosY[46] = e.PosY[31], e.PosZ[46] = e.PosZ[31];
-                              },
-                              "Floating point division by zero", 1},
-                    FaultCase{"CoincidingUnderPolyExpon", F::PolyExpon,
-                              [](EnsembleState& e) {
-                                e.PosX[60] = e.PosX[51], e.PosY[60] = e.PosY[51], e.PosZ[60] = e.PosZ[51];
-                              },
-                              "Floating point division by zero", 1},
-                    FaultCase{"NegativeShellLength", F::ExpoPolyExpSum,
-                              [](EnsembleState& e) { e.F2 = -2.6L; }, "Invalid floating point operation", 1},
-                    FaultCase{"NegativeShellOfSetOne", F::PolyExpSum, [](EnsembleState& e) { e.C1 = -0.9L; },
-                              "Invalid floating point operation", 1},
-                    FaultCase{"OverflowOfTheExponential", F::Exponential,
-                              [](EnsembleState& e) { e.B2 = 30000; }, "Floating point overflow", 1},
-                    // The law itself is fine; a product in the sum of slot 30 overflows.
-                    FaultCase{"OverflowInTheSum", F::EPESminus, [](EnsembleState& e) { e.A2 = 1e4931L; },
-                              "Floating point overflow", 1},
-                    FaultCase{"OverflowOfADistanceLater", F::Exponential, GrowingVelocity,
-                              "Floating point overflow", 1166}),
-    [](const testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Cases, OnePassFault, testing::ValuesIn(cases::AllFaults()), cases::FaultName);
 
 }  // namespace
 }  // namespace vorun

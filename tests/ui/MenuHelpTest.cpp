@@ -16,11 +16,13 @@
 #include <QUrl>
 #include <functional>
 
+#include "engine/WorkerPool.h"
 #include "ui/About.h"
 #include "ui/Help.h"
 #include "ui/Icons.h"
 #include "ui/MainFormFixture.h"
 #include "ui/SampleFiles.h"
+#include "ui/ThreadMenu.h"
 
 namespace vorun {
 namespace {
@@ -68,27 +70,30 @@ class MenuTree : public Menus {
   }
 
   static QStringList Expected(bool running) {
-    return {
-        "&File",
-        "  New [F2]",
-        "  Open [F3]",
-        "  Save [Ctrl+S]",
-        "  Save As ...",
-        "  -",
-        "  Exit [Alt+X]",
-        "&View",
-        running ? "  Show Images (disabled)" : "  Show Images",
-        "    Taons [F5]",
-        "    Spiral",
-        "  ShowSpin [F6] (unchecked)",
-        "  Show Numbers of Points [F7] (unchecked)",
-        "  Move to center [F8]",
-        "&Help",
-        "  English Help [F1]",
-        "  Russian Help [Ctrl+F1]",
-        "  Poland Help [Shift+F1]",
-        "  About",
-    };
+    QStringList threads = {"  Step Threads",
+                           "    Automatic (" + QString::number(DefaultStepThreads()) + ") (checked)"};
+    for (int count : ThreadMenuCounts()) threads << "    " + QString::number(count) + " (unchecked)";
+    return QStringList{
+               "&File",
+               "  New [F2]",
+               "  Open [F3]",
+               "  Save [Ctrl+S]",
+               "  Save As ...",
+               "  -",
+               "  Exit [Alt+X]",
+               "&View",
+               running ? "  Show Images (disabled)" : "  Show Images",
+               "    Taons [F5]",
+               "    Spiral",
+               "  ShowSpin [F6] (unchecked)",
+               "  Show Numbers of Points [F7] (unchecked)",
+               "  Move to center [F8]",
+           } +
+           threads +
+           QStringList{
+               "&Help",   "  English Help [F1]", "  Russian Help [Ctrl+F1]", "  Poland Help [Shift+F1]",
+               "  About",
+           };
   }
 
   QString Manager() const {

@@ -1,0 +1,224 @@
+// The step shared out over several threads gives the values, the fault
+// message, the step of the fault and the arrays after it of the step on one
+// thread and of the three-pass step, for any thread count, more threads than
+// cores included.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "EngineFixture.h"
+#include "StepCases.h"
+#include "engine/Step.h"
+#include "engine/WorkerPool.h"
+
+namespace vorun {
+namespace {
+
+using cases::Config;
+using cases::FaultCase;
+using cases::Outcome;
+
+constexpr int ThreadCounts[] = {1, 2, 3, 8};
+
+Outcome RunOn(int threads, const EnsembleState& start, const StepSettings& settings, int steps) {
+  StepWorkspace workspace;
+  workspace.threads = threads;
+  return cases::Run([&](EnsembleState& e, const StepSettings& s) { AdvanceStep(e, s, workspace); }, start,
+                    settings, steps);
+}
+
+void ExpectSame(const Outcome& a, const Outcome& b, const std::string& what) {
+  EXPECT_EQ(a.error, b.error) << what;
+  EXPECT_EQ(a.step, b.step) << what;
+  std::string where;
+  EXPECT_TRUE(SameState(a.state, b.state, &where)) << what << ": " << where;
+}
+
+// Runs start on every thread count and compares each with one thread and
+// with the three-pass step.
+void ExpectSameOnAllThreadCounts(const EnsembleState& start, const StepSettings& settings, int steps,
+                                 Outcome* result) {
+  const Outcome reference = cases::Run(AdvanceStepReference, start, settings, steps);
+  const Outcome serial = RunOn(1, start, settings, steps);
+  ExpectSame(serial, reference, "one thread against three passes");
+  for (int threads : ThreadCounts) {
+    if (threads == 1) continue;
+    const Outcome parallel = RunOn(threads, start, settings, steps);
+    ExpectSame(parallel, serial, std::to_string(threads) + " threads against one");
+    ExpectSame(parallel, reference, std::to_string(threads) + " threads against three passes");
+  }
+  *result = serial;
+}
+
+class ParallelStep : public testing::TestWithParam<Config> {};
+
+TEST_P(ParallelStep, MatchesOneThreadAndThreePassOverAThousandSteps) {
+  const StepSettings s = cases::SettingsOf(GetParam());
+  const EnsembleState start = cases::MixedEnsemble();
+  Outcome outcome;
+  ExpectSameOnAllThreadCounts(start, s, 1000, &outcome);
+  EXPECT_EQ(outcome.error, "");
+  EXPECT_NE(outcome.state.PosX[31], start.PosX[31]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, ParallelStep, testing::ValuesIn(cases::AllConfigs()), cases::ConfigName);
+
+// A full cloud of 60 taons within +-2.5, no two closer than 0.4, moving.
+EnsembleState FullCloud() {
+  ClearEnsemble();
+  auto& e = TestEnsemble;
+  e.A1 = 0.05L, e.B1 = 0.5L, e.C1 = 0.9L, e.D1 = 1.4L, e.F1 = 2.2L;
+  e.A2 = -0.03L, e.B2 = 0.7L, e.C2 = 1.1L, e.D2 = 1.7L, e.F2 = 2.6L;
+  std::uint64_t seed = 777;
+  auto next = [&seed] {
+    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<Extended80>(seed >> 11) / static_cast<Extended80>(1ULL << 53) * 5 - 2.5L;
+  };
+  for (int n = 1; n <= MaxSlots;) {
+    const Extended80 x = next(), y = next(), z = next();
+    bool apart = true;
+    for (int m = 1; m < n && apart; ++m) {
+      const Extended80 dx = x - e.PosX[m], dy = y - e.PosY[m], dz = z - e.PosZ[m];
+      apart = dx * dx + dy * dy + dz * dz >= 0.16L;
+    }
+    if (!apart) continue;
+    Place(n, x, y, z, next() * 0.2L, next() * 0.2L, next() * 0.2L);
+    ++n;
+  }
+  return e;
+}
+
+// Every formula on the full cloud, where every thread gets many rows, with
+// the settings that change which rows and sets a step computes.
+class ParallelCloud : public testing::TestWithParam<Formula> {};
+
+TEST_P(ParallelCloud, MatchesOneThreadAndThreePass) {
+  const EnsembleState start = FullCloud();
+  StepSettings plain;
+  plain.law.formula = GetParam();
+  StepSettings varied = plain;
+  varied.law.colourSplit = ColourSplit::Ck;
+  varied.law.scope = Scope::Taoscope;
+  varied.blockade = true;
+  varied.heater = true;
+  varied.wall = WallMode::Thermos3X3;
+  for (const StepSettings& s : {plain, varied}) {
+    Outcome outcome;
+    ExpectSameOnAllThreadCounts(start, s, 25, &outcome);
+    EXPECT_EQ(outcome.error, "");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formulas, ParallelCloud, testing::ValuesIn(AllFormulas),
+                         [](const testing::TestParamInfo<Formula>& info) { return FormulaName(info.param); });
+
+class ParallelStepFault : public testing::TestWithParam<FaultCase> {};
+
+TEST_P(ParallelStepFault, SameMessageStepAndArrays) {
+  const FaultCase& c = GetParam();
+  EnsembleState start = cases::MixedEnsemble();
+  c.spoil(start);
+  StepSettings s;
+  s.law.formula = c.formula;
+  s.heater = true;
+  Outcome outcome;
+  ExpectSameOnAllThreadCounts(start, s, 2000, &outcome);
+  EXPECT_EQ(outcome.error, c.message);
+  EXPECT_EQ(outcome.step, c.step);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ParallelStepFault, testing::ValuesIn(cases::AllFaults()), cases::FaultName);
+
+// A fault in the sums of the full cloud, found by whichever worker sums that
+// slot: the slots before it are integrated, the faulting slot up to its fault.
+TEST(ParallelStepFault, InTheSumsOfTheCloud) {
+  EnsembleState start = FullCloud();
+  start.A2 = 1e4931L;
+  StepSettings s;
+  s.law.formula = Formula::EPESminus;
+  Outcome outcome;
+  ExpectSameOnAllThreadCounts(start, s, 3, &outcome);
+  EXPECT_EQ(outcome.error, "Floating point overflow");
+  EXPECT_EQ(outcome.step, 1);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+unsigned short ControlWord() {
+  unsigned short word = 0;
+  asm volatile("fnstcw %0" : "=m"(word));
+  return word;
+}
+
+void SetControlWord(unsigned short word) { asm volatile("fldcw %0" : : "m"(word)); }
+
+// Workers compute with the caller's precision: with a 53-bit significand
+// set on the calling thread the shared step still matches the one-thread
+// step, and both differ from the 64-bit result, so the setting did reach
+// every thread.
+TEST(ParallelStepThreads, WorkersTakeTheCallersPrecision) {
+  const EnsembleState start = FullCloud();
+  StepSettings s;
+  s.law.formula = Formula::ExpoPolyExpSum;
+  const Outcome full = RunOn(2, start, s, 3);
+  const unsigned short saved = ControlWord();
+  SetControlWord(static_cast<unsigned short>((saved & ~0x0300) | 0x0200));
+  const Outcome serial = RunOn(1, start, s, 3);
+  const Outcome parallel = RunOn(3, start, s, 3);
+  SetControlWord(saved);
+  ASSERT_EQ(serial.error, "");
+  ExpectSame(parallel, serial, "53-bit precision, 3 threads against one");
+  EXPECT_FALSE(SameState(serial.state, full.state));
+}
+#endif
+
+// The pool runs every job once on each of its threads, the caller being
+// worker 0, for many jobs in a row and for pools made and dropped again.
+TEST(WorkerPoolThreads, RunsEachJobOnEveryWorkerOnce) {
+  for (int threads : {1, 2, 3, 8}) {
+    WorkerPool pool(threads);
+    ASSERT_EQ(pool.Threads(), threads);
+    struct Tally {
+      std::atomic<int> calls[8];
+      std::atomic<int> total{0};
+    } tally;
+    for (auto& c : tally.calls) c = 0;
+    for (int job = 0; job < 500; ++job) {
+      pool.Run(
+          [](void* context, int worker) {
+            auto& t = *static_cast<Tally*>(context);
+            ++t.calls[worker];
+            ++t.total;
+          },
+          &tally);
+      ASSERT_EQ(tally.total, (job + 1) * threads);
+    }
+    for (int n = 0; n < threads; ++n) EXPECT_EQ(tally.calls[n], 500) << n;
+  }
+}
+
+TEST(WorkerPoolThreads, ThreadCountText) {
+  EXPECT_EQ(ParseThreadCount("4"), 4);
+  EXPECT_EQ(ParseThreadCount("1"), 1);
+  EXPECT_EQ(ParseThreadCount("64"), 64);
+  for (const char* bad : {"0", "65", "-2", "", "3x", "x3", " ", "2.5"})
+    EXPECT_EQ(ParseThreadCount(bad), 0) << bad;
+  EXPECT_EQ(ParseThreadCount(nullptr), 0);
+}
+
+TEST(WorkerPoolThreads, SettingTakesEffectAndZeroMeansTheDefault) {
+  const int saved = StepThreadsSetting();
+  SetStepThreads(3);
+  EXPECT_EQ(StepThreads(), 3);
+  SetStepThreads(1000);
+  EXPECT_EQ(StepThreads(), MaxStepThreads);
+  SetStepThreads(0);
+  EXPECT_EQ(StepThreads(), DefaultStepThreads());
+  EXPECT_GE(DefaultStepThreads(), 1);
+  SetStepThreads(saved);
+}
+
+}  // namespace
+}  // namespace vorun
