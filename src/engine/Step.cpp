@@ -116,7 +116,7 @@ void ComputeSlot(const law::PairTable& table, const EnsembleState& e, int i, con
   result.vx = Settled(vx), result.vy = Settled(vy), result.vz = Settled(vz);
   result.px = Settled(px), result.py = Settled(py), result.pz = Settled(pz);
   result.faulted = FloatFaultPending();
-  ClearFloatFaults();
+  if (result.faulted) ClearFloatFaults();
 }
 
 // Stores what ComputeSlot found, in slot order. A marked slot runs the
@@ -151,9 +151,9 @@ void SerialStep(EnsembleState& e, const StepSettings& settings, StepWorkspace& w
   ApplyWalls(e, settings.wall);
 }
 
-// What the threads of one step share. Rows and slots are handed out one at a
-// time from counters, so a thread that finds cheap rows takes more of them;
-// who computes a value never changes it.
+// What the threads of one step share. Rows are handed out one at a time from
+// a counter, so a thread that finds cheap rows takes more of them; who
+// computes a value never changes it.
 struct SharedStep {
   const EnsembleState* e = nullptr;
   const StepSettings* settings = nullptr;
@@ -162,7 +162,6 @@ struct SharedStep {
   int threads = 1;
   alignas(64) std::atomic<int> nextRow{1};
   alignas(64) std::atomic<int> filled{0};
-  alignas(64) std::atomic<int> nextSlot{1};
   // One per thread, each on a cache line of its own.
   struct alignas(64) Flag {
     bool raised = false;
@@ -180,14 +179,15 @@ void ShareOfStep(void* context, int worker) {
        lo = step.nextRow.fetch_add(1, std::memory_order_relaxed))
     law::FillPairRow(step.workspace->table, e, lo);
   step.faulted[worker].raised = FloatFaultPending();
-  ClearFloatFaults();
+  if (step.faulted[worker].raised) ClearFloatFaults();
   step.filled.fetch_add(1, std::memory_order_acq_rel);
   WaitUntil([&] { return step.filled.load(std::memory_order_acquire) == step.threads; });
   for (int n = 0; n < step.threads; ++n)
     if (step.faulted[n].raised) return;
-  for (int i = step.nextSlot.fetch_add(1, std::memory_order_relaxed); i <= e.SlotCount;
-       i = step.nextSlot.fetch_add(1, std::memory_order_relaxed)) {
-    if (e.Exists[i] == 0 || i < step.first) continue;
+  // Every slot costs the same, so they are dealt out in turn, without a
+  // shared counter whose cache line would travel at every slot.
+  for (int i = step.first + worker; i <= e.SlotCount; i += step.threads) {
+    if (e.Exists[i] == 0) continue;
     ComputeSlot(step.workspace->table, e, i, *step.settings, step.workspace->results[i]);
   }
 }

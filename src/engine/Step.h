@@ -28,7 +28,7 @@ class WorkerPool;
 
 // A slot's working velocity and position after the step as a worker hands
 // them back.
-struct SlotResult {
+struct alignas(64) SlotResult {
   Extended80 vx = 0, vy = 0, vz = 0, px = 0, py = 0, pz = 0;
   bool faulted = false;  // a flag came up in its sums or its integration
 };
