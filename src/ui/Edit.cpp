@@ -21,6 +21,7 @@
 #include "ui/Palette.h"
 #include "ui/StringGrid.h"
 #include "ui/ToolTips.h"
+#include "ui/Widgets.h"
 #include "ui/WindowState.h"
 
 namespace vorun {
@@ -31,28 +32,10 @@ QString Text(Extended80 value) { return QString::fromStdString(FloatToStr(value)
 
 Extended80 Value(const QLineEdit* field) { return StrToFloat(field->text().toStdString()); }
 
-QLabel* MakeLabel(QWidget* parent, const QString& caption, int left, int top) {
-  auto* label = new QLabel(caption, parent);
-  label->move(left, top);
-  label->adjustSize();
-  return label;
-}
-
-QLineEdit* MakeField(QWidget* parent, const QString& text, int left, int top, int width, int height = 21) {
-  auto* field = new QLineEdit(text, parent);
-  field->setGeometry(left, top, width, height);
-  return field;
-}
-
-QPushButton* MakeButton(QWidget* parent, const QString& caption, int left, int top, int width, int height) {
-  auto* button = new QPushButton(caption, parent);
-  button->setGeometry(left, top, width, height);
-  return button;
-}
-
-void SetBackground(QLineEdit* field, const QColor& colour) {
+// A field coloured as its parameter set, with black text on either colour.
+void SetFieldColour(QLineEdit* field, const QColor& colour) {
+  SetBase(field, colour);
   QPalette palette = field->palette();
-  palette.setColor(QPalette::Base, colour);
   palette.setColor(QPalette::Text, Qt::black);
   field->setPalette(palette);
 }
@@ -111,10 +94,10 @@ void TEditDlg::BuildControls() {
   for (int i = 0; i < 5; ++i) {
     MakeLabel(this, names[i] + "1", 184, rows[i] + 4);
     set1[i] = MakeField(this, designTexts[i], 200, rows[i], 81);
-    SetBackground(set1[i], ColourLime);
+    SetFieldColour(set1[i], ColourLime);
     MakeLabel(this, names[i] + "2", 288, rows[i] + 4);
     set2[i] = MakeField(this, designTexts[i], 304, rows[i], 81);
-    SetBackground(set2[i], ColourYellow);
+    SetFieldColour(set2[i], ColourYellow);
   }
   EditA1 = set1[0], EditB1 = set1[1], EditC1 = set1[2], EditD1 = set1[3], EditF1 = set1[4];
   EditA2 = set2[0], EditB2 = set2[1], EditC2 = set2[2], EditD2 = set2[3], EditF2 = set2[4];

@@ -56,4 +56,29 @@ QPixmap MakeAboutIcon() {
   return pixmap;
 }
 
+namespace {
+
+// The two glyphs of Go, drawn here so that they look the same under every
+// style: a green tick for OK, a red cross for Cancel.
+QIcon GoGlyph(bool ok) {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  if (ok) {
+    painter.setPen(QPen(QColor(0, 128, 0), 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPolyline(QPolygonF({QPointF(2.5, 8.5), QPointF(6.5, 12.5), QPointF(13.5, 3.5)}));
+  } else {
+    painter.setPen(QPen(QColor(200, 0, 0), 2.5, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
+    painter.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
+  }
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+QIcon MakeOkGlyph() { return GoGlyph(true); }
+QIcon MakeCancelGlyph() { return GoGlyph(false); }
+
 }  // namespace vorun

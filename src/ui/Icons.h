@@ -10,5 +10,8 @@ namespace vorun {
 QIcon MakeProgramIcon();
 // The about box's own picture: a taon on its orbit.
 QPixmap MakeAboutIcon();
+// The glyphs of Go: a green tick while it starts a run, a red cross while it stops one.
+QIcon MakeOkGlyph();
+QIcon MakeCancelGlyph();
 
 }  // namespace vorun

@@ -8,14 +8,13 @@
 // run controls), MainNavigation.cpp (view buttons, mouse and move commands).
 #pragma once
 
-#include <QImage>
 #include <QLocale>
 #include <QMainWindow>
 #include <QWidget>
 #include <string>
 
 #include "engine/Settings.h"
-#include "ui/QtCanvas.h"
+#include "ui/SceneView.h"
 #include "view/Renderer.h"
 
 class QAction;
@@ -39,44 +38,6 @@ namespace vorun {
 class TMainForm;
 class StringGrid;
 class THelpWindow;
-
-// A filled circle, the run indicators beside Go.
-class TShape : public QWidget {
- public:
-  explicit TShape(QWidget* parent, QColor brush);
-  QColor BrushColour() const { return brush_; }
-  void SetBrushColour(QColor colour);
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  QColor brush_;
-};
-
-// The scene: shows the image the renderers paint on and passes mouse presses
-// over the scene to the form. A paint that no drawing asked for (the window was
-// shown, resized or uncovered) is the form's paint event and redraws first.
-class TSceneView : public QWidget {
- public:
-  explicit TSceneView(TMainForm* form);
-  QImage& Image() { return image_; }
-  QtCanvas& Canvas() { return canvas_; }
-  // Called after a renderer painted on the image: show it at the next event turn.
-  void ImageChanged();
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-
- private:
-  TMainForm* form_;
-  QImage image_;
-  QtCanvas canvas_{image_};
-  bool fresh_ = false;
-};
 
 // Kinds of the Go button: OK while stopped (Enter presses it), Cancel while
 // running (Escape presses it, Enter does nothing).
@@ -270,6 +231,11 @@ class TMainForm : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // The design: the client area is 604 wide, the scene 176 high above the panel.
+  static constexpr int DesignWidth = 604;
+  static constexpr int DesignSceneHeight = 176;
+  static constexpr int PanHeight = 201;
+
   void CreateControls();
   void CreateTopControls();
   void CreatePanel();

@@ -1,0 +1,262 @@
+// The main window's controls at their design places: the top edge over the
+// scene, the bottom panel with its pages, and the run and parameter controls.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "ui/KeyFilter.h"
+#include "ui/Main.h"
+#include "ui/Palette.h"
+#include "ui/SceneView.h"
+#include "ui/StringGrid.h"
+#include "ui/ToolTips.h"
+#include "ui/Widgets.h"
+
+namespace vorun {
+
+void TMainForm::CreateControls() {
+  SceneView = new TSceneView(this, QSize(DesignWidth, DesignSceneHeight + PanHeight));
+  CreateTopControls();
+  CreatePanel();
+}
+
+void TMainForm::CreateTopControls() {
+  QWidget* top = SceneView;
+  Blockade = MakeCheck(top, "* Blockade  X, Y, Z in positions - 1 -:- 4 *", 0, 0, 361, 17);
+  Thermosout = MakeRadio(top, "ThermosOUT", 0, 16, 89, 17);
+  Thermos3X3 = MakeRadio(top, "Thermos3X3", 88, 16, 89, 17);
+  Thermos20X20 = MakeRadio(top, "Thermos20X20", 176, 16, 97, 17);
+  ThermosNXN = MakeRadio(top, "ThermosNXN", 272, 16, 89, 17);
+  Thermosout->setChecked(true);
+  ThermostatGroup = new QButtonGroup(this);
+  for (QAbstractButton* b :
+       {static_cast<QAbstractButton*>(Thermosout), static_cast<QAbstractButton*>(Thermos3X3),
+        static_cast<QAbstractButton*>(Thermos20X20), static_cast<QAbstractButton*>(ThermosNXN)})
+    ThermostatGroup->addButton(b);
+  // Over the black scene the controls keep a panel background of their own,
+  // and a click on them is theirs, not a drag over the scene.
+  for (QWidget* w :
+       {static_cast<QWidget*>(Blockade), static_cast<QWidget*>(Thermosout), static_cast<QWidget*>(Thermos3X3),
+        static_cast<QWidget*>(Thermos20X20), static_cast<QWidget*>(ThermosNXN)}) {
+    w->setAutoFillBackground(true);
+    w->setAttribute(Qt::WA_NoMousePropagation);
+  }
+
+  Bevel = new QFrame(top);
+  Bevel->setGeometry(0, 0, 4, 4);
+  Bevel->hide();
+}
+
+void TMainForm::CreatePanel() {
+  Pan = new QFrame(SceneView);
+  Pan->setAutoFillBackground(true);
+  // Clicks that the panel's controls leave alone (labels, frames, empty
+  // places) end here: only the scene itself turns the view.
+  Pan->setAttribute(Qt::WA_NoMousePropagation);
+  Pan->setGeometry(0, DesignSceneHeight, DesignWidth, PanHeight);
+
+  PageControl = new QTabWidget(Pan);
+  PageControl->setGeometry(2, 8, 359, 169);
+  TabSheet1 = new QWidget;
+  TabSheet2 = new QWidget;
+  PageControl->addTab(TabSheet1, "Listing");
+  PageControl->addTab(TabSheet2, "Commentary");
+  PageControl->setCurrentIndex(0);
+  CreateListingPage();
+
+  Comment = new QPlainTextEdit("No Comment", TabSheet2);
+  Comment->setGeometry(0, 0, 341, 123);
+  connect(Comment, &QPlainTextEdit::textChanged, this, &TMainForm::CommentChange);
+
+  FName = MakeField(Pan, "File Name", 0, 176, 353, 21);
+  SetBase(FName, ColourSilver);
+  SetTextColour(FName, ColourBlue);
+  SetBold(FName);
+
+  RadioGroup2 = new QFrame(Pan);
+  RadioGroup2->setGeometry(120, 0, 225, 17);
+
+  // 19-pixel bold Times New Roman; a wider substitute shrinks until both
+  // captions fit beside each other on the shared place.
+  QFont scopeFont("Times New Roman");
+  scopeFont.setStyleHint(QFont::Serif);
+  scopeFont.setBold(true);
+  for (int pixels = 19; pixels > 9; --pixels) {
+    scopeFont.setPixelSize(pixels);
+    const QFontMetrics m(scopeFont);
+    if (m.horizontalAdvance("Taoscope") <= 84 && m.horizontalAdvance("Gravoscope") <= 96) break;
+  }
+  Taoscope = MakeRadio(Pan, "Taoscope", 120, 0, 105, 17);
+  Gravoscope = MakeRadio(Pan, "Gravoscope", 120, 0, 225, 25);
+  for (QRadioButton* b : {Taoscope, Gravoscope}) {
+    b->setFont(scopeFont);
+    SetTextColour(b, ColourBlue);
+  }
+  // Gravoscope lies over Taoscope. Its circle sits at its right end and it
+  // takes only the clicks on its own circle and caption, so Taoscope beneath
+  // stays visible and can be chosen.
+  Gravoscope->setLayoutDirection(Qt::RightToLeft);
+  {
+    const int textWidth = QFontMetrics(scopeFont).horizontalAdvance(Gravoscope->text()) + 24;
+    Gravoscope->setMask(QRegion(Gravoscope->width() - textWidth, 0, textWidth, Gravoscope->height()));
+  }
+  Gravoscope->setChecked(true);
+  ScopeGroup = new QButtonGroup(this);
+  ScopeGroup->addButton(Taoscope);
+  ScopeGroup->addButton(Gravoscope);
+
+  Panel1 = new QFrame(Pan);
+  Panel1->setGeometry(362, 1, 231, 200);
+  Panel1->setFrameShape(QFrame::StyledPanel);
+  CreateRunPanel();
+}
+
+void TMainForm::CreateListingPage() {
+  DaonsTable = new StringGrid(4, 61, TabSheet1);
+  DaonsTable->setGeometry(0, 6, 349, 99);
+  DaonsTable->SetDefaultColumnWidth(80);
+  DaonsTable->SetDefaultRowHeight(18);
+  DaonsTable->SetRowHeight(1, 20);
+  // A value wider than its column is cut at the edge, not shortened to an ellipsis.
+  DaonsTable->setTextElideMode(Qt::ElideNone);
+  connect(DaonsTable, &StringGrid::DoubleClicked, this, &TMainForm::DaonsTableDblClick);
+
+  Colours = new QGroupBox("Colours", TabSheet1);
+  Colours->setGeometry(-4, 104, 353, 41);
+  Ak = MakeRadio(TabSheet1, QString(), 8, 120, 17, 17);
+  Edit7 = MakeField(TabSheet1, "1  -:- 30", 24, 120, 49, 21);
+  Edit8 = MakeField(TabSheet1, "31 -:- 60", 72, 120, 49, 21);
+  SetBase(Edit7, ColourLime);
+  SetBase(Edit8, ColourYellow);
+  Bk = MakeRadio(TabSheet1, "Bk", -103, 120, 104, 17);
+  Ck = MakeRadio(TabSheet1, "Ck", -32, 120, 33, 17);
+  Ak->setChecked(true);
+  SplitGroup = new QButtonGroup(this);
+  SplitGroup->addButton(Ak);
+  SplitGroup->addButton(Bk);
+  SplitGroup->addButton(Ck);
+}
+
+void TMainForm::CreateRunPanel() {
+  QWidget* p = Panel1;
+  RadioGroup1 = new QGroupBox("Formula", p);
+  RadioGroup1->setGeometry(0, 0, 113, 89);
+  ExpoPolyExpSum = MakeRadio(RadioGroup1, "EPES", 8, 16, 56, 17);
+  EPESminus = MakeRadio(RadioGroup1, "EPES-", 64, 16, 49, 17);
+  Exponential = MakeRadio(RadioGroup1, "E", 64, 32, 49, 17);
+  PolyExpon = MakeRadio(RadioGroup1, "PE", 64, 48, 49, 17);
+  PolyExpSum = MakeRadio(RadioGroup1, "PES", 64, 64, 49, 17);
+  SetTextColour(PolyExpSum, ColourBlue);
+  Exponential->setChecked(true);
+  FormulaGroup = new QButtonGroup(this);
+  for (QRadioButton* b : {ExpoPolyExpSum, EPESminus, Exponential, PolyExpon, PolyExpSum})
+    FormulaGroup->addButton(b);
+  CheckBox1 = MakeCheck(RadioGroup1, "(1+6)'", 8, 32, 56, 17);
+  CheckBox2 = MakeCheck(RadioGroup1, "(2)'", 8, 49, 56, 17);
+  CheckBox3 = MakeCheck(RadioGroup1, "(3-:-5)'", 8, 64, 56, 17);
+  for (QCheckBox* b : {CheckBox1, CheckBox2, CheckBox3}) SetTextColour(b, ColourBlue);
+
+  Label1 = MakeLabel(p, "Time:", 0, 96);
+  SetBold(Label1);
+  SetTextColour(Label1, ColourNavy);
+  Label1->adjustSize();
+  LTime = MakeLabel(p, "0", 40, 96);
+  SetBold(LTime);
+  // Wide enough for any step count: a long run must not lose digits at the edge.
+  LTime->resize(QFontMetrics(LTime->font()).horizontalAdvance("2147483647") + 2, LTime->height());
+  DtLabel = MakeLabel(p, "dt=", 0, 116);
+  EditDT = MakeField(p, "0", 16, 112, 49, 21);
+
+  Null00 = MakeFlatButton(p, "0", 72, 112, 41, 15);
+  SetBold(Null00);
+  Null00->setToolTip("Make null of velocity");
+  connect(Null00, &QToolButton::clicked, this, &TMainForm::Null00Click);
+
+  DaoBack = MakeFlatButton(p, QString(QChar(0x2B08)), 4, 131, 37, 22);
+  DaoTeta = MakeFlatButton(p, QString(QChar(0x21E7)), 44, 131, 23, 22);
+  DaoPsi = MakeFlatButton(p, QString(QChar(0x2B01)), 68, 131, 23, 22);
+  DaoPhi = MakeFlatButton(p, QString(QChar(0x21E6)), 20, 155, 23, 22);
+  DaoStop = MakeFlatButton(p, QString(), 44, 155, 23, 22);
+  DaoPhi1 = MakeFlatButton(p, QString(QChar(0x21E8)), 68, 155, 23, 22);
+  DaoForvard = MakeFlatButton(p, QString(QChar(0x2B0B)), 4, 179, 37, 22);
+  DaoTeta1 = MakeFlatButton(p, QString(QChar(0x21E9)), 44, 179, 23, 22);
+  DaoPsi1 = MakeFlatButton(p, QString(QChar(0x2B03)), 68, 179, 23, 22);
+  for (QToolButton* b : {DaoBack, DaoTeta, DaoPsi, DaoPhi, DaoPhi1, DaoForvard, DaoTeta1, DaoPsi1}) {
+    QFont f = b->font();
+    f.setPixelSize(16);
+    b->setFont(f);
+  }
+  connect(DaoBack, &QToolButton::clicked, this, &TMainForm::DaoBackClick);
+  connect(DaoTeta, &QToolButton::clicked, this, &TMainForm::DaoTetaClick);
+  connect(DaoPsi, &QToolButton::clicked, this, &TMainForm::DaoPsiClick);
+  connect(DaoPhi, &QToolButton::clicked, this, &TMainForm::DaoPhiClick);
+  connect(DaoStop, &QToolButton::clicked, this, &TMainForm::DaoStopClick);
+  connect(DaoPhi1, &QToolButton::clicked, this, &TMainForm::DaoPhi1Click);
+  connect(DaoForvard, &QToolButton::clicked, this, &TMainForm::DaoForvardClick);
+  connect(DaoTeta1, &QToolButton::clicked, this, &TMainForm::DaoTeta1Click);
+  connect(DaoPsi1, &QToolButton::clicked, this, &TMainForm::DaoPsi1Click);
+
+  ShapeLime = new TShape(p, ColourLime);
+  ShapeLime->setGeometry(94, 153, 19, 21);
+  ShapeRed = new TShape(p, ColourMaroon);
+  ShapeRed->setGeometry(110, 129, 19, 21);
+
+  Go = new QPushButton("Go", p);
+  Go->setGeometry(91, 176, 54, 25);
+  Go->setAutoDefault(false);
+  Go->setEnabled(false);
+  SetGoKind(GoKind::OK);
+  connect(Go, &QPushButton::clicked, this, &TMainForm::GoClick);
+
+  TrackBar = new QSlider(Qt::Horizontal, p);
+  TrackBar->setGeometry(144, 120, 81, 33);
+  TrackBar->setRange(0, 10);
+  TrackBar->setPageStep(2);
+  TrackBar->setTickPosition(QSlider::TicksBelow);
+  TrackBar->setTickInterval(1);
+  TrackBar->setValue(5);
+  TrackBar->setToolTip("Amplitude");
+  connect(TrackBar, &QSlider::valueChanged, this, &TMainForm::TrackBarChange);
+
+  ShowList = MakeCheck(p, "Show Listing", 128, 152, 97, 17);
+  SetBold(ShowList);
+  Warm = MakeCheck(p, "Heater", 152, 168, 65, 17);
+  Cool = MakeCheck(p, "Cooler", 152, 184, 65, 17);
+  SetBold(Warm);
+  SetBold(Cool);
+  SetBackground(Warm, ColourRed);
+  SetBackground(Cool, Qt::black);
+  SetTextColour(Warm, Qt::white);
+  SetTextColour(Cool, Qt::white);
+
+  const char* names[2][5] = {{"A1", "B1", "C1", "D1", "F1"}, {"A2", "B2", "C2", "D2", "F2"}};
+  const char* texts[5] = {"1", "1", "2", "3", "4"};
+  QLineEdit** fields[2][5] = {{&EditA1, &EditB1, &EditC1, &EditD1, &EditF1},
+                              {&EditA2, &EditB2, &EditC2, &EditD2, &EditF2}};
+  for (int set = 0; set < 2; ++set) {
+    const int column = set == 0 ? 136 : 192;
+    for (int row = 0; row < 5; ++row) {
+      QLineEdit* field = MakeField(p, texts[row], column, 24 * row, 33, 21);
+      SetBase(field, set == 0 ? ColourLime : ColourYellow);
+      *fields[set][row] = field;
+      QLabel* label = MakeLabel(p, names[set][row], column - 17, 24 * row + 3);
+      label->resize(16, label->height());
+    }
+  }
+  for (QLineEdit* field :
+       {EditDT, EditA1, EditB1, EditC1, EditD1, EditF1, EditA2, EditB2, EditC2, EditD2, EditF2}) {
+    AttachNumericKeyFilter(field);
+    ShowWholeTextWhenCut(field);
+  }
+}
+
+}  // namespace vorun

@@ -1,0 +1,64 @@
+#include "ui/Widgets.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+namespace vorun {
+
+namespace {
+
+template <class Control>
+Control* Placed(Control* control, int x, int y, int w, int h) {
+  control->setGeometry(x, y, w, h);
+  return control;
+}
+
+}  // namespace
+
+QRadioButton* MakeRadio(QWidget* parent, const QString& caption, int x, int y, int w, int h) {
+  return Placed(new QRadioButton(caption, parent), x, y, w, h);
+}
+
+QCheckBox* MakeCheck(QWidget* parent, const QString& caption, int x, int y, int w, int h) {
+  return Placed(new QCheckBox(caption, parent), x, y, w, h);
+}
+
+QLineEdit* MakeField(QWidget* parent, const QString& text, int x, int y, int w, int h) {
+  auto* field = Placed(new QLineEdit(text, parent), x, y, w, h);
+  field->setCursorPosition(0);
+  return field;
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& caption, int x, int y) {
+  auto* label = new QLabel(caption, parent);
+  label->move(x, y);
+  label->adjustSize();
+  return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& caption, int x, int y, int w, int h) {
+  return Placed(new QPushButton(caption, parent), x, y, w, h);
+}
+
+QToolButton* MakeFlatButton(QWidget* parent, const QString& caption, int x, int y, int w, int h) {
+  auto* button = Placed(new QToolButton(parent), x, y, w, h);
+  button->setText(caption);
+  button->setAutoRaise(true);
+  button->setFocusPolicy(Qt::NoFocus);
+  return button;
+}
+
+void SetBackground(QWidget* w, const QColor& colour) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::Window, colour);
+  p.setColor(QPalette::Button, colour);
+  w->setPalette(p);
+  w->setAutoFillBackground(true);
+}
+
+}  // namespace vorun

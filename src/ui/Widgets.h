@@ -1,0 +1,34 @@
+// The controls of the windows at their design places: each factory makes one
+// control as a child of the given parent at fixed pixels. Shared by the main
+// window and the editor, whose places are both given in pixels.
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+class QWidget;
+
+namespace vorun {
+
+QRadioButton* MakeRadio(QWidget* parent, const QString& caption, int x, int y, int w, int h);
+QCheckBox* MakeCheck(QWidget* parent, const QString& caption, int x, int y, int w, int h);
+// A text field that shows the start of its text.
+QLineEdit* MakeField(QWidget* parent, const QString& text, int x, int y, int w, int h = 21);
+// A label as wide as its caption.
+QLabel* MakeLabel(QWidget* parent, const QString& caption, int x, int y);
+QPushButton* MakeButton(QWidget* parent, const QString& caption, int x, int y, int w, int h);
+// A flat button of the arrow pad, which takes no focus. The arrows stand for
+// the symbol-font codes of the design (0xEC, 0xED zoom; 0xEF-0xF2 and 0xF6,
+// 0xF7 rotation).
+QToolButton* MakeFlatButton(QWidget* parent, const QString& caption, int x, int y, int w, int h);
+
+// A filled background for a control that draws none of its own (a check box).
+void SetBackground(QWidget* w, const QColor& colour);
+
+}  // namespace vorun
