@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "engine/Law.h"
+#include "engine/LawTerms.h"
 #include "engine/PairTable.h"
 #include "engine/WorkerPool.h"
 #include "model/FloatFault.h"
@@ -13,14 +14,21 @@ namespace {
 
 // v = (heater * cooler) * v + force * dt, then p = p + v * dt. A faulting
 // assignment stores nothing, so the earlier components and slots keep their
-// new values and this one keeps its old.
+// new values and this one keeps its old. Unchecked, the same operations leave
+// a fault's flag up for the caller to test.
+template <class K>
+void IntegrateAs(Extended80 dt, Extended80 force, Extended80& v, Extended80& p,
+                 const StepSettings& settings) {
+  const Extended80 a = K::Take(force * dt);
+  const Extended80 factor = K::Take(HeaterFactor(settings) * CoolerFactor(settings));
+  Extended80 next = K::Take(factor * v);
+  v = K::Take(next + a);
+  next = K::Take(v * dt);
+  p = K::Take(p + next);
+}
+
 void Integrate(Extended80 dt, Extended80 force, Extended80& v, Extended80& p, const StepSettings& settings) {
-  const Extended80 a = Checked(force * dt);
-  const Extended80 factor = Checked(HeaterFactor(settings) * CoolerFactor(settings));
-  Extended80 next = Checked(factor * v);
-  v = Checked(next + a);
-  next = Checked(v * dt);
-  p = Checked(p + next);
+  IntegrateAs<law::EachChecked>(dt, force, v, p, settings);
 }
 
 // The three components of slot i, each from its own pass over the partners.
@@ -47,8 +55,7 @@ void CommitSlots(EnsembleState& e, int first) {
 
 // Every slot, empty or blocked ones too: positions are never clamped, so a
 // taon beyond the wall has its velocity reversed in every step it ends there.
-void ApplyWalls(EnsembleState& e, WallMode wall) {
-  if (wall == WallMode::Thermosout) return;
+void CompareWithWalls(EnsembleState& e, WallMode wall) {
   const Extended80 b = WallBound(wall);
   for (int i = 1; i <= e.SlotCount; ++i) {
     if (e.NextPosX[i] > b) e.NextVelU[i] = -e.NextVelU[i];
@@ -58,6 +65,16 @@ void ApplyWalls(EnsembleState& e, WallMode wall) {
     if (e.NextPosZ[i] > b) e.NextVelW[i] = -e.NextVelW[i];
     if (e.NextPosZ[i] < -b) e.NextVelW[i] = -e.NextVelW[i];
   }
+}
+
+// An ordered comparison with a NaN position raises invalid; the pass runs to
+// its end and then reports it as the fault of this step, whose commit stands.
+void ApplyWalls(EnsembleState& e, WallMode wall) {
+  if (wall == WallMode::Thermosout) return;
+  ClearFloatFaults();
+  CompareWithWalls(e, wall);
+  SettleMemory();
+  ThrowPendingFloatFault();
 }
 
 }  // namespace
@@ -92,12 +109,42 @@ void AdvanceStepReference(EnsembleState& e, const StepSettings& settings) {
 
 namespace {
 
+// The forces of slot i from the table and its integration on copies of its
+// working values. Nothing of the ensemble is written, so any thread can do
+// it for any slot while the others do theirs. A flag anywhere marks the slot.
+void ComputeSlot(const law::PairTable& table, const EnsembleState& e, int i, const StepSettings& settings,
+                 SlotResult& result) {
+  ClearFloatFaults();
+  Extended80 x, y, z;
+  law::PairTableForces(table, e, i, x, y, z);
+  Extended80 vx = e.NextVelU[i], vy = e.NextVelV[i], vz = e.NextVelW[i];
+  Extended80 px = e.NextPosX[i], py = e.NextPosY[i], pz = e.NextPosZ[i];
+  IntegrateAs<law::Unchecked>(e.TimeStep, x, vx, px, settings);
+  IntegrateAs<law::Unchecked>(e.TimeStep, y, vy, py, settings);
+  IntegrateAs<law::Unchecked>(e.TimeStep, z, vz, pz, settings);
+  result.vx = Settled(vx), result.vy = Settled(vy), result.vz = Settled(vz);
+  result.px = Settled(px), result.py = Settled(py), result.pz = Settled(pz);
+  result.faulted = FloatFaultPending();
+  if (result.faulted) ClearFloatFaults();
+}
+
+// Stores what ComputeSlot found, in slot order. A marked slot runs the
+// three-pass way with every operation checked, which throws its first fault
+// after the same updates as the straightforward step; without a fault both
+// ways give the same values.
+void StoreSlot(EnsembleState& e, int i, const StepSettings& settings, const SlotResult& r) {
+  if (r.faulted) {
+    IntegrateSlot(e, i, settings);
+    return;
+  }
+  e.NextVelU[i] = r.vx, e.NextPosX[i] = r.px;
+  e.NextVelV[i] = r.vy, e.NextPosY[i] = r.py;
+  e.NextVelW[i] = r.vz, e.NextPosZ[i] = r.pz;
+}
+
 // The one-thread step. The shared values of the whole step come first,
 // before anything is written; if a flag comes up there, the three-pass step
-// runs instead and finds the fault exactly where it lies. A flag in the sums
-// of one slot makes that slot run the three-pass way, which throws its first
-// fault after the same updates. Without a fault both ways give the same
-// values.
+// runs instead and finds the fault exactly where it lies.
 void SerialStep(EnsembleState& e, const StepSettings& settings, StepWorkspace& workspace, int first) {
   if (!law::FillPairTable(workspace.table, e, settings.law, first)) {
     AdvanceStepReference(e, settings);
@@ -105,28 +152,25 @@ void SerialStep(EnsembleState& e, const StepSettings& settings, StepWorkspace& w
   }
   for (int i = first; i <= e.SlotCount; ++i) {
     if (e.Exists[i] == 0) continue;
-    Extended80 x, y, z;
-    law::PairTableForces(workspace.table, e, i, x, y, z);
-    if (FloatFaultPending()) {
-      IntegrateSlot(e, i, settings);
-      continue;
-    }
-    Integrate(e.TimeStep, x, e.NextVelU[i], e.NextPosX[i], settings);
-    Integrate(e.TimeStep, y, e.NextVelV[i], e.NextPosY[i], settings);
-    Integrate(e.TimeStep, z, e.NextVelW[i], e.NextPosZ[i], settings);
+    SlotResult r;
+    ComputeSlot(workspace.table, e, i, settings, r);
+    StoreSlot(e, i, settings, r);
   }
   CommitSlots(e, first);
   ApplyWalls(e, settings.wall);
 }
 
-// What the threads of one step share. Rows and slots are handed out one at a
-// time from a counter, so a thread that finds cheap rows takes more of them;
-// who computes a value never changes it.
+// What the threads of one step share. Rows are handed out one at a time from
+// a counter, so a thread that finds cheap rows takes more of them; who
+// computes a value never changes it.
 struct SharedStep {
   const EnsembleState* e = nullptr;
+  const StepSettings* settings = nullptr;
   StepWorkspace* workspace = nullptr;
   int first = 1;
-  std::atomic<int> next{1};
+  int threads = 1;
+  alignas(64) std::atomic<int> nextRow{1};
+  alignas(64) std::atomic<int> filled{0};
   // One per thread, each on a cache line of its own.
   struct alignas(64) Flag {
     bool raised = false;
@@ -134,37 +178,32 @@ struct SharedStep {
   Flag faulted[MaxStepThreads];
 };
 
-void FillRows(void* context, int worker) {
-  SharedStep& step = *static_cast<SharedStep*>(context);
-  ClearFloatFaults();
-  for (int lo = step.next.fetch_add(1, std::memory_order_relaxed); lo <= step.e->SlotCount;
-       lo = step.next.fetch_add(1, std::memory_order_relaxed))
-    law::FillPairRow(step.workspace->table, *step.e, lo);
-  step.faulted[worker].raised = FloatFaultPending();
-  ClearFloatFaults();
-}
-
-void SumSlots(void* context, int) {
+// One thread's part of a step: rows of the table until none is left, then,
+// once every thread has filled its rows and none found a flag, slots.
+void ShareOfStep(void* context, int worker) {
   SharedStep& step = *static_cast<SharedStep*>(context);
   const EnsembleState& e = *step.e;
-  for (int i = step.next.fetch_add(1, std::memory_order_relaxed); i <= e.SlotCount;
-       i = step.next.fetch_add(1, std::memory_order_relaxed)) {
-    if (e.Exists[i] == 0 || i < step.first) continue;
-    ClearFloatFaults();
-    SlotForces& f = step.workspace->forces[i];
-    Extended80 x, y, z;
-    law::PairTableForces(step.workspace->table, e, i, x, y, z);
-    f.faulted = FloatFaultPending();
-    f.x = x;
-    f.y = y;
-    f.z = z;
-  }
   ClearFloatFaults();
+  for (int lo = step.nextRow.fetch_add(1, std::memory_order_relaxed); lo <= e.SlotCount;
+       lo = step.nextRow.fetch_add(1, std::memory_order_relaxed))
+    law::FillPairRow(step.workspace->table, e, lo);
+  step.faulted[worker].raised = FloatFaultPending();
+  if (step.faulted[worker].raised) ClearFloatFaults();
+  step.filled.fetch_add(1, std::memory_order_acq_rel);
+  WaitUntil([&] { return step.filled.load(std::memory_order_acquire) == step.threads; });
+  for (int n = 0; n < step.threads; ++n)
+    if (step.faulted[n].raised) return;
+  // Every slot costs the same, so they are dealt out in turn, without a
+  // shared counter whose cache line would travel at every slot.
+  for (int i = step.first + worker; i <= e.SlotCount; i += step.threads) {
+    if (e.Exists[i] == 0) continue;
+    ComputeSlot(step.workspace->table, e, i, *step.settings, step.workspace->results[i]);
+  }
 }
 
-// The step of SerialStep with the pair table and the sums shared out. What
-// the threads hand back is what SerialStep would compute at that point, and
-// the calling thread goes on from it in the same order.
+// The step of SerialStep with the pair table, the sums and the integration
+// shared out. What the threads hand back is what SerialStep computes at that
+// point, and the calling thread stores it in the same order.
 void ParallelStep(EnsembleState& e, const StepSettings& settings, StepWorkspace& workspace, int first) {
   if (!law::PreparePairTable(workspace.table, e, settings.law, first)) {
     AdvanceStepReference(e, settings);
@@ -173,28 +212,19 @@ void ParallelStep(EnsembleState& e, const StepSettings& settings, StepWorkspace&
   WorkerPool& pool = *workspace.pool;
   SharedStep step;
   step.e = &e;
+  step.settings = &settings;
   step.workspace = &workspace;
   step.first = first;
-  pool.Run(FillRows, &step);
-  for (int n = 0; n < pool.Threads(); ++n) {
+  step.threads = pool.Threads();
+  pool.Run(ShareOfStep, &step);
+  for (int n = 0; n < step.threads; ++n) {
     if (step.faulted[n].raised) {
       AdvanceStepReference(e, settings);
       return;
     }
   }
-  step.next = 1;
-  pool.Run(SumSlots, &step);
-  for (int i = first; i <= e.SlotCount; ++i) {
-    if (e.Exists[i] == 0) continue;
-    const SlotForces& f = workspace.forces[i];
-    if (f.faulted) {
-      IntegrateSlot(e, i, settings);
-      continue;
-    }
-    Integrate(e.TimeStep, f.x, e.NextVelU[i], e.NextPosX[i], settings);
-    Integrate(e.TimeStep, f.y, e.NextVelV[i], e.NextPosY[i], settings);
-    Integrate(e.TimeStep, f.z, e.NextVelW[i], e.NextPosZ[i], settings);
-  }
+  for (int i = first; i <= e.SlotCount; ++i)
+    if (e.Exists[i] != 0) StoreSlot(e, i, settings, workspace.results[i]);
   CommitSlots(e, first);
   ApplyWalls(e, settings.wall);
 }

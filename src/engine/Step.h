@@ -26,10 +26,11 @@ Extended80 WallBound(WallMode wall);
 
 class WorkerPool;
 
-// The forces of one slot as a worker hands them back.
-struct SlotForces {
-  Extended80 x = 0, y = 0, z = 0;
-  bool faulted = false;  // a flag came up in its sums
+// A slot's working velocity and position after the step as a worker hands
+// them back.
+struct alignas(64) SlotResult {
+  Extended80 vx = 0, vy = 0, vz = 0, px = 0, py = 0, pz = 0;
+  bool faulted = false;  // a flag came up in its sums or its integration
 };
 
 // The scratch space of the one-pass step. One per ensemble or per thread:
@@ -45,7 +46,7 @@ struct StepWorkspace {
   // Made at the first step with more than one thread, and kept while the
   // count stays the same.
   std::unique_ptr<WorkerPool> pool;
-  SlotForces forces[MaxSlots + 1];
+  SlotResult results[MaxSlots + 1];
 };
 
 // Advances e by one step of its TimeStep, computing the three force

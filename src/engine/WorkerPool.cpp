@@ -60,6 +60,15 @@ std::atomic<int> threadSetting{0};
 
 }  // namespace
 
+void WaitUntilImpl(bool (*ready)(const void*), const void* context) {
+  for (int n = 0; !ready(context); ++n) {
+    if (n < 256)
+      Pause();
+    else
+      std::this_thread::yield();
+  }
+}
+
 int AvailableCores() {
   cpu_set_t set;
   CPU_ZERO(&set);

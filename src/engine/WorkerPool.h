@@ -38,6 +38,15 @@ int StepThreadsSetting();
 // The count in effect: the setting, or the default when it is 0.
 int StepThreads();
 
+// Spins, then yields, until ready() is true: for the short waits inside a
+// job, while all threads of the pool are at work. A thread that is not
+// scheduled holds the others up, not out.
+void WaitUntilImpl(bool (*ready)(const void*), const void* context);
+template <class Ready>
+void WaitUntil(const Ready& ready) {
+  WaitUntilImpl([](const void* c) { return (*static_cast<const Ready*>(c))(); }, &ready);
+}
+
 class WorkerPool {
  public:
   // threads counts the caller: threads - 1 workers are started.
