@@ -11,14 +11,15 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "model/Distance.h"
 #include "model/Ensemble.h"
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
 #include "model/NumberText.h"
 #include "model/StartFile.h"
+#include "ui/DistanceCalculator.h"
 #include "ui/KeyFilter.h"
 #include "ui/Palette.h"
+#include "ui/ParameterFields.h"
 #include "ui/StringGrid.h"
 #include "ui/ToolTips.h"
 #include "ui/Widgets.h"
@@ -78,6 +79,8 @@ TEditDlg::TEditDlg(QWidget* parent) : QDialog(parent) {
   setFixedSize(787, 449);
 }
 
+TEditDlg::~TEditDlg() = default;
+
 void TEditDlg::BuildControls() {
   Label16 = MakeLabel(this, "Differential of time", 0, 0);
   Label15 = MakeLabel(this, "dt=", 0, 21);
@@ -87,20 +90,25 @@ void TEditDlg::BuildControls() {
   Bevel1->hide();
 
   Label1 = MakeLabel(this, "Parametrs", 200, 0);
-  const std::array<int, 5> rows{16, 40, 64, 88, 112};
-  const std::array<const char*, 5> designTexts{"1", "1", "2", "3", "4"};
-  const std::array<QString, 5> names{"A", "B", "C", "D", "F"};
-  std::array<QLineEdit*, 5> set1{}, set2{};
-  for (int i = 0; i < 5; ++i) {
-    MakeLabel(this, names[i] + "1", 184, rows[i] + 4);
-    set1[i] = MakeField(this, designTexts[i], 200, rows[i], 81);
-    SetFieldColour(set1[i], ColourLime);
-    MakeLabel(this, names[i] + "2", 288, rows[i] + 4);
-    set2[i] = MakeField(this, designTexts[i], 304, rows[i], 81);
-    SetFieldColour(set2[i], ColourYellow);
+  // Row by row, the set 1 field and then the set 2 field, which is also the
+  // order Tab takes.
+  parameterFields_[0] = EditDT;
+  for (std::size_t row = 0; row < 5; ++row) {
+    for (std::size_t i : {1 + row, 6 + row}) {
+      const ParameterField& spec = ParameterFieldTable[i];
+      const int column = spec.set == 1 ? 200 : 304;
+      const int top = 16 + 24 * static_cast<int>(row);
+      MakeLabel(this, spec.name, column - 16, top + 4);
+      parameterFields_[i] = MakeField(this, spec.designText, column, top, 81);
+      SetFieldColour(parameterFields_[i], spec.set == 1 ? ColourLime : ColourYellow);
+    }
   }
-  EditA1 = set1[0], EditB1 = set1[1], EditC1 = set1[2], EditD1 = set1[3], EditF1 = set1[4];
-  EditA2 = set2[0], EditB2 = set2[1], EditC2 = set2[2], EditD2 = set2[3], EditF2 = set2[4];
+  for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i)
+    parameterFields_[i]->setObjectName(QString("Edit") + ParameterFieldTable[i].name);
+  EditA1 = parameterFields_[1], EditB1 = parameterFields_[2], EditC1 = parameterFields_[3];
+  EditD1 = parameterFields_[4], EditF1 = parameterFields_[5], EditA2 = parameterFields_[6];
+  EditB2 = parameterFields_[7], EditC2 = parameterFields_[8], EditD2 = parameterFields_[9];
+  EditF2 = parameterFields_[10];
 
   Label12 = MakeLabel(this, "Gravon or Taon", 240, 152);
   SetTextColour(Label12, ColourNavy);
@@ -152,7 +160,7 @@ void TEditDlg::BuildControls() {
 
   for (QLineEdit* field : {EditDT, EditA1, EditB1, EditC1, EditD1, EditX, EditY, EditZ, EditV, EditU, EditW})
     AttachNumericKeyFilter(field);
-  for (QLineEdit* field : ParameterFields()) ShowWholeTextWhenCut(field);
+  for (QLineEdit* field : parameterFields_) ShowWholeTextWhenCut(field);
   for (QLineEdit* field : {EditX, EditY, EditZ, EditV, EditU, EditW}) ShowWholeTextWhenCut(field);
 
   connect(DaonsTable, &StringGrid::SelectCell, this, &TEditDlg::DaonsTableSelectCell);
@@ -173,43 +181,11 @@ void TEditDlg::BuildCalculators() {
     SetBold(stars);
     SetTextColour(stars, ColourBlue);
   };
-  const std::array<QPushButton**, 4> calculates{&Calculate1, &Calculate2, &Calculate3, &Calculate4};
-  const std::array<QPushButton**, 4> resets{&Reset1, &Reset2, &Reset3, &Reset4};
-  const std::array<void (TEditDlg::*)(), 4> calculateHandlers{
-      &TEditDlg::Calculate1Click, &TEditDlg::Calculate2Click, &TEditDlg::Calculate3Click,
-      &TEditDlg::Calculate4Click};
-  const std::array<void (TEditDlg::*)(), 4> resetHandlers{&TEditDlg::Reset1Click, &TEditDlg::Reset2Click,
-                                                          &TEditDlg::Reset3Click, &TEditDlg::Reset4Click};
   for (int group = 0; group < 4; ++group) {
-    const int t = 72 + 80 * group;
-    // The last group sits a little lower than the rhythm of the others.
-    const int fieldTop = group == 3 ? 327 : t + 16;
-    const int buttonTop = group == 3 ? 355 : t + 40;
-    const QString number = QString::number(group + 1);
-    separator(t - 14);
-    MakeLabel(this, "Calculation of distance " + number, 8, t);
-    MakeLabel(this, "Result " + number, 136, t);
-    Calculator& calculator = calculators_[group];
-    calculator.part1 = MakeField(this, "0", 8, fieldTop, 25);
-    calculator.part2 = MakeField(this, "0", 40, fieldTop, 25);
-    calculator.result = MakeField(this, "0", 72, fieldTop, 105);
-    AttachDigitKeyFilter(calculator.part1);
-    AttachDigitKeyFilter(calculator.part2);
-    ShowWholeTextWhenCut(calculator.result);
-    QPushButton* calculate = MakeButton(this, "Calculate " + number, 8, buttonTop, 57, 25);
-    QPushButton* reset = MakeButton(this, "Reset " + number, 72, buttonTop, 105, 25);
-    connect(calculate, &QPushButton::clicked, this, calculateHandlers[group]);
-    connect(reset, &QPushButton::clicked, this, resetHandlers[group]);
-    *calculates[group] = calculate;
-    *resets[group] = reset;
+    separator(58 + 80 * group);
+    calculators_[group] = std::make_unique<DistanceCalculator>(this, group, DaonsTable);
   }
   separator(383);
-  EditCal1Part1 = calculators_[0].part1, EditCal1Part2 = calculators_[0].part2;
-  EditCal2Part1 = calculators_[1].part1, EditCal2Part2 = calculators_[1].part2;
-  EditCal3Part1 = calculators_[2].part1, EditCal3Part2 = calculators_[2].part2;
-  EditCal4Part1 = calculators_[3].part1, EditCal4Part2 = calculators_[3].part2;
-  EditResult1 = calculators_[0].result, EditResult2 = calculators_[1].result;
-  EditResult3 = calculators_[2].result, EditResult4 = calculators_[3].result;
 }
 
 void TEditDlg::SetScopeButtons(const QAbstractButton* taoscope, const QAbstractButton* gravoscope) {
@@ -217,14 +193,10 @@ void TEditDlg::SetScopeButtons(const QAbstractButton* taoscope, const QAbstractB
   gravoscope_ = gravoscope;
 }
 
-std::array<QLineEdit*, 11> TEditDlg::ParameterFields() const {
-  return {EditDT, EditA1, EditB1, EditC1, EditD1, EditF1, EditA2, EditB2, EditC2, EditD2, EditF2};
-}
-
 std::array<QString, 11> TEditDlg::ParameterTexts() {
-  const auto& e = Ensemble;
-  return {Text(e.TimeStep), Text(e.A1), Text(e.B1), Text(e.C1), Text(e.D1), Text(e.F1),
-          Text(e.A2),       Text(e.B2), Text(e.C2), Text(e.D2), Text(e.F2)};
+  std::array<QString, 11> texts;
+  for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = Text(Ensemble.*ParameterFieldTable[i].member);
+  return texts;
 }
 
 std::array<QString, 6> TEditDlg::SlotTexts(int n) {
@@ -241,9 +213,8 @@ void TEditDlg::ShowText(QLineEdit* field, const QString& text) {
 
 void TEditDlg::ShowParameters(bool all) {
   const std::array<QString, 11> texts = ParameterTexts();
-  const std::array<QLineEdit*, 11> fields = ParameterFields();
-  for (std::size_t i = 0; i < fields.size(); ++i)
-    if (all || texts[i] != shownParameters_[i]) ShowText(fields[i], texts[i]);
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    if (all || texts[i] != shownParameters_[i]) ShowText(parameterFields_[i], texts[i]);
   shownParameters_ = texts;
 }
 
@@ -347,18 +318,8 @@ void TEditDlg::SubmitClick() {
 }
 
 void TEditDlg::TakeParameters() {
-  auto& e = Ensemble;
-  e.TimeStep = Value(EditDT);
-  e.A1 = Value(EditA1);
-  e.B1 = Value(EditB1);
-  e.C1 = Value(EditC1);
-  e.D1 = Value(EditD1);
-  e.F1 = Value(EditF1);
-  e.A2 = Value(EditA2);
-  e.B2 = Value(EditB2);
-  e.C2 = Value(EditC2);
-  e.D2 = Value(EditD2);
-  e.F2 = Value(EditF2);
+  for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i)
+    Ensemble.*ParameterFieldTable[i].member = Value(parameterFields_[i]);
 }
 
 void TEditDlg::OKBtnClick() {
@@ -388,23 +349,6 @@ void TEditDlg::SaveasClick() {
     TakeParameters();
     WriteEnsembleFile(name->toStdString());
   });
-}
-
-void TEditDlg::Calculate(int group) {
-  Guarded(this, [this, group] {
-    const Calculator& calculator = calculators_[group];
-    const Extended80 distance =
-        RowDistance(calculator.part1->text().toStdString(), calculator.part2->text().toStdString(),
-                    [this](int column, int row) { return DaonsTable->Cell(column, row).toStdString(); });
-    ShowText(calculator.result, Text(distance));
-  });
-}
-
-void TEditDlg::Reset(int group) {
-  const Calculator& calculator = calculators_[group];
-  calculator.part1->setText("0");
-  calculator.part2->setText("0");
-  calculator.result->setText("0");
 }
 
 bool TEditDlg::OwnAreaIn(const QRegion& region) const {

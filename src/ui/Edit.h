@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <memory>
 
 #include "ui/Dialogs.h"
 
@@ -20,6 +21,7 @@ class QPushButton;
 
 namespace vorun {
 
+class DistanceCalculator;
 class StringGrid;
 
 class TEditDlg : public QDialog {
@@ -27,6 +29,7 @@ class TEditDlg : public QDialog {
 
  public:
   explicit TEditDlg(QWidget* parent = nullptr);
+  ~TEditDlg() override;
 
   // The main window's sign-mode buttons; the grid's corner names the particles
   // after them. Without them the editor assumes the start state, Gravoscope.
@@ -48,15 +51,6 @@ class TEditDlg : public QDialog {
   // dialog or a failed step (its error shown) leaves it open as it was.
   void OKBtnClick();
   void SaveasClick();
-
-  void Calculate1Click() { Calculate(0); }
-  void Calculate2Click() { Calculate(1); }
-  void Calculate3Click() { Calculate(2); }
-  void Calculate4Click() { Calculate(3); }
-  void Reset1Click() { Reset(0); }
-  void Reset2Click() { Reset(1); }
-  void Reset3Click() { Reset(2); }
-  void Reset4Click() { Reset(3); }
 
   static const FileDialogRequest SaveDialog;
 
@@ -96,46 +90,17 @@ class TEditDlg : public QDialog {
   QFrame* Bevel1;
 
   QLabel* Label30;
-  QLineEdit* EditCal1Part1;
-  QLineEdit* EditCal1Part2;
-  QLineEdit* EditResult1;
-  QPushButton* Calculate1;
-  QPushButton* Reset1;
-  QLineEdit* EditCal2Part1;
-  QLineEdit* EditCal2Part2;
-  QLineEdit* EditResult2;
-  QPushButton* Calculate2;
-  QPushButton* Reset2;
-  QLineEdit* EditCal3Part1;
-  QLineEdit* EditCal3Part2;
-  QLineEdit* EditResult3;
-  QPushButton* Calculate3;
-  QPushButton* Reset3;
-  QLineEdit* EditCal4Part1;
-  QLineEdit* EditCal4Part2;
-  QLineEdit* EditResult4;
-  QPushButton* Calculate4;
-  QPushButton* Reset4;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
-  struct Calculator {
-    QLineEdit* part1;
-    QLineEdit* part2;
-    QLineEdit* result;
-  };
-
   void BuildControls();
   void BuildCalculators();
   // Time step and parameters from their fields, each stored as soon as it is read.
   void TakeParameters();
-  void Calculate(int group);
-  void Reset(int group);
   bool OwnAreaIn(const QRegion& region) const;
-  std::array<QLineEdit*, 11> ParameterFields() const;
   static std::array<QString, 11> ParameterTexts();
   static std::array<QString, 6> SlotTexts(int n);
   static void ShowText(QLineEdit* field, const QString& text);
@@ -143,12 +108,15 @@ class TEditDlg : public QDialog {
   // changed since they were last filled.
   void ShowParameters(bool all);
 
-  std::array<Calculator, 4> calculators_{};
+  // The four calculators; their controls carry the names EditCal1Part1 ... Reset4.
+  std::array<std::unique_ptr<DistanceCalculator>, 4> calculators_;
   const QAbstractButton* taoscope_ = nullptr;
   const QAbstractButton* gravoscope_ = nullptr;
   // What the fields were last filled with, to tell a change of the ensemble
   // from a mere repaint.
   std::array<QString, 11> shownParameters_;
+  // EditDT and EditA1 ... EditF2 in the order of ParameterFieldTable.
+  std::array<QLineEdit*, 11> parameterFields_{};
   int shownRow_ = 0;
   std::array<QString, 6> shownSlot_;
   bool shownExists_ = false;

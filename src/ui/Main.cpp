@@ -22,7 +22,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
-#include <cmath>
+#include <algorithm>
 
 #include "model/Global.h"
 #include "model/NumberText.h"
@@ -30,6 +30,7 @@
 #include "ui/Icons.h"
 #include "ui/KeyFilter.h"
 #include "ui/Palette.h"
+#include "ui/ParameterFields.h"
 #include "ui/StringGrid.h"
 #include "ui/ToolTips.h"
 #include "ui/WindowState.h"
@@ -215,39 +216,23 @@ StepSettings TMainForm::CurrentStepSettings() const {
 // --- parameter fields ----------------------------------------------------------------
 
 void TMainForm::RefreshParameterFields() {
-  const std::pair<QLineEdit*, Extended80> values[] = {
-      {EditDT, Ensemble.TimeStep}, {EditA1, Ensemble.A1}, {EditB1, Ensemble.B1}, {EditC1, Ensemble.C1},
-      {EditD1, Ensemble.D1},       {EditF1, Ensemble.F1}, {EditA2, Ensemble.A2}, {EditB2, Ensemble.B2},
-      {EditC2, Ensemble.C2},       {EditD2, Ensemble.D2}, {EditF2, Ensemble.F2}};
-  for (const auto& [field, value] : values) {
-    field->setText(QString::fromStdString(FloatToStr(value)));
-    field->setCursorPosition(0);
+  for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i) {
+    parameterFields_[i]->setText(QString::fromStdString(FloatToStr(Ensemble.*ParameterFieldTable[i].member)));
+    parameterFields_[i]->setCursorPosition(0);
   }
 }
 
-bool TMainForm::EditDTExit() {
-  bool taken = false;
-  Guarded(this, [&] {
-    Ensemble.TimeStep = StrToFloat(EditDT->text().toStdString());
-    taken = true;
-  });
-  return taken;
-}
+bool TMainForm::EditDTExit() { return ParameterFieldExit(EditDT); }
 
-// The parameter fields commit like EditDT: a user who edits a shown value
-// expects it to take effect.
+// Every parameter field commits as EditDT does: a user who edits a shown
+// value expects it to take effect.
 bool TMainForm::ParameterFieldExit(QLineEdit* field) {
-  if (field == EditDT) return EditDTExit();
-  const std::pair<QLineEdit*, Extended80*> targets[] = {
-      {EditA1, &Ensemble.A1}, {EditB1, &Ensemble.B1}, {EditC1, &Ensemble.C1}, {EditD1, &Ensemble.D1},
-      {EditF1, &Ensemble.F1}, {EditA2, &Ensemble.A2}, {EditB2, &Ensemble.B2}, {EditC2, &Ensemble.C2},
-      {EditD2, &Ensemble.D2}, {EditF2, &Ensemble.F2}};
   bool taken = true;
-  for (const auto& [f, target] : targets) {
-    if (f != field) continue;
+  for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i) {
+    if (parameterFields_[i] != field) continue;
     taken = false;
     Guarded(this, [&] {
-      *target = StrToFloat(field->text().toStdString());
+      Ensemble.*ParameterFieldTable[i].member = StrToFloat(field->text().toStdString());
       taken = true;
     });
   }
@@ -258,14 +243,6 @@ bool TMainForm::ParameterFieldExit(QLineEdit* field) {
 
 namespace {
 
-bool IsParameterField(const TMainForm* form, const QObject* o) {
-  for (const QLineEdit* f :
-       {form->EditDT, form->EditA1, form->EditB1, form->EditC1, form->EditD1, form->EditF1, form->EditA2,
-        form->EditB2, form->EditC2, form->EditD2, form->EditF2})
-    if (f == o) return true;
-  return false;
-}
-
 // A leave, not a window switch: a message box or another window taking the
 // focus does not leave the field.
 bool IsLeave(const QFocusEvent* focus) {
@@ -274,9 +251,13 @@ bool IsLeave(const QFocusEvent* focus) {
 
 }  // namespace
 
+bool TMainForm::IsParameterField(const QObject* o) const {
+  return std::find(parameterFields_.begin(), parameterFields_.end(), o) != parameterFields_.end();
+}
+
 bool TMainForm::TakeFocusedField() {
   QWidget* focused = focusWidget();
-  if (!IsParameterField(this, focused)) return true;
+  if (!IsParameterField(focused)) return true;
   return ParameterFieldExit(static_cast<QLineEdit*>(focused));
 }
 
@@ -308,7 +289,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::FocusOut: {
       auto* focus = static_cast<QFocusEvent*>(event);
       if (!IsLeave(focus)) break;
-      if (IsParameterField(this, watched)) {
+      if (IsParameterField(watched)) {
         ParameterFieldExit(static_cast<QLineEdit*>(watched));
       } else if (watched == Comment) {
         CommentExit();

@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QMainWindow>
 #include <QWidget>
+#include <array>
 #include <string>
 
 #include "engine/Settings.h"
@@ -266,9 +267,12 @@ class TMainForm : public QMainWindow {
   // The run starts with what the focused parameter field shows; false when
   // its text is no number.
   bool TakeFocusedField();
+  bool IsParameterField(const QObject* o) const;
   void ShowRunningState();
   void ShowStoppedState();
 
+  // EditDT and EditA1 ... EditF2 in the order of ParameterFieldTable.
+  std::array<QLineEdit*, 11> parameterFields_{};
   GoKind goKind_ = GoKind::OK;
   // Run loops in progress: a press on Go between two steps of a stopped-again
   // run can start another loop inside the first one.

@@ -16,6 +16,7 @@
 #include "ui/KeyFilter.h"
 #include "ui/Main.h"
 #include "ui/Palette.h"
+#include "ui/ParameterFields.h"
 #include "ui/SceneView.h"
 #include "ui/StringGrid.h"
 #include "ui/ToolTips.h"
@@ -174,7 +175,7 @@ void TMainForm::CreateRunPanel() {
   // Wide enough for any step count: a long run must not lose digits at the edge.
   LTime->resize(QFontMetrics(LTime->font()).horizontalAdvance("2147483647") + 2, LTime->height());
   DtLabel = MakeLabel(p, "dt=", 0, 116);
-  EditDT = MakeField(p, "0", 16, 112, 49, 21);
+  EditDT = MakeField(p, ParameterFieldTable[0].designText, 16, 112, 49, 21);
 
   Null00 = MakeFlatButton(p, "0", 72, 112, 41, 15);
   SetBold(Null00);
@@ -238,25 +239,30 @@ void TMainForm::CreateRunPanel() {
   SetTextColour(Warm, Qt::white);
   SetTextColour(Cool, Qt::white);
 
-  const char* names[2][5] = {{"A1", "B1", "C1", "D1", "F1"}, {"A2", "B2", "C2", "D2", "F2"}};
-  const char* texts[5] = {"1", "1", "2", "3", "4"};
-  QLineEdit** fields[2][5] = {{&EditA1, &EditB1, &EditC1, &EditD1, &EditF1},
-                              {&EditA2, &EditB2, &EditC2, &EditD2, &EditF2}};
-  for (int set = 0; set < 2; ++set) {
-    const int column = set == 0 ? 136 : 192;
-    for (int row = 0; row < 5; ++row) {
-      QLineEdit* field = MakeField(p, texts[row], column, 24 * row, 33, 21);
-      SetBase(field, set == 0 ? ColourLime : ColourYellow);
-      *fields[set][row] = field;
-      QLabel* label = MakeLabel(p, names[set][row], column - 17, 24 * row + 3);
+  // The parameters in two columns, set 1 left, a letter a row; the time step
+  // field, placed with the run controls above, takes the same filters.
+  for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i) {
+    const ParameterField& spec = ParameterFieldTable[i];
+    QLineEdit* field;
+    if (spec.set == 0) {
+      field = EditDT;
+    } else {
+      const int column = spec.set == 1 ? 136 : 192;
+      const int row = static_cast<int>(i - 1) % 5;
+      field = MakeField(Panel1, spec.designText, column, 24 * row, 33, 21);
+      SetBase(field, spec.set == 1 ? ColourLime : ColourYellow);
+      QLabel* label = MakeLabel(Panel1, spec.name, column - 17, 24 * row + 3);
       label->resize(16, label->height());
     }
-  }
-  for (QLineEdit* field :
-       {EditDT, EditA1, EditB1, EditC1, EditD1, EditF1, EditA2, EditB2, EditC2, EditD2, EditF2}) {
+    field->setObjectName(QString("Edit") + spec.name);
     AttachNumericKeyFilter(field);
     ShowWholeTextWhenCut(field);
+    parameterFields_[i] = field;
   }
+  EditA1 = parameterFields_[1], EditB1 = parameterFields_[2], EditC1 = parameterFields_[3];
+  EditD1 = parameterFields_[4], EditF1 = parameterFields_[5], EditA2 = parameterFields_[6];
+  EditB2 = parameterFields_[7], EditC2 = parameterFields_[8], EditD2 = parameterFields_[9];
+  EditF2 = parameterFields_[10];
 }
 
 }  // namespace vorun

@@ -19,6 +19,7 @@
 #include "model/Global.h"
 #include "model/NumberText.h"
 #include "model/StartFile.h"
+#include "ui/ParameterFields.h"
 #include "ui/SampleFiles.h"
 #include "ui/ScriptedDialogs.h"
 #include "ui/StringGrid.h"
@@ -82,6 +83,18 @@ class Editor : public testing::Test {
 
   QString Cell(int column, int row) const { return dlg.DaonsTable->Cell(column, row); }
 
+  // The calculators' controls, by the names they carry.
+  QLineEdit* Line(const char* name) const {
+    auto* field = dlg.findChild<QLineEdit*>(name);
+    EXPECT_NE(field, nullptr) << name;
+    return field;
+  }
+  QPushButton* Push(const char* name) const {
+    auto* button = dlg.findChild<QPushButton*>(name);
+    EXPECT_NE(button, nullptr) << name;
+    return button;
+  }
+
   QTemporaryDir dir;
   test::ScriptedDialogs dialogs;
   TEditDlg dlg;
@@ -95,13 +108,13 @@ TEST_F(Editor, LaysOutTheDialogAsDesigned) {
   EXPECT_EQ(dlg.EditF2->geometry(), QRect(304, 112, 81, 21));
   EXPECT_EQ(dlg.EditW->geometry(), QRect(240, 336, 121, 21));
   EXPECT_EQ(dlg.OKBtn->geometry(), QRect(623, 418, 75, 26));
-  EXPECT_EQ(dlg.EditCal4Part2->geometry(), QRect(40, 327, 25, 21));
-  EXPECT_EQ(dlg.Reset3->geometry(), QRect(72, 272, 105, 25));
+  EXPECT_EQ(Line("EditCal4Part2")->geometry(), QRect(40, 327, 25, 21));
+  EXPECT_EQ(Push("Reset3")->geometry(), QRect(72, 272, 105, 25));
   EXPECT_EQ(dlg.Submit->text(), "&Yes");
   EXPECT_EQ(dlg.DaoTrue->text(), "There is Gravon or Taon");
   EXPECT_EQ(dlg.EditA1->palette().color(QPalette::Base), QColor(0, 255, 0));
   EXPECT_EQ(dlg.EditA2->palette().color(QPalette::Base), QColor(255, 255, 0));
-  EXPECT_EQ(dlg.EditResult2->text(), "0");
+  EXPECT_EQ(Line("EditResult2")->text(), "0");
   EXPECT_EQ(dlg.DaonsTable->rowHeight(5), 20);   // row 6
   EXPECT_EQ(dlg.DaonsTable->rowHeight(11), 19);  // row 12
 }
@@ -485,6 +498,18 @@ TEST_F(Editor, EnterOnAFocusedButtonPressesThatButton) {
   EXPECT_EQ(dialogs.fileRequests.size(), 1u);
 }
 
+TEST_F(Editor, TheElevenFieldsCarryTheirNamesAndShowTheirParameters) {
+  Open();
+  for (const ParameterField& spec : ParameterFieldTable) {
+    const auto* field = dlg.findChild<QLineEdit*>(QString("Edit") + spec.name);
+    ASSERT_NE(field, nullptr) << spec.name;
+    EXPECT_EQ(field->text(), QString::fromStdString(FloatToStr(Ensemble.*spec.member))) << spec.name;
+    if (spec.set == 0) continue;
+    EXPECT_EQ(field->palette().color(QPalette::Base),
+              spec.set == 1 ? QColor(0, 255, 0) : QColor(255, 255, 0));
+  }
+}
+
 TEST_F(Editor, NumericKeyFilterOnTheElevenNamedFieldsOnly) {
   const std::vector<QLineEdit*> filtered{dlg.EditDT, dlg.EditA1, dlg.EditB1, dlg.EditC1,
                                          dlg.EditD1, dlg.EditX,  dlg.EditY,  dlg.EditZ,
@@ -494,12 +519,12 @@ TEST_F(Editor, NumericKeyFilterOnTheElevenNamedFieldsOnly) {
     QTest::keyClicks(field, "a-1,5.e");
     EXPECT_EQ(field->text(), "-1,5.") << field->geometry().x() << "," << field->geometry().y();
   }
-  for (QLineEdit* field : {dlg.EditF1, dlg.EditA2, dlg.EditF2, dlg.EditResult1, dlg.EditFileName}) {
+  for (QLineEdit* field : {dlg.EditF1, dlg.EditA2, dlg.EditF2, Line("EditResult1"), dlg.EditFileName}) {
     field->clear();
     QTest::keyClicks(field, "1e5");
     EXPECT_EQ(field->text(), "1e5");
   }
-  for (QLineEdit* field : {dlg.EditCal1Part1, dlg.EditCal2Part2, dlg.EditCal4Part1}) {
+  for (QLineEdit* field : {Line("EditCal1Part1"), Line("EditCal2Part2"), Line("EditCal4Part1")}) {
     field->clear();
     QTest::keyClicks(field, "-1.5x2");
     EXPECT_EQ(field->text(), "152");
@@ -527,32 +552,32 @@ class Calculators : public Editor {
 
 TEST_F(Calculators, DesignTextsReportTheHeaderRow) {
   Open();
-  Click(dlg.Calculate1);
+  Click(Push("Calculate1"));
   EXPECT_EQ(dialogs.Texts(), QStringList{"'X' is not a valid floating point value"});
-  EXPECT_EQ(dlg.EditResult1->text(), "0");
+  EXPECT_EQ(Line("EditResult1")->text(), "0");
 }
 
 TEST_F(Calculators, DistanceOfTwoTaonsAndOfOneToItself) {
   Open();
-  SetSlots(dlg.EditCal1Part1, dlg.EditCal1Part2, "1", "2");
-  Click(dlg.Calculate1);
-  EXPECT_EQ(dlg.EditResult1->text(), "5");
-  SetSlots(dlg.EditCal3Part1, dlg.EditCal3Part2, "7", "7");
-  Click(dlg.Calculate3);
-  EXPECT_EQ(dlg.EditResult3->text(), "0");
-  SetSlots(dlg.EditCal4Part1, dlg.EditCal4Part2, "2", "5");
-  Click(dlg.Calculate4);
+  SetSlots(Line("EditCal1Part1"), Line("EditCal1Part2"), "1", "2");
+  Click(Push("Calculate1"));
+  EXPECT_EQ(Line("EditResult1")->text(), "5");
+  SetSlots(Line("EditCal3Part1"), Line("EditCal3Part2"), "7", "7");
+  Click(Push("Calculate3"));
+  EXPECT_EQ(Line("EditResult3")->text(), "0");
+  SetSlots(Line("EditCal4Part1"), Line("EditCal4Part2"), "2", "5");
+  Click(Push("Calculate4"));
   // (5 - 3, 105 - 4, -5 - 0) read from the grid's text.
-  EXPECT_EQ(dlg.EditResult4->text(), QString::fromStdString(FloatToStr(std::sqrt(4.0L + 10201 + 25))));
+  EXPECT_EQ(Line("EditResult4")->text(), QString::fromStdString(FloatToStr(std::sqrt(4.0L + 10201 + 25))));
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(Calculators, VelocitiesModeGivesTheRelativeSpeed) {
   Open();
   dlg.DaonsTableDblClick();
-  SetSlots(dlg.EditCal2Part1, dlg.EditCal2Part2, "2", "1");
-  Click(dlg.Calculate2);
-  EXPECT_EQ(dlg.EditResult2->text(), "5");
+  SetSlots(Line("EditCal2Part1"), Line("EditCal2Part2"), "2", "1");
+  Click(Push("Calculate2"));
+  EXPECT_EQ(Line("EditResult2")->text(), "5");
 }
 
 // A result longer than its field shows its first digits, and the whole value
@@ -561,15 +586,15 @@ TEST_F(Calculators, LongResultsKeepTheirFirstDigitsInViewAndShowWholeInATooltip)
   Ensemble.PosX[3] = 1E-5L / 3;
   Ensemble.PosY[3] = Ensemble.PosZ[3] = 0;
   Open();
-  SetSlots(dlg.EditCal1Part1, dlg.EditCal1Part2, "1", "3");
-  Click(dlg.Calculate1);
-  const QString whole = dlg.EditResult1->text();
+  SetSlots(Line("EditCal1Part1"), Line("EditCal1Part2"), "1", "3");
+  Click(Push("Calculate1"));
+  const QString whole = Line("EditResult1")->text();
   ASSERT_TRUE(whole.startsWith("3.3333333333333")) << whole.toStdString();
-  ASSERT_GT(dlg.EditResult1->fontMetrics().horizontalAdvance(whole), dlg.EditResult1->width());
-  EXPECT_EQ(dlg.EditResult1->cursorPosition(), 0);
-  EXPECT_EQ(test::ToolTipOf(dlg.EditResult1), whole);
-  dlg.EditResult1->setText("5");
-  EXPECT_EQ(test::ToolTipOf(dlg.EditResult1), "");
+  ASSERT_GT(Line("EditResult1")->fontMetrics().horizontalAdvance(whole), Line("EditResult1")->width());
+  EXPECT_EQ(Line("EditResult1")->cursorPosition(), 0);
+  EXPECT_EQ(test::ToolTipOf(Line("EditResult1")), whole);
+  Line("EditResult1")->setText("5");
+  EXPECT_EQ(test::ToolTipOf(Line("EditResult1")), "");
 
   Ensemble.B2 = 1.0L / 3;
   dlg.repaint();
@@ -580,9 +605,9 @@ TEST_F(Calculators, LongResultsKeepTheirFirstDigitsInViewAndShowWholeInATooltip)
 TEST_F(Calculators, ReadTheGridNotTheEnsemble) {
   Open();
   Ensemble.PosX[2] = 300;  // not yet in the grid
-  SetSlots(dlg.EditCal1Part1, dlg.EditCal1Part2, "1", "2");
-  Click(dlg.Calculate1);
-  EXPECT_EQ(dlg.EditResult1->text(), "5");
+  SetSlots(Line("EditCal1Part1"), Line("EditCal1Part2"), "1", "2");
+  Click(Push("Calculate1"));
+  EXPECT_EQ(Line("EditResult1")->text(), "5");
 }
 
 struct BadRows {
@@ -595,11 +620,11 @@ class CalculatorErrors : public Calculators, public testing::WithParamInterface<
 
 TEST_P(CalculatorErrors, ReportAndLeaveTheResult) {
   Open();
-  dlg.EditResult2->setText("old");
-  SetSlots(dlg.EditCal2Part1, dlg.EditCal2Part2, GetParam().first, GetParam().second);
-  Click(dlg.Calculate2);
+  Line("EditResult2")->setText("old");
+  SetSlots(Line("EditCal2Part1"), Line("EditCal2Part2"), GetParam().first, GetParam().second);
+  Click(Push("Calculate2"));
   EXPECT_EQ(dialogs.Texts(), QStringList{GetParam().message});
-  EXPECT_EQ(dlg.EditResult2->text(), "old");
+  EXPECT_EQ(Line("EditResult2")->text(), "old");
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, CalculatorErrors,
@@ -612,12 +637,12 @@ INSTANTIATE_TEST_SUITE_P(Rows, CalculatorErrors,
 
 TEST_F(Calculators, ResetTouchesItsOwnGroupOnly) {
   Open();
-  const std::vector<QLineEdit*> fields{dlg.EditCal1Part1, dlg.EditCal1Part2, dlg.EditResult1,
-                                       dlg.EditCal2Part1, dlg.EditCal2Part2, dlg.EditResult2,
-                                       dlg.EditCal3Part1, dlg.EditCal3Part2, dlg.EditResult3,
-                                       dlg.EditCal4Part1, dlg.EditCal4Part2, dlg.EditResult4};
+  const std::vector<QLineEdit*> fields{Line("EditCal1Part1"), Line("EditCal1Part2"), Line("EditResult1"),
+                                       Line("EditCal2Part1"), Line("EditCal2Part2"), Line("EditResult2"),
+                                       Line("EditCal3Part1"), Line("EditCal3Part2"), Line("EditResult3"),
+                                       Line("EditCal4Part1"), Line("EditCal4Part2"), Line("EditResult4")};
   for (QLineEdit* field : fields) field->setText("9");
-  Click(dlg.Reset2);
+  Click(Push("Reset2"));
   for (size_t i = 0; i < fields.size(); ++i) EXPECT_EQ(fields[i]->text(), i / 3 == 1 ? "0" : "9") << i;
 }
 

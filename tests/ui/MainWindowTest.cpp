@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "ui/MainFormFixture.h"
+#include "ui/ParameterFields.h"
 #include "ui/StringGrid.h"
 #include "ui/ToolTipProbe.h"
 
@@ -246,12 +247,14 @@ TEST_F(MainFormTest, SceneCentreIsHalfTheWidthAndHalfThePanTop) {
 
 // --- keys ---------------------------------------------------------------------------
 
+// The eleven fields, found by the names the table gives them.
 class ParameterFieldKeys : public MainFormTest, public ::testing::WithParamInterface<int> {
  protected:
   QLineEdit* Field() {
-    QLineEdit* fields[] = {form->EditDT, form->EditA1, form->EditB1, form->EditC1, form->EditD1, form->EditF1,
-                           form->EditA2, form->EditB2, form->EditC2, form->EditD2, form->EditF2};
-    return fields[GetParam()];
+    const QString name = QString("Edit") + ParameterFieldTable[GetParam()].name;
+    QLineEdit* field = form->findChild<QLineEdit*>(name);
+    EXPECT_NE(field, nullptr) << name.toStdString();
+    return field;
   }
 };
 
@@ -273,17 +276,20 @@ TEST_P(ParameterFieldKeys, LettersAreDroppedNumberCharactersPass) {
 INSTANTIATE_TEST_SUITE_P(AllEleven, ParameterFieldKeys, ::testing::Range(0, 11));
 
 // Values whose decimal text is exact in binary, so the expected Extended80 is exact.
+// Each field by its name, with the parameter it must set written out here
+// rather than taken from the table.
 struct CommitCase {
   const char* name;
-  std::function<QLineEdit*(TMainForm&)> field;
   Extended80 EnsembleState::*target;
+  QLineEdit* Field(const TMainForm& form) const { return form.findChild<QLineEdit*>(QString("Edit") + name); }
 };
 
 class ParameterCommit : public MainFormTest, public ::testing::WithParamInterface<CommitCase> {};
 
 TEST_P(ParameterCommit, LeavingTheFieldSetsItsParameter) {
   DecimalSeparator = ',';
-  QLineEdit* field = GetParam().field(*form);
+  QLineEdit* field = GetParam().Field(*form);
+  ASSERT_NE(field, nullptr);
   Extended80& target = Ensemble.*GetParam().target;
   field->setText("0,5");
   Leave(field);
@@ -297,7 +303,8 @@ TEST_P(ParameterCommit, LeavingTheFieldSetsItsParameter) {
 
 TEST_P(ParameterCommit, BadTextReportsTheErrorAndKeepsTheParameterAndTheText) {
   DecimalSeparator = ',';
-  QLineEdit* field = GetParam().field(*form);
+  QLineEdit* field = GetParam().Field(*form);
+  ASSERT_NE(field, nullptr);
   Extended80& target = Ensemble.*GetParam().target;
   target = 3;
   field->setText("0.5");
@@ -309,16 +316,13 @@ TEST_P(ParameterCommit, BadTextReportsTheErrorAndKeepsTheParameterAndTheText) {
   EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
 }
 
-#define COMMIT(member)                                                            \
-  CommitCase {                                                                    \
-#member, [](TMainForm & f) { return f.Edit##member; }, &EnsembleState::member \
-  }
+#define COMMIT(member) \
+  CommitCase { #member, &EnsembleState::member }
 
 INSTANTIATE_TEST_SUITE_P(AllEleven, ParameterCommit,
-                         ::testing::Values(CommitCase{"DT", [](TMainForm& f) { return f.EditDT; },
-                                                      &EnsembleState::TimeStep},
-                                           COMMIT(A1), COMMIT(B1), COMMIT(C1), COMMIT(D1), COMMIT(F1),
-                                           COMMIT(A2), COMMIT(B2), COMMIT(C2), COMMIT(D2), COMMIT(F2)),
+                         ::testing::Values(CommitCase{"DT", &EnsembleState::TimeStep}, COMMIT(A1), COMMIT(B1),
+                                           COMMIT(C1), COMMIT(D1), COMMIT(F1), COMMIT(A2), COMMIT(B2),
+                                           COMMIT(C2), COMMIT(D2), COMMIT(F2)),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainFormTest, ScientificTextCommitsAlthoughEcannotBeTyped) {
