@@ -33,25 +33,6 @@ QString Text(Extended80 value) { return QString::fromStdString(FloatToStr(value)
 
 Extended80 Value(const QLineEdit* field) { return StrToFloat(field->text().toStdString()); }
 
-// A field coloured as its parameter set, with black text on either colour.
-void SetFieldColour(QLineEdit* field, const QColor& colour) {
-  SetBase(field, colour);
-  QPalette palette = field->palette();
-  palette.setColor(QPalette::Text, Qt::black);
-  field->setPalette(palette);
-}
-
-// A caption wider than the room the design gives it would run under its
-// neighbours; a smaller size of the same font keeps it whole.
-void FitWidth(QLabel* label, int width) {
-  QFont font = label->font();
-  while (label->sizeHint().width() > width && font.pixelSize() > 8) {
-    font.setPixelSize(font.pixelSize() - 1);
-    label->setFont(font);
-  }
-  label->adjustSize();
-}
-
 }  // namespace
 
 TEditDlg* EditDlg = nullptr;
@@ -117,21 +98,22 @@ void TEditDlg::BuildControls() {
   NumberOfTaon->setMinimumWidth(24);
   NumberOfTaon->adjustSize();
 
-  Label4 = MakeLabel(this, "Coordinats", 240, 176);
-  EditX = MakeField(this, "0", 240, 192, 121);
-  EditY = MakeField(this, "0", 240, 216, 121);
-  EditZ = MakeField(this, "0", 240, 240, 121);
-  MakeLabel(this, "X =", 220, 196);
-  MakeLabel(this, "Y =", 220, 220);
-  MakeLabel(this, "Z =", 220, 244);
-
-  Label8 = MakeLabel(this, "VeloCity", 240, 272);
-  EditV = MakeField(this, "0", 240, 288, 121);
-  EditU = MakeField(this, "0", 240, 312, 121);
-  EditW = MakeField(this, "0", 240, 336, 121);
-  MakeLabel(this, "u(x)=", 211, 292);
-  MakeLabel(this, "u(y)=", 211, 316);
-  MakeLabel(this, "u(z)=", 211, 340);
+  // A slot's position, then its velocity, three rows each. Mind the names:
+  // EditV holds the first velocity component, EditU the second.
+  const struct {
+    QLabel** title;
+    const char* caption;
+    int top;
+    std::array<QLineEdit**, 3> fields;
+    std::array<const char*, 3> labels;
+    int labelLeft;
+  } blocks[] = {{&Label4, "Coordinats", 176, {&EditX, &EditY, &EditZ}, {"X =", "Y =", "Z ="}, 220},
+                {&Label8, "VeloCity", 272, {&EditV, &EditU, &EditW}, {"u(x)=", "u(y)=", "u(z)="}, 211}};
+  for (const auto& block : blocks) {
+    *block.title = MakeLabel(this, block.caption, 240, block.top);
+    for (int i = 0; i < 3; ++i) *block.fields[i] = MakeField(this, "0", 240, block.top + 16 + 24 * i, 121);
+    for (int i = 0; i < 3; ++i) MakeLabel(this, block.labels[i], block.labelLeft, block.top + 20 + 24 * i);
+  }
 
   DaoTrue = new QCheckBox("There is Gravon or Taon", this);
   DaoTrue->setGeometry(224, 368, 137, 17);

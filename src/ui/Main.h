@@ -268,8 +268,8 @@ class TMainForm : public QMainWindow {
   // its text is no number.
   bool TakeFocusedField();
   bool IsParameterField(const QObject* o) const;
-  void ShowRunningState();
-  void ShowStoppedState();
+  // Go, the indicators, Null00 and "Show Images" for a running or a stopped run.
+  void ShowRunState(bool running);
 
   // EditDT and EditA1 ... EditF2 in the order of ParameterFieldTable.
   std::array<QLineEdit*, 11> parameterFields_{};

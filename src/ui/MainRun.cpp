@@ -41,32 +41,23 @@ void SetFittedCaption(QToolButton* button, const QString& caption) {
 
 }  // namespace
 
-void TMainForm::ShowRunningState() {
-  SetGoKind(GoKind::Cancel);
-  Go->setText("Stop");
-  ShapeRed->SetBrushColour(ColourRed);
-  ShapeLime->SetBrushColour(ColourGreen);
-  Run.Stopped = 0;
-  Images->menuAction()->setEnabled(false);
-  Null00->setEnabled(false);
+void TMainForm::ShowRunState(bool running) {
+  SetGoKind(running ? GoKind::Cancel : GoKind::OK);
+  Go->setText(running ? "Stop" : "Go");
+  ShapeRed->SetBrushColour(running ? ColourRed : ColourMaroon);
+  ShapeLime->SetBrushColour(running ? ColourGreen : ColourLime);
+  Run.Stopped = running ? 0 : 1;
+  Images->menuAction()->setEnabled(!running);
+  Null00->setEnabled(!running);
+  if (!running) return;
   SetFittedCaption(Null00, "0");
   SetTextColour(Null00, ColourMaroon);
-}
-
-void TMainForm::ShowStoppedState() {
-  SetGoKind(GoKind::OK);
-  Go->setText("Go");
-  ShapeRed->SetBrushColour(ColourMaroon);
-  ShapeLime->SetBrushColour(ColourLime);
-  Run.Stopped = 1;
-  Images->menuAction()->setEnabled(true);
-  Null00->setEnabled(true);
 }
 
 void TMainForm::GoClick() {
   if (Run.Stopped == 0) {
     // Pressed between two steps: the loop ends when this event turn returns.
-    ShowStoppedState();
+    ShowRunState(false);
     return;
   }
   // Enter in a field presses Go without leaving the field: its text counts
@@ -80,13 +71,13 @@ void TMainForm::GoClick() {
     runnable = true;
   });
   if (!runnable) return;
-  ShowRunningState();
+  ShowRunState(true);
   ++runDepth_;
   Guarded(this, [&] { RunLoop(Run.StepCount); });
   --runDepth_;
   // A run ended by a fault: after the error box the window is stopped at once,
   // not left with a Stop button that only stops.
-  if (Run.Stopped == 0) ShowStoppedState();
+  if (Run.Stopped == 0) ShowRunState(false);
   if (closeRequested_ && runDepth_ == 0) {
     closeRequested_ = false;
     close();
@@ -129,7 +120,7 @@ void TMainForm::Exit1Click() { close(); }
 void TMainForm::closeEvent(QCloseEvent* event) {
   if (runDepth_ > 0) {
     closeRequested_ = true;
-    ShowStoppedState();
+    ShowRunState(false);
     event->ignore();
     return;
   }

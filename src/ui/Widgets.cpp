@@ -61,4 +61,20 @@ void SetBackground(QWidget* w, const QColor& colour) {
   w->setAutoFillBackground(true);
 }
 
+void SetFieldColour(QLineEdit* field, const QColor& colour) {
+  QPalette palette = field->palette();
+  palette.setColor(QPalette::Base, colour);
+  palette.setColor(QPalette::Text, Qt::black);
+  field->setPalette(palette);
+}
+
+void FitWidth(QLabel* label, int width) {
+  QFont font = label->font();
+  while (label->sizeHint().width() > width && font.pixelSize() > 8) {
+    font.setPixelSize(font.pixelSize() - 1);
+    label->setFont(font);
+  }
+  label->adjustSize();
+}
+
 }  // namespace vorun

@@ -28,6 +28,13 @@ QPushButton* MakeButton(QWidget* parent, const QString& caption, int x, int y, i
 // 0xF7 rotation).
 QToolButton* MakeFlatButton(QWidget* parent, const QString& caption, int x, int y, int w, int h);
 
+// A field in the colour of its parameter set, with black text on either colour.
+void SetFieldColour(QLineEdit* field, const QColor& colour);
+
+// A caption wider than the room the design gives it would run under its
+// neighbours; a smaller size of the same font keeps it whole.
+void FitWidth(QLabel* label, int width);
+
 // A filled background for a control that draws none of its own (a check box).
 void SetBackground(QWidget* w, const QColor& colour);
 
