@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake g++ qt6-base-dev libgtest-dev libbenchmark-dev clang-format locales clang libclang-rt-14-dev)
+packages=(cmake g++ pkg-config qt6-base-dev libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev nettle-dev
+  clang-format locales clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace vorun {
 
@@ -57,5 +58,48 @@ bool ReadAtMost(Descriptor& file, std::size_t limit, std::string& content);
 // not been written for StrayTemporaryAge seconds.
 constexpr int StrayTemporaryAge = 60;
 void ReplaceFile(const std::string& target, const std::string& content);
+
+// Throws the Error that a ReplaceFile of target would be sure to meet, before
+// any work is done for it: a name that cannot be used, a target that is a
+// folder or not a regular file, a write-protected file, a folder that is
+// missing or takes no new file. Leaves nothing behind.
+void CheckReplaceable(const std::string& target);
+
+// ReplaceFile for content that comes piece by piece and may be larger than
+// memory (a long trajectory), with the same checks and the same care for the
+// old file. The new file is created at once, so a target that cannot be
+// written is reported before any work is done; the target changes only at
+// Commit. Where the file system allows, the new file has no name until the
+// commit: nothing can remove it during a long run (not even the stray
+// clean-up of a save on another machine sharing the folder), and nothing is
+// left of it when the process dies. Destroyed without a Commit, the new file
+// goes and the target stays as it was.
+class FileReplacement {
+ public:
+  explicit FileReplacement(const std::string& target);
+  ~FileReplacement();
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  void Write(std::string_view content);
+  // Everything written is on the disk; the target is still untouched.
+  // Several replacements can thus be finished first and committed together,
+  // so that a failure leaves none of them half done.
+  void Finish();
+  // Finish, then the new file takes the target's place.
+  void Commit();
+
+ private:
+  void Flush();
+  [[noreturn]] void Fail(int code);
+
+  std::string path_;
+  std::string folder_;
+  std::string named_;  // the new file's name; empty while it has none
+  std::string buffer_;
+  int fd_ = -1;
+  bool finished_ = false;
+  bool done_ = false;  // committed, or failed and cleaned up
+};
 
 }  // namespace vorun

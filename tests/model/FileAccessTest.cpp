@@ -268,6 +268,37 @@ TEST_F(SafeReplace, NoDescriptorLeftReportsTooManyOpenFiles) {
   EXPECT_EQ(ReadBytes(Path("a.tvx")), std::string(3776, '\0'));
 }
 
+// A long trajectory goes through the replacement in many pieces, more than
+// it gathers in memory at once; until the commit the old file stays whole,
+// and a replacement given up leaves nothing behind.
+TEST_F(SafeReplace, PieceByPieceReplacementChangesTheTargetOnlyAtCommit) {
+  WriteBytes(Path("t.csv"), "old");
+  std::string all;
+  {
+    FileReplacement file(Path("t.csv"));
+    for (int n = 0; n < 30000; ++n) {
+      const std::string row = std::to_string(n) + ",0.000999999999999999999958,-1.5\n";
+      file.Write(row);
+      all += row;
+    }
+    file.Finish();
+    EXPECT_EQ(ReadBytes(Path("t.csv")), "old");
+    // Where the file system can, the new file has no name yet, so that no
+    // clean-up of stray temporary files can take it during a long run.
+    EXPECT_EQ(Listing(folder_), std::vector<std::string>{"t.csv"});
+    file.Commit();
+  }
+  EXPECT_GT(all.size(), 1u << 20);
+  EXPECT_EQ(ReadBytes(Path("t.csv")), all);
+  {
+    FileReplacement dropped(Path("t.csv"));
+    dropped.Write("never seen");
+    dropped.Finish();
+  }
+  EXPECT_EQ(ReadBytes(Path("t.csv")), all);
+  EXPECT_EQ(Listing(folder_), std::vector<std::string>{"t.csv"});
+}
+
 // Permission bits do not stop root, so these run only for other users.
 TEST_F(SafeReplace, ProtectedFileOrFolderIsNotReplaced) {
   if (geteuid() == 0) GTEST_SKIP() << "root ignores permission bits";

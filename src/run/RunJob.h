@@ -1,0 +1,39 @@
+// One run of one input: read the record, step it, write the record and the
+// files asked for. Jobs share nothing but the options, so several run on
+// threads of their own and each gives what a run of its input alone gives.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "run/RunOptions.h"
+
+namespace vorun::run {
+
+// The files of one job, names resolved.
+struct JobFiles {
+  std::string input;
+  std::string output;
+  std::string trajectory;   // empty: not asked for
+  std::string observables;  // empty: not asked for
+  std::string summary;      // empty: not asked for
+};
+
+struct JobResult {
+  int exitCode = 0;     // 0 done, 3 file error, 4 fault
+  std::string message;  // for stderr: "step K: <fault>" or "<file>: <error>"
+  std::int32_t stepsDone = 0;
+};
+
+// The names of one input's files: the output is DIR/<input's name> with an
+// out-dir, else --output; in the other names "{}" is the input's name
+// without its extension, and with an out-dir a relative name lies in it.
+JobFiles FilesFor(const RunOptions& options, const std::string& input);
+
+// Runs one job. progress counts the steps completed, for the progress line.
+// A file error writes nothing; a fault writes the last completed step.
+JobResult RunJob(const RunOptions& options, const JobFiles& files, std::atomic<std::int64_t>& progress);
+
+}  // namespace vorun::run

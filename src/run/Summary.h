@@ -1,0 +1,35 @@
+// The JSON summary of a run, so that a script can collect a sweep: the
+// settings, the input's SHA-256, the steps done, the fault, the wall time and
+// the final observables. Reals are strings in the notation of the CSV files,
+// because a JSON number is read as a double and would lose the 80-bit value.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "model/Global.h"
+#include "run/RunJob.h"
+#include "run/RunOptions.h"
+
+namespace vorun::run {
+
+// The SHA-256 of the whole file, as 64 lower-case hex digits; failures throw
+// Error with the user's text.
+std::string FileSha256(const std::string& name);
+
+struct SummaryFacts {
+  const RunOptions* options = nullptr;
+  const JobFiles* files = nullptr;
+  std::string inputSha256;
+  Extended80 timeStep = 0;  // the one the run used
+  std::int32_t stepsDone = 0;
+  std::optional<std::string> fault;  // the message, without "step K: "
+  double wallSeconds = 0;
+};
+
+// The summary's text, ending in a line break. state is the last completed
+// step.
+std::string SummaryJson(const SummaryFacts& facts, const EnsembleState& state);
+
+}  // namespace vorun::run
