@@ -42,7 +42,7 @@ const char* KindOfFile(mode_t mode) {
   if (S_ISFIFO(mode)) return "a named pipe (FIFO)";
   if (S_ISSOCK(mode)) return "a socket";
   if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-  return "something other";
+  return "a special file";
 }
 
 std::string TemporaryName(const std::string& folder) {
