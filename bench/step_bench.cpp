@@ -17,6 +17,7 @@
 #include "BenchCloud.h"
 #include "engine/Step.h"
 #include "engine/WorkerPool.h"
+#include "model/Transcendental.h"
 
 namespace vorun {
 namespace {
@@ -78,22 +79,53 @@ const bool registered = [] {
   return true;
 }();
 
-// The floor under every formula: one ln or exp of Extended80, on arguments
-// of the sizes the law takes (distances around 1 to 10, exponents of a few).
-void Transcendental(benchmark::State& state, bool exponential) {
+// The floor under every formula: one ln or exp of Extended80, the correctly
+// rounded Exp and Ln beside the C library's expl and logl, on arguments of the
+// sizes the law takes (distances around 0.3 to 11, exponents of a few). The
+// underflow case takes exponents far below -11400, as the shells do for
+// partners far from their bump.
+enum class Function { Exp, Ln, Expl, Logl, ExpUnderflow, ExplUnderflow };
+
+void Transcendental(benchmark::State& state, Function f) {
   Extended80 arguments[64];
   for (int n = 0; n < 64; ++n) arguments[n] = 0.3L + n * 0.17L;
+  if (f == Function::ExpUnderflow || f == Function::ExplUnderflow) {
+    for (Extended80& a : arguments) a = -20000 * a;
+  }
   int n = 0;
   for (auto _ : state) {
     Extended80 x = arguments[n++ & 63];
     benchmark::DoNotOptimize(x);
-    benchmark::DoNotOptimize(exponential ? std::exp(-x) : std::log(x));
+    switch (f) {
+      case Function::Exp:
+        benchmark::DoNotOptimize(Exp(-x));
+        break;
+      case Function::Ln:
+        benchmark::DoNotOptimize(Ln(x));
+        break;
+      case Function::Expl:
+        benchmark::DoNotOptimize(expl(-x));
+        break;
+      case Function::Logl:
+        benchmark::DoNotOptimize(logl(x));
+        break;
+      case Function::ExpUnderflow:
+        benchmark::DoNotOptimize(Exp(x));
+        break;
+      case Function::ExplUnderflow:
+        benchmark::DoNotOptimize(expl(x));
+        break;
+    }
   }
   state.SetItemsProcessed(state.iterations());
 }
 
-BENCHMARK_CAPTURE(Transcendental, ln, false);
-BENCHMARK_CAPTURE(Transcendental, exp, true);
+BENCHMARK_CAPTURE(Transcendental, Exp, Function::Exp);
+BENCHMARK_CAPTURE(Transcendental, expl, Function::Expl);
+BENCHMARK_CAPTURE(Transcendental, Ln, Function::Ln);
+BENCHMARK_CAPTURE(Transcendental, logl, Function::Logl);
+BENCHMARK_CAPTURE(Transcendental, Exp_underflow, Function::ExpUnderflow);
+BENCHMARK_CAPTURE(Transcendental, expl_underflow, Function::ExplUnderflow);
 
 }  // namespace
 }  // namespace vorun

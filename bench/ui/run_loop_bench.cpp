@@ -4,10 +4,13 @@
 // it, AdvanceStep alone on the same ensemble and formula, so the cost of the
 // window's part of a step shows. The ensemble is the 60-taon cloud of
 // step_bench (same generator and seed), rebuilt for every run of RunSteps steps
-// so that it never collapses or flies apart. Wall time: the step runs on all
-// cores (or VORUN_THREADS), and the listing page is the one in view.
+// so that it never collapses or flies apart. The step count goes on from run
+// to run, as in one long run, so that with the readouts window open its plot
+// holds a long history. Wall time: the step runs on all cores (or
+// VORUN_THREADS), and the listing page is the one in view.
 #include <benchmark/benchmark.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
@@ -25,6 +28,7 @@
 #include "model/StartFile.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
+#include "ui/Readouts.h"
 
 namespace vorun {
 namespace {
@@ -42,40 +46,49 @@ class NoDialogs final : public DialogSeam {
   std::optional<QString> SaveFileName(QWidget*, const FileDialogRequest&) override { return std::nullopt; }
 };
 
+// Made at the first benchmark, gone before the application object is.
+std::unique_ptr<TMainForm> window;
+
 TMainForm& Window() {
   static QTemporaryDir folder;
   static NoDialogs dialogs;
-  static std::unique_ptr<TMainForm> form;
-  if (!form) {
+  if (!window) {
     SetDialogs(&dialogs);
     StartFilePath = (folder.path() + "/Start.tvx2").toStdString();
-    form = std::make_unique<TMainForm>();
-    form->show();
+    window = std::make_unique<TMainForm>();
+    window->show();
     QApplication::processEvents();
   }
-  return *form;
+  return *window;
 }
 
-void RunLoopBench(benchmark::State& state, Formula formula, bool listing) {
+void RunLoopBench(benchmark::State& state, Formula formula, bool listing, bool readouts) {
   TMainForm& form = Window();
   (formula == Formula::Exponential ? form.Exponential : form.PolyExpSum)->setChecked(true);
   form.ShowList->setChecked(listing);
+  if (readouts) {
+    if (form.Readouts == nullptr || !form.Readouts->isVisible()) form.ShowReadouts->trigger();
+  } else if (form.Readouts != nullptr) {
+    delete form.Readouts;
+    form.Readouts = nullptr;
+  }
+  std::int32_t last = 0;
   // Presses Go again once the run has done its steps; a zero timer fires at every event turn.
   QTimer stopper;
   stopper.setInterval(0);
   QObject::connect(&stopper, &QTimer::timeout, [&] {
-    if (vorun::Run.StepCount >= RunSteps && vorun::Run.Stopped == 0) form.Go->click();
+    if (vorun::Run.StepCount >= last + RunSteps && vorun::Run.Stopped == 0) form.Go->click();
   });
   std::int64_t steps = 0;
   for (auto _ : state) {
     Ensemble = bench::MakeCloud();
     vorun::Run.SpiralMode = 0;
-    vorun::Run.StepCount = 0;
+    last = vorun::Run.StepCount;
     form.Go->setEnabled(true);
     stopper.start();
     form.Go->click();
     stopper.stop();
-    steps += vorun::Run.StepCount;
+    steps += vorun::Run.StepCount - last;
   }
   state.SetItemsProcessed(steps);
   state.counters["steps_per_run"] = static_cast<double>(steps) / static_cast<double>(state.iterations());
@@ -96,19 +109,25 @@ void AdvanceStepBench(benchmark::State& state, Formula formula) {
 BENCHMARK_CAPTURE(AdvanceStepBench, Exponential, Formula::Exponential)
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime();
-BENCHMARK_CAPTURE(RunLoopBench, Exponential_Drawing, Formula::Exponential, false)
+BENCHMARK_CAPTURE(RunLoopBench, Exponential_Drawing, Formula::Exponential, false, false)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-BENCHMARK_CAPTURE(RunLoopBench, Exponential_DrawingAndListing, Formula::Exponential, true)
+BENCHMARK_CAPTURE(RunLoopBench, Exponential_DrawingAndReadouts, Formula::Exponential, false, true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(RunLoopBench, Exponential_DrawingAndListing, Formula::Exponential, true, false)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK_CAPTURE(AdvanceStepBench, PolyExpSum, Formula::PolyExpSum)
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime();
-BENCHMARK_CAPTURE(RunLoopBench, PolyExpSum_Drawing, Formula::PolyExpSum, false)
+BENCHMARK_CAPTURE(RunLoopBench, PolyExpSum_Drawing, Formula::PolyExpSum, false, false)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-BENCHMARK_CAPTURE(RunLoopBench, PolyExpSum_DrawingAndListing, Formula::PolyExpSum, true)
+BENCHMARK_CAPTURE(RunLoopBench, PolyExpSum_DrawingAndReadouts, Formula::PolyExpSum, false, true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(RunLoopBench, PolyExpSum_DrawingAndListing, Formula::PolyExpSum, true, false)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
@@ -122,5 +141,6 @@ int main(int argc, char* argv[]) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  vorun::window.reset();
   return 0;
 }

@@ -13,6 +13,7 @@
 
 #include "engine/Law.h"
 #include "model/FloatFault.h"
+#include "model/Transcendental.h"
 
 namespace vorun::law {
 
@@ -30,8 +31,8 @@ struct Op {
   static Extended80 Sub(Extended80 a, Extended80 b) { return K::Take(a - b); }
   static Extended80 Mul(Extended80 a, Extended80 b) { return K::Take(a * b); }
   static Extended80 Div(Extended80 a, Extended80 b) { return K::Take(a / b); }
-  static Extended80 Ln(Extended80 x) { return K::Take(std::log(x)); }
-  static Extended80 Exp(Extended80 x) { return K::Take(std::exp(x)); }
+  static Extended80 Ln(Extended80 x) { return K::Take(vorun::Ln(x)); }
+  static Extended80 Exp(Extended80 x) { return K::Take(vorun::Exp(x)); }
   static Extended80 Sqrt(Extended80 x) { return K::Take(std::sqrt(x)); }
   static Extended80 Power(Extended80 x, Extended80 y) {
     const Extended80 lx = Ln(x);

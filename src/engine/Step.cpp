@@ -55,8 +55,7 @@ void CommitSlots(EnsembleState& e, int first) {
 
 // Every slot, empty or blocked ones too: positions are never clamped, so a
 // taon beyond the wall has its velocity reversed in every step it ends there.
-void ApplyWalls(EnsembleState& e, WallMode wall) {
-  if (wall == WallMode::Thermosout) return;
+void CompareWithWalls(EnsembleState& e, WallMode wall) {
   const Extended80 b = WallBound(wall);
   for (int i = 1; i <= e.SlotCount; ++i) {
     if (e.NextPosX[i] > b) e.NextVelU[i] = -e.NextVelU[i];
@@ -66,6 +65,16 @@ void ApplyWalls(EnsembleState& e, WallMode wall) {
     if (e.NextPosZ[i] > b) e.NextVelW[i] = -e.NextVelW[i];
     if (e.NextPosZ[i] < -b) e.NextVelW[i] = -e.NextVelW[i];
   }
+}
+
+// An ordered comparison with a NaN position raises invalid; the pass runs to
+// its end and then reports it as the fault of this step, whose commit stands.
+void ApplyWalls(EnsembleState& e, WallMode wall) {
+  if (wall == WallMode::Thermosout) return;
+  ClearFloatFaults();
+  CompareWithWalls(e, wall);
+  SettleMemory();
+  ThrowPendingFloatFault();
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "model/Transcendental.h"
+
 namespace vorun {
 namespace {
 
@@ -18,7 +20,10 @@ void SetViewPoint(EnsembleState& e, int n, const Point3& p) {
 Point3 ViewPoint(const EnsembleState& e, int n) { return {e.ViewX[n], e.ViewY[n], e.ViewZ[n]}; }
 
 void BuildTetraSpiral(EnsembleState& e) {
-  const Extended80 R = 0.5L / std::sin(PiOverThree);
+  // The C library's sine is not correctly rounded on every machine (today the
+  // compiler happens to fold this call); the spiral is stored, so it must not
+  // depend on either.
+  const Extended80 R = 0.5L / SinCorrectlyRounded(PiOverThree);
   const Extended80 h = std::sqrt(1 - 0.5L * 0.5L);
   const Extended80 s = std::sqrt(h * h - 0.5L * 0.5L);
   const Extended80 w = (h - R) / R;

@@ -39,6 +39,7 @@ namespace vorun {
 class TMainForm;
 class StringGrid;
 class THelpWindow;
+class TReadoutsWindow;
 
 // Kinds of the Go button: OK while stopped (Enter presses it), Cancel while
 // running (Escape presses it, Enter does nothing).
@@ -152,6 +153,13 @@ class TMainForm : public QMainWindow {
   QAction* About1 = nullptr;
   // The built-in help, created at its first showing.
   THelpWindow* HelpWindow = nullptr;
+  // File > Recent Files, File > Export Picture, View > Fit to View and
+  // View > Readouts (MainOpenWays.cpp, MainPicture.cpp, Readouts.cpp).
+  QMenu* RecentFiles = nullptr;
+  QAction* ExportPicture = nullptr;
+  QAction* FitToView = nullptr;
+  QAction* ShowReadouts = nullptr;
+  TReadoutsWindow* Readouts = nullptr;
 
   // --- helpers for the other windows -----------------------------------------
   // Writes TimeStep and the ten parameters into their fields.
@@ -187,6 +195,21 @@ class TMainForm : public QMainWindow {
   // The particle editor (MainEditor.cpp).
   void New1Click();
   void Open1Click();
+  // Opens the named ensemble file as File > Open does with a chosen name:
+  // the comment question first, a failure reported, the name added to the
+  // recent files once the file is on show.
+  void OpenEnsemble(const QString& name);
+  // The recent files list gains the name; the submenu shows the stored list.
+  void NoteRecentFile(const QString& name);
+  void RefreshRecentFiles();
+  // The files named on the command line: the first one is opened, a relative
+  // name taken from the working folder.
+  void OpenFromCommandLine(const QStringList& files);
+  void ExportPictureClick();
+  void FitToViewClick();
+  void ReadoutsClick();
+  // The scene as it is drawn: the width of the window, down to the top of Pan.
+  QImage ScenePicture();
   void Save1Click();
   void Saveas1Click();
   void Daons1Click();
@@ -245,6 +268,7 @@ class TMainForm : public QMainWindow {
   void CreateActions();
   void CreateViewMoveActions();
   void CreateHelpActions();
+  void CreateDesktopActions();
   void CreateNavigationKeys();
   void ApplyLayoutRule();
   void UpdateSceneCentre();

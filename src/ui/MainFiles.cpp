@@ -114,24 +114,30 @@ void TMainForm::LoadCommentIntoMemo() {
 }
 
 void TMainForm::Open1Click() {
+  std::optional<QString> name;
+  Guarded(this, [&] { name = Dialogs().OpenFileName(this, TaonsFiles); });
+  if (name) OpenEnsemble(*name);
+}
+
+// The one way an ensemble file is opened: the menu, the command line, a drop
+// and the recent files all come here.
+void TMainForm::OpenEnsemble(const QString& name) {
   Guarded(this, [&] {
-    const std::optional<QString> name = Dialogs().OpenFileName(this, TaonsFiles);
-    if (!name) return;
     // Refused before anything changes: opened, it would be remembered.
-    CheckRememberable(name->toStdString());
+    CheckRememberable(name.toStdString());
     // A menu command or F3 does not leave the memo, so its prompt would come
     // only after the new ensemble's comment had replaced the typed text, or
     // would save that text beside the wrong file. Opening counts as leaving.
     CommentExit();
     // Read before anything changes: a file that fails to load must become
     // neither the name on show nor the one Save writes to.
-    ReadEnsembleFile(name->toStdString());
+    ReadEnsembleFile(name.toStdString());
     Run.SpiralMode = 0;
     Go->setEnabled(true);
     Null00->setEnabled(true);
-    FileName = name->toStdString();
+    FileName = name.toStdString();
     savedName_ = FileName;
-    FName->setText(*name);
+    FName->setText(name);
     ApplyRecord();
     Run.StepCount = 0;
     LTime->setText("0");
@@ -140,6 +146,7 @@ void TMainForm::Open1Click() {
     RefreshParameterFields();
     LoadCommentIntoMemo();
     RememberFile();
+    NoteRecentFile(name);
   });
 }
 
@@ -172,6 +179,7 @@ void TMainForm::SaveUnderChosenName(const QString& name) {
   WriteEnsembleFile(FileName);
   savedName_ = FileName;
   RememberFile();
+  NoteRecentFile(name);
 }
 
 void TMainForm::Spiral1Click() {

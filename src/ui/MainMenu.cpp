@@ -89,6 +89,7 @@ void TMainForm::CreateActions() {
   ShowNumbersOfPoints->setCheckable(true);
 
   CreateViewMoveActions();
+  CreateDesktopActions();
   CreateHelpActions();
 
   // F10 opens the menu bar from the keyboard, as Alt with a menu's letter does.

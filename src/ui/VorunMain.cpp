@@ -1,6 +1,9 @@
 // The program: one main window, the particle editor and the about box, created
-// in that order, then the event loop.
+// in that order, then the event loop. An ensemble file named on the command
+// line is opened once the window is up, as File > Open would open it.
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
 
 #include "ui/About.h"
 #include "ui/Edit.h"
@@ -11,6 +14,14 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   vorun::SetUpApplication();
   QApplication::setWindowIcon(vorun::MakeProgramIcon());
+  QApplication::setApplicationVersion("1.1");
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription("Simulates up to 60 taons under five pair laws in 80-bit precision.");
+  parser.addHelpOption();
+  parser.addVersionOption();
+  parser.addPositionalArgument("file", "An ensemble file (.tvx) to open at start.", "[file]");
+  parser.process(app);
 
   vorun::TMainForm mainForm;
   vorun::TEditDlg editDlg(&mainForm);
@@ -18,6 +29,8 @@ int main(int argc, char* argv[]) {
   vorun::TAboutBox aboutBox(&mainForm);
   vorun::AboutBox = &aboutBox;
   mainForm.show();
+  // After the first event turn, so that a question or an error has a window to stand on.
+  QTimer::singleShot(0, &mainForm, [&] { mainForm.OpenFromCommandLine(parser.positionalArguments()); });
   const int result = QApplication::exec();
   vorun::EditDlg = nullptr;
   vorun::AboutBox = nullptr;

@@ -77,8 +77,11 @@ class MenuTree : public Menus {
                "&File",
                "  New [F2]",
                "  Open [F3]",
+               "  Recent Files",
+               "    (none) (disabled)",
                "  Save [Ctrl+S]",
                "  Save As ...",
+               "  Export Picture ...",
                "  -",
                "  Exit [Alt+X]",
                "&View",
@@ -88,10 +91,16 @@ class MenuTree : public Menus {
                "  ShowSpin [F6] (unchecked)",
                "  Show Numbers of Points [F7] (unchecked)",
                "  Move to center [F8]",
+               "  Fit to View [F9]",
            } +
            threads +
            QStringList{
-               "&Help",   "  English Help [F1]", "  Russian Help [Ctrl+F1]", "  Poland Help [Shift+F1]",
+               "  -",
+               "  Readouts",
+               "&Help",
+               "  English Help [F1]",
+               "  Russian Help [Ctrl+F1]",
+               "  Poland Help [Shift+F1]",
                "  About",
            };
   }

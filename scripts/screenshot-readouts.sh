@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Takes the screenshots of the readouts window and its plot during a run, on
+# a virtual X display with a window manager, driving the real program the way
+# a user would: the ensemble named on the command line, F9 to fit it into the
+# scene, View > Readouts from the menu, Enter to run.
+# Needs Xvfb (package xvfb), openbox, xdotool and import (imagemagick).
+# Usage: scripts/screenshot-readouts.sh [output folder, default docs]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=${1:-docs}
+mkdir -p "$out"
+program=$PWD/build/vorun
+[ -x "$program" ] || { echo "build first: cmake -S . -B build && cmake --build build" >&2; exit 1; }
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A wide cloud of 60 taons at rest, which contracts under the default law
+# during the run, written as one 3776-byte ensemble record: 80-bit
+# little-endian reals, structure of arrays, occupancy bytes at 3712.
+python3 - "$work/cloud.tvx" <<'PY'
+import math, random, struct, sys
+def ext(v):
+    if v == 0:
+        return bytes(10)
+    m, e = math.frexp(abs(v))
+    return int(m * 2**64).to_bytes(8, "little") + (((v < 0) << 15) | (e - 1 + 16383)).to_bytes(2, "little")
+random.seed(7)
+params = [0.001, 1, 2.718, 5, 10, 20, 1, 2.718, 5, 10, 20]
+record = b"".join(ext(p) for p in params) + bytes(2)
+coords = [[random.uniform(-40, 40) for _ in range(60)] for _ in range(3)]
+for axis in coords:
+    record += b"".join(ext(v) for v in axis)
+record += bytes(600 * 3) + bytes([1] * 60) + bytes(4)
+assert len(record) == 3776
+open(sys.argv[1], "wb").write(record)
+PY
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1400x620x24 -nolisten tcp &
+pids+=($!)
+export DISPLAY=$display
+sleep 1
+openbox &
+pids+=($!)
+sleep 1
+mkdir -p "$work/config"
+XDG_CONFIG_HOME=$work/config "$program" "$work/cloud.tvx" &
+pids+=($!)
+
+main=$(xdotool search --sync --onlyvisible --name '^Vorun - Quarvel$' | head -1)
+sleep 2
+xdotool windowmove --sync "$main" 20 40
+xdotool windowactivate --sync "$main"
+xdotool key --window "$main" F9
+sleep 0.5
+# View is the second entry of the menu bar, which the reported geometry puts
+# about 12 pixels above the window's origin; Readouts is the last item of its
+# menu, so Up from the opened menu reaches it.
+eval "$(xdotool getwindowgeometry --shell "$main")"
+xdotool mousemove $((X + 51)) $((Y - 12)) click 1
+sleep 0.7
+xdotool key Up Return
+readouts=$(xdotool search --sync --onlyvisible --name '^Readouts$' | head -1)
+sleep 1
+xdotool windowactivate --sync "$main"
+xdotool key --window "$main" Return
+sleep "${RUN_SECONDS:-8}"
+# Fit once more during the run: the cloud has moved since the start.
+xdotool key --window "$main" F9
+sleep 1
+import -window "$readouts" "$out/readouts.png"
+import -window root "$out/readouts-beside-main-window.png"
+xdotool windowactivate --sync "$main"
+xdotool key --window "$main" Escape
+echo "screenshots in $out"
