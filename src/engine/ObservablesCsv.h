@@ -11,14 +11,16 @@
 
 namespace vorun {
 
-// step,time,kinetic_energy,mean_kinetic_energy,momentum_x,momentum_y,
+// step,time,taons,kinetic_energy,mean_kinetic_energy,momentum_x,momentum_y,
 // momentum_z,centre_x,centre_y,centre_z,smallest_distance,closest_a,
-// closest_b,largest_radius and a line break.
+// closest_b,largest_radius and a line break: the columns of
+// vorun-run --observables.
 std::string ObservablesCsvHeader();
 
-// One row and its line break. A value that is not finite is written "inf",
-// "-inf" or "nan" (the smallest distance of fewer than two taons is "inf").
-std::string ObservablesCsvRow(std::int32_t step, Extended80 time, const Observables& o);
+// One row and its line break. With fewer than two taons there is no pair:
+// its three cells stay empty. Any other value that is not finite is written
+// "inf", "-inf" or "nan".
+std::string ObservablesCsvRow(std::int64_t step, Extended80 time, const Observables& o);
 
 // A real with 21 significant digits in the shortest of fixed and scientific
 // notation, '.' as the decimal point.

@@ -180,7 +180,7 @@ void TReadoutsWindow::Refresh() {
       label->setText("-");
     return;
   }
-  const Extended80 time = static_cast<Extended80>(step) * Ensemble.TimeStep;
+  const Extended80 time = static_cast<Extended80>(step) * Ensemble.TimeStep;  // as vorun-run counts it
   const Observables o = MeasureObservables(Ensemble);
   ShowValues(o, step, time);
   if (!samples_.empty() && step < samples_.back().step) ClearClick();

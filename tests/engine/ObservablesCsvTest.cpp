@@ -13,11 +13,12 @@
 namespace vorun {
 namespace {
 
-TEST(ObservablesCsv, HeaderNamesFourteenColumns) {
+TEST(ObservablesCsv, HeaderNamesFifteenColumns) {
   const std::string header = ObservablesCsvHeader();
-  EXPECT_EQ(header,
-            "step,time,kinetic_energy,mean_kinetic_energy,momentum_x,momentum_y,momentum_z,centre_x,centre_y,"
-            "centre_z,smallest_distance,closest_a,closest_b,largest_radius\n");
+  EXPECT_EQ(
+      header,
+      "step,time,taons,kinetic_energy,mean_kinetic_energy,momentum_x,momentum_y,momentum_z,centre_x,centre_y,"
+      "centre_z,smallest_distance,closest_a,closest_b,largest_radius\n");
 }
 
 // Each column at its place: every value distinct, the slots as integers.
@@ -38,7 +39,16 @@ TEST(ObservablesCsv, RowHoldsEveryValueAtItsColumn) {
   o.largestRadius = 6.5L;
   EXPECT_EQ(
       ObservablesCsvRow(12, 0.75L, o),
-      "12,0.75,0.5,0.25,1,-2,3,0.125,-0.0625,9.5367431640625e-07,1.20892581961462917471e+24,7,31,6.5\n");
+      "12,0.75,3,0.5,0.25,1,-2,3,0.125,-0.0625,9.5367431640625e-07,1.20892581961462917471e+24,7,31,6.5\n");
+}
+
+// One taon: no pair, so its three cells are empty rather than "inf,0,0".
+TEST(ObservablesCsv, NoPairLeavesItsCellsEmpty) {
+  Observables o;
+  o.taonCount = 1;
+  o.smallestDistance = std::numeric_limits<Extended80>::infinity();
+  o.largestRadius = 2;
+  EXPECT_EQ(ObservablesCsvRow(0, 0, o), "0,0,1,0,0,0,0,0,0,0,0,,,,2\n");
 }
 
 // Twenty-one digits give back the exact 80-bit value, also for values with a
