@@ -33,7 +33,7 @@
 namespace vorun {
 namespace {
 
-constexpr int RunSteps = 64;
+constexpr int RunSteps = 256;
 
 // No one answers dialogs here: a message means the benchmark went wrong.
 class NoDialogs final : public DialogSeam {

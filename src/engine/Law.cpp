@@ -16,16 +16,10 @@ Extended80 Force(const EnsembleState& e, int i, const LawSettings& law, Axis axi
   return law::ForceSum<law::EachChecked>(e, i, law, axis);
 }
 
+// The size of parameter set 2 under each split, in the order of ColourSplit.
 int SplitThreshold(ColourSplit split) {
-  switch (split) {
-    case ColourSplit::Bk:
-      return 15;
-    case ColourSplit::Ck:
-      return 10;
-    case ColourSplit::Ak:
-      break;
-  }
-  return 30;
+  constexpr int sizes[] = {30, 15, 10};
+  return sizes[static_cast<int>(split)];
 }
 
 }  // namespace

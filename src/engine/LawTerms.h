@@ -101,6 +101,34 @@ Extended80 ShellSlopeK(Extended80 k, Extended80 r) {
   return O::Mul(w, q);
 }
 
+// ((s * d / r) * r2) * A * B, in that order: the part that Exponential and
+// PolyExpon share.
+template <class K>
+Extended80 ExponentialHead(Extended80 s, Extended80 d, Extended80 r, Extended80 r2, Extended80 A,
+                           Extended80 B) {
+  using O = Op<K>;
+  Extended80 t = O::Mul(s, d);
+  t = O::Div(t, r);
+  t = O::Mul(t, r2);
+  t = O::Mul(t, A);
+  return O::Mul(t, B);
+}
+
+// The distance of slots a and b of e from the differences a - b, the squares
+// added in the order x, y, z.
+template <class K>
+Extended80 PairDistance(const EnsembleState& e, int a, int b, Extended80& dx, Extended80& dy,
+                        Extended80& dz) {
+  using O = Op<K>;
+  dx = O::Sub(e.PosX[a], e.PosX[b]);
+  dy = O::Sub(e.PosY[a], e.PosY[b]);
+  dz = O::Sub(e.PosZ[a], e.PosZ[b]);
+  Extended80 squares = O::Mul(dx, dx);
+  squares = O::Add(squares, O::Mul(dy, dy));
+  squares = O::Add(squares, O::Mul(dz, dz));
+  return O::Sqrt(squares);
+}
+
 // sum + s * (d / r) * R(r) for one partner with parameter set p. The radial
 // factors R and their potentials V (R = -dV/dr):
 //
@@ -132,11 +160,7 @@ Extended80 AddPairTerm(Extended80 sum, const LawSettings& law, Axis axis, Extend
       const Extended80 r2 = O::Power(r, -2);
       const Extended80 ratio = O::Div(axis == Axis::Y ? -p.B : p.B, r);
       const Extended80 ex = O::Exp(ratio);
-      Extended80 t = O::Mul(s, d);
-      t = O::Div(t, r);
-      t = O::Mul(t, r2);
-      t = O::Mul(t, p.A);
-      t = O::Mul(t, p.B);
+      Extended80 t = ExponentialHead<K>(s, d, r, r2, p.A, p.B);
       t = O::Mul(t, ex);
       return O::Add(sum, t);
     }
@@ -145,11 +169,7 @@ Extended80 AddPairTerm(Extended80 sum, const LawSettings& law, Axis axis, Extend
       const Extended80 ratio = O::Div(p.B, r);
       const Extended80 rPower = O::Power(r, ratio);
       const Extended80 lnR = O::Ln(r);
-      Extended80 t = O::Mul(s, d);
-      t = O::Div(t, r);
-      t = O::Mul(t, r2);
-      t = O::Mul(t, p.A);
-      t = O::Mul(t, p.B);
+      Extended80 t = ExponentialHead<K>(s, d, r, r2, p.A, p.B);
       t = O::Mul(t, rPower);
       const Extended80 oneLess = O::Sub(1, lnR);
       t = O::Mul(t, oneLess);
@@ -205,20 +225,14 @@ Extended80 AddPairTerm(Extended80 sum, const LawSettings& law, Axis axis, Extend
 // One force component on slot i, partners in ascending slot order.
 template <class K>
 Extended80 ForceSum(const EnsembleState& e, int i, const LawSettings& law, Axis axis) {
-  using O = Op<K>;
   ParameterSet sets[2];
   MakeSets<K>(e, sets);
   const int scope = ScopeSign(law);
   Extended80 sum = 0;
   for (int j = 1; j <= e.SlotCount; ++j) {
     if (e.Exists[j] == 0 || j == i) continue;
-    const Extended80 dx = O::Sub(e.PosX[i], e.PosX[j]);
-    const Extended80 dy = O::Sub(e.PosY[i], e.PosY[j]);
-    const Extended80 dz = O::Sub(e.PosZ[i], e.PosZ[j]);
-    Extended80 squares = O::Mul(dx, dx);
-    squares = O::Add(squares, O::Mul(dy, dy));
-    squares = O::Add(squares, O::Mul(dz, dz));
-    const Extended80 r = O::Sqrt(squares);
+    Extended80 dx, dy, dz;
+    const Extended80 r = PairDistance<K>(e, i, j, dx, dy, dz);
     const Extended80 s = PairSign(i, j, law) * scope;
     const Extended80 d = axis == Axis::X ? dx : axis == Axis::Y ? dy : dz;
     sum = AddPairTerm<K>(sum, law, axis, s, d, r, sets[PartnerSet(j, e.SlotCount, law, axis) - 1]);

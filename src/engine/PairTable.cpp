@@ -75,13 +75,8 @@ Extended80 Bracket(const LawSettings& law, const SetTerms& set, Extended80 r, Ex
 void FillPair(const PairTable::Data& table, const EnsembleState& e, PairValues& p, int lo, int hi,
               const bool need[2]) {
   const LawSettings& law = table.law;
-  const Extended80 dx = O::Sub(e.PosX[lo], e.PosX[hi]);
-  const Extended80 dy = O::Sub(e.PosY[lo], e.PosY[hi]);
-  const Extended80 dz = O::Sub(e.PosZ[lo], e.PosZ[hi]);
-  Extended80 squares = O::Mul(dx, dx);
-  squares = O::Add(squares, O::Mul(dy, dy));
-  squares = O::Add(squares, O::Mul(dz, dz));
-  p.r = O::Sqrt(squares);
+  Extended80 dx, dy, dz;
+  p.r = PairDistance<Unchecked>(e, lo, hi, dx, dy, dz);
   if (law.formula == Formula::PolyExpSum && law.checkBox2 && law.checkBox3) {
     p.first[0] = p.first[1] = 0;
     return;
@@ -220,24 +215,14 @@ bool FillPairTable(PairTable& table, const EnsembleState& e, const LawSettings& 
 
 void PairTableForces(const PairTable& pairTable, const EnsembleState& e, int i, Extended80& x, Extended80& y,
                      Extended80& z) {
+  using SumsOf =
+      void (*)(const PairTable::Data&, const EnsembleState&, int, Extended80&, Extended80&, Extended80&);
+  // In the order of the Formula enumerators.
+  static constexpr SumsOf sums[] = {Sums<Formula::PolyExpon>, Sums<Formula::Exponential>,
+                                    Sums<Formula::PolyExpSum>, Sums<Formula::ExpoPolyExpSum>,
+                                    Sums<Formula::EPESminus>};
   const PairTable::Data& table = *pairTable.data;
-  switch (table.law.formula) {
-    case Formula::Exponential:
-      Sums<Formula::Exponential>(table, e, i, x, y, z);
-      break;
-    case Formula::PolyExpon:
-      Sums<Formula::PolyExpon>(table, e, i, x, y, z);
-      break;
-    case Formula::PolyExpSum:
-      Sums<Formula::PolyExpSum>(table, e, i, x, y, z);
-      break;
-    case Formula::ExpoPolyExpSum:
-      Sums<Formula::ExpoPolyExpSum>(table, e, i, x, y, z);
-      break;
-    case Formula::EPESminus:
-      Sums<Formula::EPESminus>(table, e, i, x, y, z);
-      break;
-  }
+  sums[static_cast<int>(table.law.formula)](table, e, i, x, y, z);
   x = Settled(x);
   y = Settled(y);
   z = Settled(z);

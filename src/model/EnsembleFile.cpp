@@ -59,51 +59,55 @@ bool ReadRecord(const std::string& name, EnsembleRecord& into, bool openMayFail)
 
 }  // namespace
 
+namespace {
+
+// Every real of the record beside its place in the ensemble, one table for
+// both directions, so that a field can never be read and not written.
+struct ScalarField {
+  Float80Bytes EnsembleRecord::*record;
+  Extended80 EnsembleState::*state;
+};
+constexpr ScalarField ScalarFields[] = {
+    {&EnsembleRecord::TimeStep, &EnsembleState::TimeStep},
+    {&EnsembleRecord::A1, &EnsembleState::A1},
+    {&EnsembleRecord::B1, &EnsembleState::B1},
+    {&EnsembleRecord::C1, &EnsembleState::C1},
+    {&EnsembleRecord::D1, &EnsembleState::D1},
+    {&EnsembleRecord::F1, &EnsembleState::F1},
+    {&EnsembleRecord::A2, &EnsembleState::A2},
+    {&EnsembleRecord::B2, &EnsembleState::B2},
+    {&EnsembleRecord::C2, &EnsembleState::C2},
+    {&EnsembleRecord::D2, &EnsembleState::D2},
+    {&EnsembleRecord::F2, &EnsembleState::F2},
+};
+
+struct SlotField {
+  Float80Bytes (EnsembleRecord::*record)[MaxSlots];
+  SlotReals EnsembleState::*state;
+};
+constexpr SlotField SlotFields[] = {
+    {&EnsembleRecord::PosX, &EnsembleState::PosX}, {&EnsembleRecord::PosY, &EnsembleState::PosY},
+    {&EnsembleRecord::PosZ, &EnsembleState::PosZ}, {&EnsembleRecord::VelU, &EnsembleState::VelU},
+    {&EnsembleRecord::VelV, &EnsembleState::VelV}, {&EnsembleRecord::VelW, &EnsembleState::VelW},
+};
+
+}  // namespace
+
 void CopyToRecord(const EnsembleState& e, EnsembleRecord& r) {
-  Store(r.TimeStep, e.TimeStep);
-  Store(r.A1, e.A1);
-  Store(r.B1, e.B1);
-  Store(r.C1, e.C1);
-  Store(r.D1, e.D1);
-  Store(r.F1, e.F1);
-  Store(r.A2, e.A2);
-  Store(r.B2, e.B2);
-  Store(r.C2, e.C2);
-  Store(r.D2, e.D2);
-  Store(r.F2, e.F2);
+  for (const ScalarField& f : ScalarFields) Store(r.*f.record, e.*f.state);
   const int count = ClampedSlotCount(e);
-  for (int n = 1; n <= count; ++n) r.Exists[n - 1] = e.Exists[n];
   for (int n = 1; n <= count; ++n) {
-    Store(r.PosX[n - 1], e.PosX[n]);
-    Store(r.PosY[n - 1], e.PosY[n]);
-    Store(r.PosZ[n - 1], e.PosZ[n]);
-    Store(r.VelU[n - 1], e.VelU[n]);
-    Store(r.VelV[n - 1], e.VelV[n]);
-    Store(r.VelW[n - 1], e.VelW[n]);
+    r.Exists[n - 1] = e.Exists[n];
+    for (const SlotField& f : SlotFields) Store((r.*f.record)[n - 1], (e.*f.state)[n]);
   }
 }
 
 void ApplyRecord(const EnsembleRecord& r, EnsembleState& e) {
-  Load(e.TimeStep, r.TimeStep);
-  Load(e.A1, r.A1);
-  Load(e.B1, r.B1);
-  Load(e.C1, r.C1);
-  Load(e.D1, r.D1);
-  Load(e.F1, r.F1);
-  Load(e.A2, r.A2);
-  Load(e.B2, r.B2);
-  Load(e.C2, r.C2);
-  Load(e.D2, r.D2);
-  Load(e.F2, r.F2);
+  for (const ScalarField& f : ScalarFields) Load(e.*f.state, r.*f.record);
   const int count = ClampedSlotCount(e);
-  for (int n = 1; n <= count; ++n) e.Exists[n] = r.Exists[n - 1];
   for (int n = 1; n <= count; ++n) {
-    Load(e.PosX[n], r.PosX[n - 1]);
-    Load(e.PosY[n], r.PosY[n - 1]);
-    Load(e.PosZ[n], r.PosZ[n - 1]);
-    Load(e.VelU[n], r.VelU[n - 1]);
-    Load(e.VelV[n], r.VelV[n - 1]);
-    Load(e.VelW[n], r.VelW[n - 1]);
+    e.Exists[n] = r.Exists[n - 1];
+    for (const SlotField& f : SlotFields) Load((e.*f.state)[n], (r.*f.record)[n - 1]);
   }
   SyncWorkingCopies(e, false);
 }

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "model/Global.h"
 #include "ui/Main.h"
 
 namespace vorun {
@@ -30,7 +31,7 @@ TSceneView::TSceneView(TMainForm* form, QSize size) : QWidget(form), form_(form)
 
 void TSceneView::ImageChanged() {
   fresh_ = true;
-  update();
+  pacer_.Changed(Run.Stopped == 0);
 }
 
 void TSceneView::paintEvent(QPaintEvent*) {

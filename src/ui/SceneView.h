@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "ui/QtCanvas.h"
+#include "ui/RepaintPacer.h"
 
 namespace vorun {
 
@@ -33,7 +34,8 @@ class TSceneView : public QWidget {
   TSceneView(TMainForm* form, QSize size);
   QImage& Image() { return image_; }
   QtCanvas& Canvas() { return canvas_; }
-  // Called after a renderer painted on the image: show it at the next event turn.
+  // Called after a renderer painted on the image: show it at the next event
+  // turn, or with the changes that follow it within a paced interval.
   void ImageChanged();
 
  protected:
@@ -47,6 +49,10 @@ class TSceneView : public QWidget {
   QImage image_;
   QtCanvas canvas_{image_};
   bool fresh_ = false;
+  RepaintPacer pacer_{[this] {
+    fresh_ = true;
+    update();
+  }};
 };
 
 }  // namespace vorun

@@ -117,7 +117,7 @@ void StringGrid::SetNumber(int column, int row, Extended80 value) {
 void StringGrid::ShowChangedNumbers() {
   if (!numbersChanged_) return;
   numbersChanged_ = false;
-  viewport()->update();
+  pacer_.Changed(Run.Stopped == 0);
 }
 
 void StringGrid::SetCurrent(int column, int row) {

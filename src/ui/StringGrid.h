@@ -8,6 +8,7 @@
 #include <QTableWidget>
 
 #include "model/Global.h"
+#include "ui/RepaintPacer.h"
 
 namespace vorun {
 
@@ -30,7 +31,9 @@ class StringGrid : public QTableWidget {
   // here: a listing refilled after every step formats only the few cells in
   // view, and a value that did not change costs a comparison. Allocates
   // nothing. Once the refill is done, ShowChangedNumbers repaints the grid if
-  // any number changed.
+  // any number changed, paced: a grid refilled at every step of a run is
+  // painted at most once an interval, always with the values of the last
+  // refill.
   void SetNumber(int column, int row, Extended80 value);
   void ShowChangedNumbers();
 
@@ -63,6 +66,7 @@ class StringGrid : public QTableWidget {
   int row_ = 1;
   int col_ = 1;
   bool numbersChanged_ = false;
+  RepaintPacer pacer_{[this] { viewport()->update(); }};
 };
 
 }  // namespace vorun

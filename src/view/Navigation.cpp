@@ -26,43 +26,28 @@ void ApplyIncrement(const Scene& scene, Angle increment, Angle orientation) {
 
 void ClearIncrements(ViewState& view) { view.Teta = view.Psi = view.Phi = 0; }
 
+// One rotation button: the increment one AngleStep down or up, then applied.
+void Turn(const Scene& scene, Angle increment, Angle orientation, bool up) {
+  ViewState& view = scene.view;
+  view.*increment = up ? view.*increment + view.AngleStep : view.*increment - view.AngleStep;
+  ApplyIncrement(scene, increment, orientation);
+}
+
+// One keyboard move: the pan one PanStep down or up, then redrawn.
+void Pan(const Scene& scene, Extended80 ViewState::*pan, bool up) {
+  ViewState& view = scene.view;
+  view.*pan = up ? view.*pan + view.PanStep : view.*pan - view.PanStep;
+  Redraw(scene);
+}
+
 }  // namespace
 
-void DaoTetaClick(const Scene& scene) {
-  ViewState& view = scene.view;
-  view.Teta = view.Teta - view.AngleStep;
-  ApplyIncrement(scene, &ViewState::Teta, &ViewState::SpinTeta);
-}
-
-void DaoTeta1Click(const Scene& scene) {
-  ViewState& view = scene.view;
-  view.Teta = view.Teta + view.AngleStep;
-  ApplyIncrement(scene, &ViewState::Teta, &ViewState::SpinTeta);
-}
-
-void DaoPsiClick(const Scene& scene) {
-  ViewState& view = scene.view;
-  view.Psi = view.Psi - view.AngleStep;
-  ApplyIncrement(scene, &ViewState::Psi, &ViewState::SpinPsi);
-}
-
-void DaoPsi1Click(const Scene& scene) {
-  ViewState& view = scene.view;
-  view.Psi = view.Psi + view.AngleStep;
-  ApplyIncrement(scene, &ViewState::Psi, &ViewState::SpinPsi);
-}
-
-void DaoPhiClick(const Scene& scene) {
-  ViewState& view = scene.view;
-  view.Phi = view.Phi + view.AngleStep;
-  ApplyIncrement(scene, &ViewState::Phi, &ViewState::SpinPhi);
-}
-
-void DaoPhi1Click(const Scene& scene) {
-  ViewState& view = scene.view;
-  view.Phi = view.Phi - view.AngleStep;
-  ApplyIncrement(scene, &ViewState::Phi, &ViewState::SpinPhi);
-}
+void DaoTetaClick(const Scene& scene) { Turn(scene, &ViewState::Teta, &ViewState::SpinTeta, false); }
+void DaoTeta1Click(const Scene& scene) { Turn(scene, &ViewState::Teta, &ViewState::SpinTeta, true); }
+void DaoPsiClick(const Scene& scene) { Turn(scene, &ViewState::Psi, &ViewState::SpinPsi, false); }
+void DaoPsi1Click(const Scene& scene) { Turn(scene, &ViewState::Psi, &ViewState::SpinPsi, true); }
+void DaoPhiClick(const Scene& scene) { Turn(scene, &ViewState::Phi, &ViewState::SpinPhi, true); }
+void DaoPhi1Click(const Scene& scene) { Turn(scene, &ViewState::Phi, &ViewState::SpinPhi, false); }
 
 void DaoStopClick(const Scene& scene) {
   ClearIncrements(scene.view);
@@ -154,29 +139,10 @@ void SpinTimerTick(const Scene& scene, bool spinOn) {
   if (spinOn) Redraw(scene);
 }
 
-void Left1Click(const Scene& scene) {
-  ViewState& view = scene.view;
-  view.PanX = view.PanX - view.PanStep;
-  Redraw(scene);
-}
-
-void Right1Click(const Scene& scene) {
-  ViewState& view = scene.view;
-  view.PanX = view.PanX + view.PanStep;
-  Redraw(scene);
-}
-
-void Up1Click(const Scene& scene) {
-  ViewState& view = scene.view;
-  view.PanY = view.PanY - view.PanStep;
-  Redraw(scene);
-}
-
-void Down1Click(const Scene& scene) {
-  ViewState& view = scene.view;
-  view.PanY = view.PanY + view.PanStep;
-  Redraw(scene);
-}
+void Left1Click(const Scene& scene) { Pan(scene, &ViewState::PanX, false); }
+void Right1Click(const Scene& scene) { Pan(scene, &ViewState::PanX, true); }
+void Up1Click(const Scene& scene) { Pan(scene, &ViewState::PanY, false); }
+void Down1Click(const Scene& scene) { Pan(scene, &ViewState::PanY, true); }
 
 void MoveToCenterClick(const Scene& scene) {
   ViewState& view = scene.view;

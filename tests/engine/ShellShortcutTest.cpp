@@ -68,14 +68,17 @@ ShellWay ExpectSameSlope(Extended80 k, Extended80 r) {
   const Extended80 fast = Settled(FastShellSlope<Unchecked>(c, r, r2, R2Bounded(r2), &way));
   const int fastFlags = FaultFlags();
   ClearFloatFaults();
-  if (full == 0)
+  if (full == 0) {
     EXPECT_EQ(fast, 0) << where;
-  else if (std::isnan(full))
+  } else if (std::isnan(full)) {
     EXPECT_TRUE(std::isnan(fast)) << where;
-  else
+  } else {
     EXPECT_TRUE(SameBits(full, fast)) << where << " full " << static_cast<double>(full);
+  }
   EXPECT_EQ(fullFlags, fastFlags) << where;
-  if (way != ShellWay::Full) EXPECT_EQ(fast, 0) << where;
+  if (way != ShellWay::Full) {
+    EXPECT_EQ(fast, 0) << where;
+  }
   return way;
 }
 
