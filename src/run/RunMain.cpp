@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "engine/WorkerPool.h"
 #include "model/Error.h"
 #include "model/FileAccess.h"
 #include "run/RunJob.h"
@@ -70,6 +71,7 @@ int RunMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   const ParsedOptions parsed = ParseRunOptions(args, out, err);
   if (!parsed.options) return parsed.exitCode;
   const RunOptions& options = *parsed.options;
+  SetStepThreads(options.threads);
 
   if (!options.outDir.empty()) {
     std::error_code ec;

@@ -7,6 +7,8 @@
 #include <set>
 #include <stdexcept>
 
+#include "engine/WorkerPool.h"
+
 namespace vorun::run {
 
 namespace {
@@ -116,7 +118,7 @@ ParsedOptions ParseRunOptions(const std::vector<std::string>& args, std::ostream
   app.formatter(formatter);
 
   std::string steps, dt, formula = "E", split = "30", scope = "gravoscope", wall = "out", every = "1",
-                         exact = "decimal", jobs = "1";
+                         exact = "decimal", jobs = "1", threads = "auto";
   RunOptions o;
   app.add_option("IN.tvx", o.inputs, "Ensemble files to run")->type_name("")->required();
   app.add_option("-o,--output", o.output, "The resulting record (one input)")->type_name("FILE");
@@ -149,6 +151,9 @@ ParsedOptions ParseRunOptions(const std::vector<std::string>& args, std::ostream
       ->default_str(exact);
   app.add_option("--summary", o.summary, "JSON summary of the run")->type_name("FILE")->default_str("none");
   app.add_option("--jobs", jobs, "Inputs run at the same time")->type_name("J")->default_str(jobs);
+  app.add_option("--threads", threads, "Threads of each step (the same results for any count)")
+      ->type_name("T")
+      ->default_str(threads);
   app.add_flag("-q,--quiet", o.quiet, "No progress line");
 
   std::vector<const char*> argv;
@@ -191,6 +196,7 @@ ParsedOptions ParseRunOptions(const std::vector<std::string>& args, std::ostream
     else
       throw BadOption("--exact must be decimal or hex");
     o.jobs = Positive("--jobs", jobs, 1024);
+    if (threads != "auto") o.threads = Positive("--threads", threads, MaxStepThreads);
 
     if (!o.output.empty() && !o.outDir.empty()) throw BadOption("--output and --out-dir exclude each other");
     if (o.output.empty() && o.outDir.empty()) throw BadOption("--output or --out-dir is required");

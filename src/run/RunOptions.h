@@ -31,6 +31,7 @@ struct RunOptions {
   std::int32_t every = 1;
   Notation notation = Notation::Decimal;
   int jobs = 1;
+  int threads = 0;  // threads of each step; 0: the cores (or VORUN_THREADS)
   bool quiet = false;
 };
 

@@ -1,5 +1,6 @@
 #include <clocale>
 #include <cmath>
+#include <sstream>
 
 #include "run/RunFixture.h"
 #include "run/RunOptions.h"
@@ -41,6 +42,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{{"IN", "-o", "x.tvx", "-n", "5", "--every", "2.5"}, "--every must be a positive integer"},
         BadCase{{"IN", "-o", "x.tvx", "-n", "5", "--every", "-3"}, "--every must be a positive integer"},
         BadCase{{"IN", "-o", "x.tvx", "-n", "5", "--jobs", "0"}, "--jobs must be a positive integer"},
+        BadCase{{"IN", "-o", "x.tvx", "-n", "5", "--threads", "0"}, "--threads must be a positive integer"},
+        BadCase{{"IN", "-o", "x.tvx", "-n", "5", "--threads", "two"}, "--threads must be a positive integer"},
         BadCase{{"IN", "-o", "x.tvx", "-n", "-1"}, "--steps must be an integer from 0 to 2147483647"},
         BadCase{{"IN", "-o", "x.tvx", "-n", "2147483648"}, "--steps must be an integer from 0 to 2147483647"},
         BadCase{{"IN", "-o", "x.tvx", "-n", "1e3"}, "--steps must be an integer from 0 to 2147483647"},
@@ -74,15 +77,29 @@ TEST_F(RunTest, HelpListsEveryOptionWithItsDefaultAndTheLocaleRule) {
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.err, "");
   for (const char* option :
-       {"--output",     "--out-dir", "--steps",  "--dt",          "--formula", "--split",  "--scope",
-        "--check1",     "--check2",  "--check3", "--blockade",    "--heater",  "--cooler", "--wall",
-        "--trajectory", "--every",   "--exact",  "--observables", "--summary", "--jobs",   "--quiet"})
+       {"--output",  "--out-dir", "--steps",      "--dt",     "--formula",  "--split",
+        "--scope",   "--check1",  "--check2",     "--check3", "--blockade", "--heater",
+        "--cooler",  "--wall",    "--trajectory", "--every",  "--exact",    "--observables",
+        "--summary", "--jobs",    "--threads",    "--quiet"})
     EXPECT_NE(r.out.find(option), std::string::npos) << option;
-  for (const char* shown :
-       {"--dt X=the record's own", "--formula F=E ", "--split T=30 ", "--scope S=gravoscope ",
-        "--wall W=out ", "--exact E=decimal ", "--every K=1 ", "--jobs J=1 ", "Flags are off unless given"})
+  for (const char* shown : {"--dt X=the record's own", "--formula F=E ", "--split T=30 ",
+                            "--scope S=gravoscope ", "--wall W=out ", "--exact E=decimal ", "--every K=1 ",
+                            "--jobs J=1 ", "--threads T=auto ", "Flags are off unless given"})
     EXPECT_NE(r.out.find(shown), std::string::npos) << shown;
   EXPECT_NE(r.out.find("C locale"), std::string::npos);
+}
+
+TEST_F(RunTest, ThreadsAreAutomaticUnlessGiven) {
+  WriteBytes(Path("in.tvx"), FileOf(MakeEnsemble(0.01L, 1, 1, 1, 1, 1)));
+  std::ostringstream out, err;
+  const auto automatic =
+      run::ParseRunOptions({"vorun-run", Path("in.tvx"), "-o", Path("x.tvx"), "-n", "5"}, out, err);
+  ASSERT_TRUE(automatic.options) << err.str();
+  EXPECT_EQ(automatic.options->threads, 0);
+  const auto three = run::ParseRunOptions(
+      {"vorun-run", Path("in.tvx"), "-o", Path("x.tvx"), "-n", "5", "--threads", "3"}, out, err);
+  ASSERT_TRUE(three.options);
+  EXPECT_EQ(three.options->threads, 3);
 }
 
 TEST(ParseReal, ReadsDecimalAndHexInTheCLocaleAndNothingElse) {
