@@ -76,12 +76,12 @@ void TEditDlg::BuildControls() {
   parameterFields_[0] = EditDT;
   for (std::size_t row = 0; row < 5; ++row) {
     for (std::size_t i : {1 + row, 6 + row}) {
-      const ParameterField& spec = ParameterFieldTable[i];
-      const int column = spec.set == 1 ? 200 : 304;
+      const ParameterField& entry = ParameterFieldTable[i];
+      const int column = entry.set == 1 ? 200 : 304;
       const int top = 16 + 24 * static_cast<int>(row);
-      MakeLabel(this, spec.name, column - 16, top + 4);
-      parameterFields_[i] = MakeField(this, spec.designText, column, top, 81);
-      SetFieldColour(parameterFields_[i], spec.set == 1 ? ColourLime : ColourYellow);
+      MakeLabel(this, entry.name, column - 16, top + 4);
+      parameterFields_[i] = MakeField(this, entry.designText, column, top, 81);
+      SetFieldColour(parameterFields_[i], entry.set == 1 ? ColourLime : ColourYellow);
     }
   }
   for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i)

@@ -242,19 +242,19 @@ void TMainForm::CreateRunPanel() {
   // The parameters in two columns, set 1 left, a letter a row; the time step
   // field, placed with the run controls above, takes the same filters.
   for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i) {
-    const ParameterField& spec = ParameterFieldTable[i];
+    const ParameterField& entry = ParameterFieldTable[i];
     QLineEdit* field;
-    if (spec.set == 0) {
+    if (entry.set == 0) {
       field = EditDT;
     } else {
-      const int column = spec.set == 1 ? 136 : 192;
+      const int column = entry.set == 1 ? 136 : 192;
       const int row = static_cast<int>(i - 1) % 5;
-      field = MakeField(Panel1, spec.designText, column, 24 * row, 33, 21);
-      SetBase(field, spec.set == 1 ? ColourLime : ColourYellow);
-      QLabel* label = MakeLabel(Panel1, spec.name, column - 17, 24 * row + 3);
+      field = MakeField(Panel1, entry.designText, column, 24 * row, 33, 21);
+      SetBase(field, entry.set == 1 ? ColourLime : ColourYellow);
+      QLabel* label = MakeLabel(Panel1, entry.name, column - 17, 24 * row + 3);
       label->resize(16, label->height());
     }
-    field->setObjectName(QString("Edit") + spec.name);
+    field->setObjectName(QString("Edit") + entry.name);
     AttachNumericKeyFilter(field);
     ShowWholeTextWhenCut(field);
     parameterFields_[i] = field;

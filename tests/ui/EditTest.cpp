@@ -500,13 +500,13 @@ TEST_F(Editor, EnterOnAFocusedButtonPressesThatButton) {
 
 TEST_F(Editor, TheElevenFieldsCarryTheirNamesAndShowTheirParameters) {
   Open();
-  for (const ParameterField& spec : ParameterFieldTable) {
-    const auto* field = dlg.findChild<QLineEdit*>(QString("Edit") + spec.name);
-    ASSERT_NE(field, nullptr) << spec.name;
-    EXPECT_EQ(field->text(), QString::fromStdString(FloatToStr(Ensemble.*spec.member))) << spec.name;
-    if (spec.set == 0) continue;
+  for (const ParameterField& entry : ParameterFieldTable) {
+    const auto* field = dlg.findChild<QLineEdit*>(QString("Edit") + entry.name);
+    ASSERT_NE(field, nullptr) << entry.name;
+    EXPECT_EQ(field->text(), QString::fromStdString(FloatToStr(Ensemble.*entry.member))) << entry.name;
+    if (entry.set == 0) continue;
     EXPECT_EQ(field->palette().color(QPalette::Base),
-              spec.set == 1 ? QColor(0, 255, 0) : QColor(255, 255, 0));
+              entry.set == 1 ? QColor(0, 255, 0) : QColor(255, 255, 0));
   }
 }
 
