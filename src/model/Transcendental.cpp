@@ -196,12 +196,26 @@ class Extended80Range {
   mpfr_exp_t emin_, emax_;
 };
 
+// MPFR keeps caches and a pool of integers per thread. A worker thread of the
+// parallel step that once needed the fallback would leak them when it ends, so
+// each thread that calls MPFR here frees its own on the way out.
+class ThreadCachesRelease {
+ public:
+  ThreadCachesRelease() = default;
+  ~ThreadCachesRelease() { mpfr_free_cache2(MPFR_FREE_LOCAL_CACHE); }
+  ThreadCachesRelease(const ThreadCachesRelease&) = delete;
+  ThreadCachesRelease& operator=(const ThreadCachesRelease&) = delete;
+  void Arm() {}
+};
+
 using MpfrFunction = int (*)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
 
 // f(x) rounded to Extended80 by MPFR; tiny tells whether the 64-bit result
 // with an unbounded exponent lies below the smallest normal. Leaves the flags
 // as they were.
 Extended80 ByMpfr(MpfrFunction f, Extended80 x, bool* tiny = nullptr) {
+  thread_local ThreadCachesRelease release;
+  release.Arm();
   PreservedFlags keep;
   mpfr_t a, y;
   mpfr_init2(a, 64);

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 #include <mpfr.h>
 
+#include <atomic>
 #include <cfenv>
+#include <cstdlib>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <thread>
 #include <tuple>
 
 #include "model/TranscendentalCheck.h"
@@ -212,6 +215,38 @@ TEST(Fallback, LeavesTheExponentRangeOfMpfrAsItWas) {
   Exp(HardCases[0].x);
   EXPECT_EQ(mpfr_get_emin(), emin);
   EXPECT_EQ(mpfr_get_emax(), emax);
+}
+
+// Counts the blocks that GMP (and so MPFR) holds, to see what a thread leaves.
+std::atomic<long> gmpBlocks{0};
+void* CountedAllocate(std::size_t n) {
+  ++gmpBlocks;
+  return std::malloc(n);
+}
+void* CountedReallocate(void* p, std::size_t, std::size_t n) { return std::realloc(p, n); }
+void CountedFree(void* p, std::size_t) {
+  --gmpBlocks;
+  std::free(p);
+}
+
+// The parallel step's workers may need the fallback and end with their pool.
+TEST(Fallback, AThreadThatEndsLeavesNoMpfrMemoryBehind) {
+  Exp(HardCases[0].x);  // the tables are built once, outside the count
+  void* (*allocate)(std::size_t);
+  void* (*reallocate)(void*, std::size_t, std::size_t);
+  void (*release)(void*, std::size_t);
+  mp_get_memory_functions(&allocate, &reallocate, &release);
+  mp_set_memory_functions(CountedAllocate, CountedReallocate, CountedFree);
+  gmpBlocks = 0;
+  Extended80 onThread = 0;
+  std::thread([&] {
+    for (const HardCase& c : HardCases) c.exp ? Exp(c.x) : Ln(c.x);
+    onThread = transcendental::ExpByMpfr(-11380);
+  }).join();
+  const long left = gmpBlocks;
+  mp_set_memory_functions(allocate, reallocate, release);
+  EXPECT_EQ(left, 0);
+  EXPECT_TRUE(check::SameValue(onThread, transcendental::ExpByMpfr(-11380)));
 }
 
 TEST(SinCorrectlyRounded, MatchesKnownValues) {
