@@ -5,9 +5,9 @@
 
 #include <atomic>
 #include <cfenv>
-#include <cstdlib>
 #include <cfloat>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
