@@ -28,7 +28,6 @@
 #include "model/StartFile.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
-#include "ui/Readouts.h"
 
 namespace vorun {
 namespace {
@@ -62,31 +61,40 @@ TMainForm& Window() {
   return *window;
 }
 
+// The window's controls by the names they carry; it has no editor here, so
+// each name is its own.
+template <class Control>
+Control* Find(TMainForm& form, const char* name) {
+  return form.findChild<Control*>(name);
+}
+
 void RunLoopBench(benchmark::State& state, Formula formula, bool listing, bool readouts) {
+  // The readouts window keeps measuring once opened; a run without it needs a
+  // window that never had it.
+  if (!readouts && window && window->findChild<QWidget*>("Readouts") != nullptr) window.reset();
   TMainForm& form = Window();
-  (formula == Formula::Exponential ? form.Exponential : form.PolyExpSum)->setChecked(true);
-  form.ShowList->setChecked(listing);
+  Find<QRadioButton>(form, formula == Formula::Exponential ? "Exponential" : "PolyExpSum")->setChecked(true);
+  Find<QCheckBox>(form, "ShowList")->setChecked(listing);
   if (readouts) {
-    if (form.Readouts == nullptr || !form.Readouts->isVisible()) form.ShowReadouts->trigger();
-  } else if (form.Readouts != nullptr) {
-    delete form.Readouts;
-    form.Readouts = nullptr;
+    const auto* shown = form.findChild<QWidget*>("Readouts");
+    if (shown == nullptr || !shown->isVisible()) Find<QAction>(form, "ShowReadouts")->trigger();
   }
+  QPushButton* go = Find<QPushButton>(form, "Go");
   std::int32_t last = 0;
   // Presses Go again once the run has done its steps; a zero timer fires at every event turn.
   QTimer stopper;
   stopper.setInterval(0);
   QObject::connect(&stopper, &QTimer::timeout, [&] {
-    if (vorun::Run.StepCount >= last + RunSteps && vorun::Run.Stopped == 0) form.Go->click();
+    if (vorun::Run.StepCount >= last + RunSteps && vorun::Run.Stopped == 0) go->click();
   });
   std::int64_t steps = 0;
   for (auto _ : state) {
     Ensemble = bench::MakeCloud();
     vorun::Run.SpiralMode = 0;
     last = vorun::Run.StepCount;
-    form.Go->setEnabled(true);
+    go->setEnabled(true);
     stopper.start();
-    form.Go->click();
+    go->click();
     stopper.stop();
     steps += vorun::Run.StepCount - last;
   }

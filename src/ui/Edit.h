@@ -35,13 +35,21 @@ class TEditDlg : public QDialog {
   // after them. Without them the editor assumes the start state, Gravoscope.
   void SetScopeButtons(const QAbstractButton* taoscope, const QAbstractButton* gravoscope);
 
+  // As the main listing, by DlgListVelocities, and with the corner cell named.
+  void FillEditorGrid();
+
+  static const FileDialogRequest SaveDialog;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
   // A paint of the dialog's own area shows what changed in the ensemble since
   // the fields were filled; text typed and not yet taken in is kept.
   void FormPaint();
   // Loads the detail fields from the slot of the grid's current row.
   void ShowSelectedTaon();
-  // As the main listing, by DlgListVelocities, and with the corner cell named.
-  void FillEditorGrid();
 
   void DaonsTableSelectCell(int column, int row);
   void DaonsTableClick();
@@ -52,8 +60,7 @@ class TEditDlg : public QDialog {
   void OKBtnClick();
   void SaveasClick();
 
-  static const FileDialogRequest SaveDialog;
-
+  // Each control carries the name of its member, by which tests find it.
   QLabel* Label16;
   QLabel* Label15;
   QLineEdit* EditDT;
@@ -91,13 +98,9 @@ class TEditDlg : public QDialog {
 
   QLabel* Label30;
 
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void showEvent(QShowEvent* event) override;
-
- private:
   void BuildControls();
   void BuildCalculators();
+  void NameControls();
   // Time step and parameters from their fields, each stored as soon as it is read.
   void TakeParameters();
   bool OwnAreaIn(const QRegion& region) const;

@@ -88,6 +88,7 @@ TMainForm::TMainForm() {
   }
 
   Timer = new QTimer(this);
+  Timer->setObjectName("Timer");
   Timer->setInterval(TimerPeriodMs);
   connect(Timer, &QTimer::timeout, this, &TMainForm::TimerTimer);
 

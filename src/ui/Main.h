@@ -1,6 +1,7 @@
 // The main window: the scene above, the control panel Pan along the bottom,
-// the menu bar. Controls are public named members because the other windows
-// and the engine read their state at the moment they need it.
+// the menu bar. Its controls are its own; every control carries the name of
+// its member as its objectName, by which tests and scripts of the window
+// find it.
 //
 // The implementation is split by concern: Main.cpp (controls, layout, keys,
 // paint, timer), MainListing.cpp (the listing), MainMenu.cpp (the menu tree),
@@ -49,6 +50,42 @@ class TMainForm : public QMainWindow {
  public:
   TMainForm();
   ~TMainForm() override;
+
+  // Opens the named ensemble file as File > Open does with a chosen name:
+  // the comment question first, a failure reported, the name added to the
+  // recent files once the file is on show.
+  void OpenEnsemble(const QString& name);
+  // The files named on the command line: the first one is opened, a relative
+  // name taken from the working folder.
+  void OpenFromCommandLine(const QStringList& files);
+
+  // The ensemble changed outside the window: the listing, the parameter
+  // fields and the scene show it again.
+  void FillListing();
+  void RefreshParameterFields();
+  void PaintTaons();
+  void PaintSpiral();
+  void PaintCurrentMode();
+
+  // The renderers' view of the window at this moment: canvas, width, top of Pan, scheme.
+  vorun::Scene MakeScene();
+  // The scene as it is drawn: the width of the window, down to the top of Pan.
+  QImage ScenePicture();
+  // The user's choices for the next step, read from the controls now.
+  StepSettings CurrentStepSettings() const;
+  GoKind GoButtonKind() const { return goKind_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // During a run the window closes once the run has ended after its current step.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // The scene widget hands on its paint, resize and mouse events.
+  friend class TSceneView;
+  // Tests reach the controls by the names they carry (NameControls); this
+  // gives them the few steps that no control reaches.
+  friend struct MainFormProbe;
 
   // --- scene and top edge --------------------------------------------------
   TSceneView* SceneView;
@@ -161,21 +198,6 @@ class TMainForm : public QMainWindow {
   QAction* ShowReadouts = nullptr;
   TReadoutsWindow* Readouts = nullptr;
 
-  // --- helpers for the other windows -----------------------------------------
-  // Writes TimeStep and the ten parameters into their fields.
-  void RefreshParameterFields();
-  // Rewrites the listing from the ensemble.
-  void FillListing();
-  // The renderers' view of the window at this moment: canvas, width, top of Pan, scheme.
-  vorun::Scene MakeScene();
-  // The user's choices for the next step, read from the controls now.
-  StepSettings CurrentStepSettings() const;
-  // Draw on the scene and show the result at the next event turn.
-  void PaintTaons();
-  void PaintSpiral();
-  void PaintCurrentMode();
-
-  GoKind GoButtonKind() const { return goKind_; }
   void SetGoKind(GoKind kind);
 
   // --- handlers --------------------------------------------------------------
@@ -191,25 +213,15 @@ class TMainForm : public QMainWindow {
   bool ParameterFieldExit(QLineEdit* field);
   bool EditDTExit();
 
-  // Ensemble commands and start-up.
-  // The particle editor (MainEditor.cpp).
+  // Ensemble commands and start-up; the particle editor (MainEditor.cpp).
   void New1Click();
   void Open1Click();
-  // Opens the named ensemble file as File > Open does with a chosen name:
-  // the comment question first, a failure reported, the name added to the
-  // recent files once the file is on show.
-  void OpenEnsemble(const QString& name);
   // The recent files list gains the name; the submenu shows the stored list.
   void NoteRecentFile(const QString& name);
   void RefreshRecentFiles();
-  // The files named on the command line: the first one is opened, a relative
-  // name taken from the working folder.
-  void OpenFromCommandLine(const QStringList& files);
   void ExportPictureClick();
   void FitToViewClick();
   void ReadoutsClick();
-  // The scene as it is drawn: the width of the window, down to the top of Pan.
-  QImage ScenePicture();
   void Save1Click();
   void Saveas1Click();
   void Daons1Click();
@@ -249,18 +261,14 @@ class TMainForm : public QMainWindow {
   void PolHelpClick();
   void About1Click();
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  // During a run the window closes once the run has ended after its current step.
-  void closeEvent(QCloseEvent* event) override;
-
- private:
   // The design: the client area is 604 wide, the scene 176 high above the panel.
   static constexpr int DesignWidth = 604;
   static constexpr int DesignSceneHeight = 176;
   static constexpr int PanHeight = 201;
 
   void CreateControls();
+  // Each control and the timer carry the name of their member.
+  void NameControls();
   void CreateTopControls();
   void CreatePanel();
   void CreateListingPage();

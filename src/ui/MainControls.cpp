@@ -12,6 +12,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QToolButton>
+#include <utility>
 
 #include "ui/KeyFilter.h"
 #include "ui/Main.h"
@@ -28,6 +29,71 @@ void TMainForm::CreateControls() {
   SceneView = new TSceneView(this, QSize(DesignWidth, DesignSceneHeight + PanHeight));
   CreateTopControls();
   CreatePanel();
+  NameControls();
+}
+
+void TMainForm::NameControls() {
+  const std::pair<QObject*, const char*> names[] = {
+      {SceneView, "SceneView"},
+      {Blockade, "Blockade"},
+      {Thermosout, "Thermosout"},
+      {Thermos3X3, "Thermos3X3"},
+      {Thermos20X20, "Thermos20X20"},
+      {ThermosNXN, "ThermosNXN"},
+      {Bevel, "Bevel"},
+      {Pan, "Pan"},
+      {PageControl, "PageControl"},
+      {TabSheet1, "TabSheet1"},
+      {TabSheet2, "TabSheet2"},
+      {DaonsTable, "DaonsTable"},
+      {Colours, "Colours"},
+      {Ak, "Ak"},
+      {Edit7, "Edit7"},
+      {Edit8, "Edit8"},
+      {Bk, "Bk"},
+      {Ck, "Ck"},
+      {Comment, "Comment"},
+      {FName, "FName"},
+      {RadioGroup2, "RadioGroup2"},
+      {Taoscope, "Taoscope"},
+      {Gravoscope, "Gravoscope"},
+      {Panel1, "Panel1"},
+      {RadioGroup1, "RadioGroup1"},
+      {ExpoPolyExpSum, "ExpoPolyExpSum"},
+      {EPESminus, "EPESminus"},
+      {Exponential, "Exponential"},
+      {PolyExpon, "PolyExpon"},
+      {PolyExpSum, "PolyExpSum"},
+      {CheckBox1, "CheckBox1"},
+      {CheckBox2, "CheckBox2"},
+      {CheckBox3, "CheckBox3"},
+      {Label1, "Label1"},
+      {LTime, "LTime"},
+      {DtLabel, "DtLabel"},
+      {Null00, "Null00"},
+      {DaoBack, "DaoBack"},
+      {DaoTeta, "DaoTeta"},
+      {DaoPsi, "DaoPsi"},
+      {DaoPhi, "DaoPhi"},
+      {DaoStop, "DaoStop"},
+      {DaoPhi1, "DaoPhi1"},
+      {DaoForvard, "DaoForvard"},
+      {DaoTeta1, "DaoTeta1"},
+      {DaoPsi1, "DaoPsi1"},
+      {ShapeLime, "ShapeLime"},
+      {ShapeRed, "ShapeRed"},
+      {Go, "Go"},
+      {TrackBar, "TrackBar"},
+      {ShowList, "ShowList"},
+      {Warm, "Warm"},
+      {Cool, "Cool"},
+      {ThermostatGroup, "ThermostatGroup"},
+      {ScopeGroup, "ScopeGroup"},
+      {SplitGroup, "SplitGroup"},
+      {FormulaGroup, "FormulaGroup"},
+  };
+  // The eleven parameter fields are named where the table of fields makes them.
+  for (const auto& [control, name] : names) control->setObjectName(name);
 }
 
 void TMainForm::CreateTopControls() {

@@ -7,7 +7,10 @@
 namespace vorun {
 
 void TMainForm::Help1Click() {
-  if (HelpWindow == nullptr) HelpWindow = new THelpWindow(this);
+  if (HelpWindow == nullptr) {
+    HelpWindow = new THelpWindow(this);
+    HelpWindow->setObjectName("HelpWindow");
+  }
   HelpWindow->show();
   HelpWindow->raise();
   HelpWindow->activateWindow();

@@ -16,9 +16,9 @@ namespace {
 
 // The view commands only draw on the scene; it is shown at the next event turn.
 template <class Command>
-void Navigate(TMainForm* form, Command command) {
+void Navigate(TMainForm* form, TSceneView* scene, Command command) {
   Guarded(form, [&] { command(form->MakeScene()); });
-  form->SceneView->ImageChanged();
+  scene->ImageChanged();
 }
 
 // Buttons other than these three (side buttons of a mouse) do not turn the view.
@@ -67,15 +67,15 @@ void TMainForm::CreateNavigationKeys() {
   }
 }
 
-void TMainForm::DaoTetaClick() { Navigate(this, vorun::DaoTetaClick); }
-void TMainForm::DaoTeta1Click() { Navigate(this, vorun::DaoTeta1Click); }
-void TMainForm::DaoPsiClick() { Navigate(this, vorun::DaoPsiClick); }
-void TMainForm::DaoPsi1Click() { Navigate(this, vorun::DaoPsi1Click); }
-void TMainForm::DaoPhiClick() { Navigate(this, vorun::DaoPhiClick); }
-void TMainForm::DaoPhi1Click() { Navigate(this, vorun::DaoPhi1Click); }
-void TMainForm::DaoStopClick() { Navigate(this, vorun::DaoStopClick); }
-void TMainForm::DaoBackClick() { Navigate(this, vorun::DaoBackClick); }
-void TMainForm::DaoForvardClick() { Navigate(this, vorun::DaoForvardClick); }
+void TMainForm::DaoTetaClick() { Navigate(this, SceneView, vorun::DaoTetaClick); }
+void TMainForm::DaoTeta1Click() { Navigate(this, SceneView, vorun::DaoTeta1Click); }
+void TMainForm::DaoPsiClick() { Navigate(this, SceneView, vorun::DaoPsiClick); }
+void TMainForm::DaoPsi1Click() { Navigate(this, SceneView, vorun::DaoPsi1Click); }
+void TMainForm::DaoPhiClick() { Navigate(this, SceneView, vorun::DaoPhiClick); }
+void TMainForm::DaoPhi1Click() { Navigate(this, SceneView, vorun::DaoPhi1Click); }
+void TMainForm::DaoStopClick() { Navigate(this, SceneView, vorun::DaoStopClick); }
+void TMainForm::DaoBackClick() { Navigate(this, SceneView, vorun::DaoBackClick); }
+void TMainForm::DaoForvardClick() { Navigate(this, SceneView, vorun::DaoForvardClick); }
 
 void TMainForm::TrackBarChange() { vorun::TrackBarChange(View, TrackBar->value()); }
 
@@ -88,13 +88,13 @@ void TMainForm::FormMouseUp(Qt::MouseButton button, int x, int y) {
   MouseButton b;
   if (!ToMouseButton(button, b)) return;
   const bool spin = ShowSpin->isChecked();
-  Navigate(this, [&](const Scene& scene) { vorun::FormMouseUp(scene, b, x, y, spin); });
+  Navigate(this, SceneView, [&](const Scene& scene) { vorun::FormMouseUp(scene, b, x, y, spin); });
 }
 
-void TMainForm::Left1Click() { Navigate(this, vorun::Left1Click); }
-void TMainForm::Right1Click() { Navigate(this, vorun::Right1Click); }
-void TMainForm::Up1Click() { Navigate(this, vorun::Up1Click); }
-void TMainForm::Down1Click() { Navigate(this, vorun::Down1Click); }
-void TMainForm::MoveToCenterClick() { Navigate(this, vorun::MoveToCenterClick); }
+void TMainForm::Left1Click() { Navigate(this, SceneView, vorun::Left1Click); }
+void TMainForm::Right1Click() { Navigate(this, SceneView, vorun::Right1Click); }
+void TMainForm::Up1Click() { Navigate(this, SceneView, vorun::Up1Click); }
+void TMainForm::Down1Click() { Navigate(this, SceneView, vorun::Down1Click); }
+void TMainForm::MoveToCenterClick() { Navigate(this, SceneView, vorun::MoveToCenterClick); }
 
 }  // namespace vorun

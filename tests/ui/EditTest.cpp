@@ -19,6 +19,7 @@
 #include "model/Global.h"
 #include "model/NumberText.h"
 #include "model/StartFile.h"
+#include "ui/Controls.h"
 #include "ui/ParameterFields.h"
 #include "ui/SampleFiles.h"
 #include "ui/ScriptedDialogs.h"
@@ -67,9 +68,9 @@ class Editor : public testing::Test {
   }
 
   void Select(int row, int column = 1) {
-    const QRect cell = dlg.DaonsTable->visualItemRect(dlg.DaonsTable->item(row - 1, column));
-    QTest::mouseClick(dlg.DaonsTable->viewport(), Qt::LeftButton, {}, cell.center());
-    ASSERT_EQ(dlg.DaonsTable->Row(), row);
+    const QRect cell = Grid()->visualItemRect(Grid()->item(row - 1, column));
+    QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, cell.center());
+    ASSERT_EQ(Grid()->Row(), row);
     // Paints run before the user's next key, as they do between real clicks and keys.
     QApplication::processEvents();
   }
@@ -81,19 +82,12 @@ class Editor : public testing::Test {
 
   static void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
-  QString Cell(int column, int row) const { return dlg.DaonsTable->Cell(column, row); }
+  QString Cell(int column, int row) const { return Grid()->Cell(column, row); }
 
-  // The calculators' controls, by the names they carry.
-  QLineEdit* Line(const char* name) const {
-    auto* field = dlg.findChild<QLineEdit*>(name);
-    EXPECT_NE(field, nullptr) << name;
-    return field;
-  }
-  QPushButton* Push(const char* name) const {
-    auto* button = dlg.findChild<QPushButton*>(name);
-    EXPECT_NE(button, nullptr) << name;
-    return button;
-  }
+  // The dialog's controls, by the names they carry.
+  QLineEdit* Line(const char* name) const { return FindControl<QLineEdit>(dlg, name); }
+  QPushButton* Push(const char* name) const { return FindControl<QPushButton>(dlg, name); }
+  StringGrid* Grid() const { return FindControl<StringGrid>(dlg, "DaonsTable"); }
 
   QTemporaryDir dir;
   test::ScriptedDialogs dialogs;
@@ -103,34 +97,34 @@ class Editor : public testing::Test {
 TEST_F(Editor, LaysOutTheDialogAsDesigned) {
   EXPECT_EQ(dlg.windowTitle(), " Editing of gravon's or taon's values");
   EXPECT_EQ(dlg.size(), QSize(787, 449));
-  EXPECT_EQ(dlg.DaonsTable->geometry(), QRect(386, 2, 399, 399));
-  EXPECT_EQ(dlg.EditDT->geometry(), QRect(16, 16, 65, 21));
-  EXPECT_EQ(dlg.EditF2->geometry(), QRect(304, 112, 81, 21));
-  EXPECT_EQ(dlg.EditW->geometry(), QRect(240, 336, 121, 21));
-  EXPECT_EQ(dlg.OKBtn->geometry(), QRect(623, 418, 75, 26));
+  EXPECT_EQ(Grid()->geometry(), QRect(386, 2, 399, 399));
+  EXPECT_EQ(Line("EditDT")->geometry(), QRect(16, 16, 65, 21));
+  EXPECT_EQ(Line("EditF2")->geometry(), QRect(304, 112, 81, 21));
+  EXPECT_EQ(Line("EditW")->geometry(), QRect(240, 336, 121, 21));
+  EXPECT_EQ(Push("OKBtn")->geometry(), QRect(623, 418, 75, 26));
   EXPECT_EQ(Line("EditCal4Part2")->geometry(), QRect(40, 327, 25, 21));
   EXPECT_EQ(Push("Reset3")->geometry(), QRect(72, 272, 105, 25));
-  EXPECT_EQ(dlg.Submit->text(), "&Yes");
-  EXPECT_EQ(dlg.DaoTrue->text(), "There is Gravon or Taon");
-  EXPECT_EQ(dlg.EditA1->palette().color(QPalette::Base), QColor(0, 255, 0));
-  EXPECT_EQ(dlg.EditA2->palette().color(QPalette::Base), QColor(255, 255, 0));
+  EXPECT_EQ(Push("Submit")->text(), "&Yes");
+  EXPECT_EQ(FindControl<QCheckBox>(dlg, "DaoTrue")->text(), "There is Gravon or Taon");
+  EXPECT_EQ(Line("EditA1")->palette().color(QPalette::Base), QColor(0, 255, 0));
+  EXPECT_EQ(Line("EditA2")->palette().color(QPalette::Base), QColor(255, 255, 0));
   EXPECT_EQ(Line("EditResult2")->text(), "0");
-  EXPECT_EQ(dlg.DaonsTable->rowHeight(5), 20);   // row 6
-  EXPECT_EQ(dlg.DaonsTable->rowHeight(11), 19);  // row 12
+  EXPECT_EQ(Grid()->rowHeight(5), 20);   // row 6
+  EXPECT_EQ(Grid()->rowHeight(11), 19);  // row 12
 }
 
 TEST_F(Editor, FirstOpeningShowsSlotOneInGravonPositions) {
   Open();
-  EXPECT_EQ(dlg.DaonsTable->Row(), 1);
-  EXPECT_EQ(dlg.NumberOfTaon->text(), "1");
-  EXPECT_EQ(dlg.EditX->text(), "1");
-  EXPECT_EQ(dlg.EditY->text(), "101");
-  EXPECT_EQ(dlg.EditV->text(), "0.25");  // first velocity component
-  EXPECT_EQ(dlg.EditU->text(), "1001");  // second
-  EXPECT_TRUE(dlg.DaoTrue->isChecked());
-  EXPECT_EQ(dlg.EditDT->text(), "0.001");
-  EXPECT_EQ(dlg.EditF2->text(), "5.5");
-  EXPECT_EQ(dlg.EditFileName->text(), "ThetraSpiral");
+  EXPECT_EQ(Grid()->Row(), 1);
+  EXPECT_EQ(FindControl<QLabel>(dlg, "NumberOfTaon")->text(), "1");
+  EXPECT_EQ(Line("EditX")->text(), "1");
+  EXPECT_EQ(Line("EditY")->text(), "101");
+  EXPECT_EQ(Line("EditV")->text(), "0.25");  // first velocity component
+  EXPECT_EQ(Line("EditU")->text(), "1001");  // second
+  EXPECT_TRUE(FindControl<QCheckBox>(dlg, "DaoTrue")->isChecked());
+  EXPECT_EQ(Line("EditDT")->text(), "0.001");
+  EXPECT_EQ(Line("EditF2")->text(), "5.5");
+  EXPECT_EQ(Line("EditFileName")->text(), "ThetraSpiral");
   EXPECT_EQ(Cell(0, 0), "Gravons");
   EXPECT_EQ(Cell(1, 0), "X");
   EXPECT_EQ(Cell(2, 0), "Y");
@@ -155,12 +149,12 @@ TEST_F(Editor, CornerFollowsTheMainWindowsSignMode) {
 TEST_F(Editor, SubmitStoresTheSlotAndItsGridRow) {
   Open();
   Select(5);
-  EXPECT_EQ(dlg.NumberOfTaon->text(), "5");
-  EXPECT_EQ(dlg.EditX->text(), "5");
-  Type(dlg.EditX, "-2.75");
-  Type(dlg.EditV, "7");
-  Type(dlg.EditU, "8");
-  Click(dlg.Submit);
+  EXPECT_EQ(FindControl<QLabel>(dlg, "NumberOfTaon")->text(), "5");
+  EXPECT_EQ(Line("EditX")->text(), "5");
+  Type(Line("EditX"), "-2.75");
+  Type(Line("EditV"), "7");
+  Type(Line("EditU"), "8");
+  Click(Push("Submit"));
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(Ensemble.PosX[5], -2.75L);
   EXPECT_EQ(Ensemble.VelU[5], 7);
@@ -176,8 +170,8 @@ TEST_F(Editor, SubmitStoresTheSlotAndItsGridRow) {
 TEST_F(Editor, ClearingPresenceEmptiesTheRowButKeepsTheValues) {
   Open();
   Select(3);
-  dlg.DaoTrue->setChecked(false);
-  Click(dlg.Submit);
+  FindControl<QCheckBox>(dlg, "DaoTrue")->setChecked(false);
+  Click(Push("Submit"));
   EXPECT_EQ(Ensemble.Exists[3], 0);
   EXPECT_EQ(Cell(0, 3), "3");
   EXPECT_EQ(Cell(1, 3), "");
@@ -186,9 +180,9 @@ TEST_F(Editor, ClearingPresenceEmptiesTheRowButKeepsTheValues) {
   // And back: a slot made present again shows its values.
   Select(4);
   Select(3);
-  EXPECT_FALSE(dlg.DaoTrue->isChecked());
-  dlg.DaoTrue->setChecked(true);
-  Click(dlg.Submit);
+  EXPECT_FALSE(FindControl<QCheckBox>(dlg, "DaoTrue")->isChecked());
+  FindControl<QCheckBox>(dlg, "DaoTrue")->setChecked(true);
+  Click(Push("Submit"));
   EXPECT_EQ(Ensemble.Exists[3], 1);
   EXPECT_EQ(Cell(2, 3), "103");
 }
@@ -196,10 +190,10 @@ TEST_F(Editor, ClearingPresenceEmptiesTheRowButKeepsTheValues) {
 TEST_F(Editor, TypedTextIsLostOnAnotherSelection) {
   Open();
   Select(2);
-  Type(dlg.EditX, "42");
+  Type(Line("EditX"), "42");
   Select(6);
   Select(2);
-  EXPECT_EQ(dlg.EditX->text(), "2");
+  EXPECT_EQ(Line("EditX")->text(), "2");
   EXPECT_EQ(Ensemble.PosX[2], 2);
 }
 
@@ -207,41 +201,42 @@ TEST_F(Editor, TypedTextIsLostOnAnotherSelection) {
 // of the grid); none of them may take back what the user typed.
 TEST_F(Editor, TypedValuesSurviveRepaintsRowClicksAndScrolls) {
   Open();
-  Type(dlg.EditDT, "0.5");
-  Type(dlg.EditB2, "9");
-  Type(dlg.EditX, "42");
+  Type(Line("EditDT"), "0.5");
+  Type(Line("EditB2"), "9");
+  Type(Line("EditX"), "42");
   dlg.repaint();
-  EXPECT_EQ(dlg.EditX->text(), "42");
+  EXPECT_EQ(Line("EditX")->text(), "42");
   Select(3);
-  dlg.DaonsTable->verticalScrollBar()->setValue(dlg.DaonsTable->verticalScrollBar()->maximum());
+  Grid()->verticalScrollBar()->setValue(Grid()->verticalScrollBar()->maximum());
   dlg.repaint();
   QApplication::processEvents();
-  EXPECT_EQ(dlg.EditDT->text(), "0.5");
-  EXPECT_EQ(dlg.EditB2->text(), "9");
-  EXPECT_EQ(dlg.EditX->text(), "3");  // the clicked row's slot, as a row click means
+  EXPECT_EQ(Line("EditDT")->text(), "0.5");
+  EXPECT_EQ(Line("EditB2")->text(), "9");
+  EXPECT_EQ(Line("EditX")->text(),
+            "3");  // the clicked row's slot, as a row click means
   EXPECT_EQ(Ensemble.TimeStep, 0.001L);
 
   // A real change of the ensemble shows, in the field it concerns only.
   Ensemble.A1 = 6;
   dlg.repaint();
-  EXPECT_EQ(dlg.EditA1->text(), "6");
-  EXPECT_EQ(dlg.EditDT->text(), "0.5");
+  EXPECT_EQ(Line("EditA1")->text(), "6");
+  EXPECT_EQ(Line("EditDT")->text(), "0.5");
 
   // The next opening starts from the ensemble again.
-  Click(dlg.CancelBtn);
+  Click(Push("CancelBtn"));
   Open();
-  EXPECT_EQ(dlg.EditDT->text(), "0.001");
-  EXPECT_EQ(dlg.EditB2->text(), "2.5");
+  EXPECT_EQ(Line("EditDT")->text(), "0.001");
+  EXPECT_EQ(Line("EditB2")->text(), "2.5");
 }
 
 TEST_F(Editor, BadTextStopsSubmitAtThatField) {
   Open();
   Select(4);
-  Type(dlg.EditX, "9");
-  dlg.EditY->setText("abc");  // pasted: letters cannot be typed here
-  Type(dlg.EditZ, "9");
-  dlg.DaoTrue->setChecked(false);
-  Click(dlg.Submit);
+  Type(Line("EditX"), "9");
+  Line("EditY")->setText("abc");  // pasted: letters cannot be typed here
+  Type(Line("EditZ"), "9");
+  FindControl<QCheckBox>(dlg, "DaoTrue")->setChecked(false);
+  Click(Push("Submit"));
   ASSERT_EQ(dialogs.Texts(), QStringList{"'abc' is not a valid floating point value"});
   EXPECT_EQ(Ensemble.PosX[4], 9);
   EXPECT_EQ(Ensemble.PosY[4], 104);
@@ -253,9 +248,9 @@ TEST_F(Editor, BadTextStopsSubmitAtThatField) {
 TEST_F(Editor, SubmitThenCancelKeepsTheSlotChanged) {
   Open();
   Select(2);
-  Type(dlg.EditZ, "12");
-  Click(dlg.Submit);
-  Click(dlg.CancelBtn);
+  Type(Line("EditZ"), "12");
+  Click(Push("Submit"));
+  Click(Push("CancelBtn"));
   EXPECT_FALSE(dlg.isVisible());
   EXPECT_EQ(dlg.result(), QDialog::Rejected);
   EXPECT_EQ(Ensemble.PosZ[2], 12);
@@ -263,11 +258,11 @@ TEST_F(Editor, SubmitThenCancelKeepsTheSlotChanged) {
 
 TEST_F(Editor, OkWritesTheFileRemembersItAndSyncsPresentSlots) {
   Open();
-  Type(dlg.EditDT, "0.02");
-  Type(dlg.EditF2, "-7");
+  Type(Line("EditDT"), "0.02");
+  Type(Line("EditF2"), "-7");
   const std::string name = Path("ring.tvx");
   dialogs.saveAnswers.push_back(QString::fromStdString(name));
-  Click(dlg.OKBtn);
+  Click(Push("OKBtn"));
   ASSERT_TRUE(dialogs.messages.empty()) << dialogs.Texts().join("; ").toStdString();
   EXPECT_EQ(dlg.result(), QDialog::Accepted);
   EXPECT_FALSE(dlg.isVisible());
@@ -304,16 +299,16 @@ TEST_F(Editor, OkWritesTheFileRemembersItAndSyncsPresentSlots) {
 
 TEST_F(Editor, EnterThenCancelledSaveDialogReturnsToTheTypedValues) {
   Open();
-  Type(dlg.EditDT, "0.5");
-  Type(dlg.EditA1, "9");
+  Type(Line("EditDT"), "0.5");
+  Type(Line("EditA1"), "9");
   dialogs.saveAnswers.push_back(std::nullopt);
-  QTest::keyClick(dlg.EditA1, Qt::Key_Return);
+  QTest::keyClick(Line("EditA1"), Qt::Key_Return);
   EXPECT_EQ(dialogs.fileRequests.size(), 1u);
   EXPECT_TRUE(dlg.isVisible());
   EXPECT_NE(dlg.result(), QDialog::Accepted);
   QApplication::processEvents();
-  EXPECT_EQ(dlg.EditDT->text(), "0.5");
-  EXPECT_EQ(dlg.EditA1->text(), "9");
+  EXPECT_EQ(Line("EditDT")->text(), "0.5");
+  EXPECT_EQ(Line("EditA1")->text(), "9");
   EXPECT_EQ(Ensemble.TimeStep, 0.001L);
   EXPECT_EQ(Ensemble.A1, 1);
   EXPECT_EQ(FileName, "ThetraSpiral");
@@ -321,7 +316,7 @@ TEST_F(Editor, EnterThenCancelledSaveDialogReturnsToTheTypedValues) {
 
   // OK again with a name saves what was typed.
   dialogs.saveAnswers.push_back(QString::fromStdString(Path("typed.tvx")));
-  Click(dlg.OKBtn);
+  Click(Push("OKBtn"));
   EXPECT_EQ(dlg.result(), QDialog::Accepted);
   EXPECT_EQ(Ensemble.TimeStep, 0.5L);
   EXPECT_EQ(Ensemble.A1, 9);
@@ -329,15 +324,15 @@ TEST_F(Editor, EnterThenCancelledSaveDialogReturnsToTheTypedValues) {
 
 TEST_F(Editor, OkWithBadTextStaysOpenWritesNothingAndKeepsTheText) {
   Open();
-  Type(dlg.EditDT, "0.5");
-  Type(dlg.EditA1, "2");
-  Type(dlg.EditC2, "1,5");  // the other separator than the current one
+  Type(Line("EditDT"), "0.5");
+  Type(Line("EditA1"), "2");
+  Type(Line("EditC2"), "1,5");  // the other separator than the current one
   const std::string name = Path("bad.tvx");
   dialogs.saveAnswers.push_back(QString::fromStdString(name));
-  Click(dlg.OKBtn);
+  Click(Push("OKBtn"));
   ASSERT_EQ(dialogs.Texts(), QStringList{"'1,5' is not a valid floating point value"});
   EXPECT_TRUE(dlg.isVisible());
-  EXPECT_EQ(dlg.EditC2->text(), "1,5");
+  EXPECT_EQ(Line("EditC2")->text(), "1,5");
   EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(name)));
   EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(StartFilePath)));
   EXPECT_EQ(FileName, "ThetraSpiral");
@@ -351,13 +346,13 @@ TEST_F(Editor, OkWithBadTextStaysOpenWritesNothingAndKeepsTheText) {
   QApplication::sendEvent(&dlg, &deactivate);
   QApplication::sendEvent(&dlg, &activate);
   QApplication::processEvents();
-  EXPECT_EQ(dlg.EditC2->text(), "1,5");
-  EXPECT_EQ(dlg.EditDT->text(), "0.5");
+  EXPECT_EQ(Line("EditC2")->text(), "1,5");
+  EXPECT_EQ(Line("EditDT")->text(), "0.5");
 
   // Corrected, the same OK saves and closes.
-  Type(dlg.EditC2, "1.5");
+  Type(Line("EditC2"), "1.5");
   dialogs.saveAnswers.push_back(QString::fromStdString(name));
-  Click(dlg.OKBtn);
+  Click(Push("OKBtn"));
   EXPECT_EQ(dlg.result(), QDialog::Accepted);
   EXPECT_EQ(QFileInfo(QString::fromStdString(name)).size(), 3776);
 }
@@ -374,11 +369,12 @@ TEST(EditorPalette, ActivationChangeIsNoPaintEvenWhenTheThemeDimsInactiveWindows
     dlg.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
     QApplication::processEvents();
-    dlg.EditX->setText("42");
+    QLineEdit* x = FindControl<QLineEdit>(dlg, "EditX");
+    x->setText("42");
     QEvent deactivate(QEvent::WindowDeactivate);
     QApplication::sendEvent(&dlg, &deactivate);
     QApplication::processEvents();
-    EXPECT_EQ(dlg.EditX->text(), "42");
+    EXPECT_EQ(x->text(), "42");
   }
   QApplication::setPalette(original);
 }
@@ -386,7 +382,7 @@ TEST(EditorPalette, ActivationChangeIsNoPaintEvenWhenTheThemeDimsInactiveWindows
 TEST_F(Editor, OkThatCannotWriteStaysOpen) {
   Open();
   dialogs.saveAnswers.push_back(QString::fromStdString(Path("no/such/folder/x.tvx")));
-  Click(dlg.OKBtn);
+  Click(Push("OKBtn"));
   EXPECT_EQ(dialogs.messages.size(), 1u);
   EXPECT_TRUE(dlg.isVisible());
   EXPECT_EQ(FileName, "ThetraSpiral");
@@ -394,10 +390,10 @@ TEST_F(Editor, OkThatCannotWriteStaysOpen) {
 
 TEST_F(Editor, SaveAsWritesTheFileAndChangesNoName) {
   Open();
-  Type(dlg.EditDT, "0.25");
+  Type(Line("EditDT"), "0.25");
   const std::string name = Path("copy.tvx");
   dialogs.saveAnswers.push_back(QString::fromStdString(name));
-  Click(dlg.Saveas);
+  Click(Push("Saveas"));
   ASSERT_TRUE(dialogs.messages.empty()) << dialogs.Texts().join("; ").toStdString();
   EXPECT_TRUE(dlg.isVisible());
   EXPECT_EQ(QFileInfo(QString::fromStdString(name)).size(), 3776);
@@ -407,24 +403,24 @@ TEST_F(Editor, SaveAsWritesTheFileAndChangesNoName) {
   EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(StartFilePath)));
   EXPECT_EQ(Ensemble.ViewX[1], 0);
   // The chosen name shows until the next paint of the dialog.
-  EXPECT_EQ(dlg.EditFileName->text().toStdString(), name);
+  EXPECT_EQ(Line("EditFileName")->text().toStdString(), name);
   dlg.repaint();
-  EXPECT_EQ(dlg.EditFileName->text(), "ThetraSpiral");
+  EXPECT_EQ(Line("EditFileName")->text(), "ThetraSpiral");
 }
 
 TEST_F(Editor, SaveAsCancelledDoesNothing) {
   Open();
-  Type(dlg.EditDT, "0.25");
+  Type(Line("EditDT"), "0.25");
   dialogs.saveAnswers.push_back(std::nullopt);
-  Click(dlg.Saveas);
+  Click(Push("Saveas"));
   EXPECT_TRUE(dlg.isVisible());
   EXPECT_EQ(Ensemble.TimeStep, 0.001L);
 }
 
 TEST_F(Editor, DoubleClickSwitchesBetweenPositionsAndVelocities) {
   Open();
-  const QPoint inside = dlg.DaonsTable->visualItemRect(dlg.DaonsTable->item(1, 2)).center();
-  QTest::mouseDClick(dlg.DaonsTable->viewport(), Qt::LeftButton, {}, inside);
+  const QPoint inside = Grid()->visualItemRect(Grid()->item(1, 2)).center();
+  QTest::mouseDClick(Grid()->viewport(), Qt::LeftButton, {}, inside);
   EXPECT_EQ(Display.DlgListVelocities, 1);
   EXPECT_EQ(Cell(0, 0), "Velo");
   EXPECT_EQ(Cell(1, 0), "u(x)");
@@ -432,7 +428,7 @@ TEST_F(Editor, DoubleClickSwitchesBetweenPositionsAndVelocities) {
   EXPECT_EQ(Cell(1, 4), "1");     // VelU[4]
   EXPECT_EQ(Cell(2, 4), "1004");  // VelV[4]
   EXPECT_EQ(Display.ListVelocities, 0);
-  QTest::mouseDClick(dlg.DaonsTable->viewport(), Qt::LeftButton, {}, inside);
+  QTest::mouseDClick(Grid()->viewport(), Qt::LeftButton, {}, inside);
   EXPECT_EQ(Display.DlgListVelocities, 0);
   EXPECT_EQ(Cell(0, 0), "Gravons");
   EXPECT_EQ(Cell(2, 4), "104");
@@ -441,12 +437,12 @@ TEST_F(Editor, DoubleClickSwitchesBetweenPositionsAndVelocities) {
 TEST_F(Editor, RowAndModeSurviveAnotherOpening) {
   Open();
   Select(7);
-  dlg.DaonsTableDblClick();
-  Click(dlg.CancelBtn);
+  emit Grid()->DoubleClicked();
+  Click(Push("CancelBtn"));
   Ensemble.PosX[7] = 70;
   Open();
-  EXPECT_EQ(dlg.NumberOfTaon->text(), "7");
-  EXPECT_EQ(dlg.EditX->text(), "70");
+  EXPECT_EQ(FindControl<QLabel>(dlg, "NumberOfTaon")->text(), "7");
+  EXPECT_EQ(Line("EditX")->text(), "70");
   EXPECT_EQ(Cell(0, 0), "Velo");
 }
 
@@ -454,19 +450,19 @@ TEST_F(Editor, EnterMeansOkAwayFromButtonsAndEscapeMeansCancel) {
   const QString name = QString::fromStdString(Path("enter.tvx"));
   Open();
   dialogs.saveAnswers.push_back(name);
-  dlg.EditX->setFocus();
-  QTest::keyClick(dlg.EditX, Qt::Key_Return);
+  Line("EditX")->setFocus();
+  QTest::keyClick(Line("EditX"), Qt::Key_Return);
   EXPECT_EQ(dlg.result(), QDialog::Accepted);
   EXPECT_EQ(dialogs.fileRequests.size(), 1u);
 
   Open();
-  dlg.EditY->setFocus();
-  QTest::keyClick(dlg.EditY, Qt::Key_Escape);
+  Line("EditY")->setFocus();
+  QTest::keyClick(Line("EditY"), Qt::Key_Escape);
   EXPECT_FALSE(dlg.isVisible());
   EXPECT_EQ(dlg.result(), QDialog::Rejected);
 
   // The grid and the check box pass Enter and Escape on in the same way.
-  for (QWidget* target : std::initializer_list<QWidget*>{dlg.DaonsTable, dlg.DaoTrue}) {
+  for (QWidget* target : std::initializer_list<QWidget*>{Grid(), FindControl<QCheckBox>(dlg, "DaoTrue")}) {
     Open();
     dialogs.saveAnswers.push_back(name);
     target->setFocus();
@@ -484,16 +480,16 @@ TEST_F(Editor, EnterMeansOkAwayFromButtonsAndEscapeMeansCancel) {
 TEST_F(Editor, EnterOnAFocusedButtonPressesThatButton) {
   Open();
   Select(2);
-  Type(dlg.EditX, "5");
-  dlg.Submit->setFocus();
-  QTest::keyClick(dlg.Submit, Qt::Key_Return);
+  Type(Line("EditX"), "5");
+  Push("Submit")->setFocus();
+  QTest::keyClick(Push("Submit"), Qt::Key_Return);
   EXPECT_TRUE(dlg.isVisible());
   EXPECT_EQ(Ensemble.PosX[2], 5);
   EXPECT_TRUE(dialogs.fileRequests.empty());
   // Once the focus has moved on from "&Yes", Enter means OK again.
-  dlg.EditZ->setFocus();
+  Line("EditZ")->setFocus();
   dialogs.saveAnswers.push_back(QString::fromStdString(Path("enter.tvx")));
-  QTest::keyClick(dlg.EditZ, Qt::Key_Return);
+  QTest::keyClick(Line("EditZ"), Qt::Key_Return);
   EXPECT_EQ(dlg.result(), QDialog::Accepted);
   EXPECT_EQ(dialogs.fileRequests.size(), 1u);
 }
@@ -511,15 +507,16 @@ TEST_F(Editor, TheElevenFieldsCarryTheirNamesAndShowTheirParameters) {
 }
 
 TEST_F(Editor, NumericKeyFilterOnTheElevenNamedFieldsOnly) {
-  const std::vector<QLineEdit*> filtered{dlg.EditDT, dlg.EditA1, dlg.EditB1, dlg.EditC1,
-                                         dlg.EditD1, dlg.EditX,  dlg.EditY,  dlg.EditZ,
-                                         dlg.EditV,  dlg.EditU,  dlg.EditW};
+  const std::vector<QLineEdit*> filtered{Line("EditDT"), Line("EditA1"), Line("EditB1"), Line("EditC1"),
+                                         Line("EditD1"), Line("EditX"),  Line("EditY"),  Line("EditZ"),
+                                         Line("EditV"),  Line("EditU"),  Line("EditW")};
   for (QLineEdit* field : filtered) {
     field->clear();
     QTest::keyClicks(field, "a-1,5.e");
     EXPECT_EQ(field->text(), "-1,5.") << field->geometry().x() << "," << field->geometry().y();
   }
-  for (QLineEdit* field : {dlg.EditF1, dlg.EditA2, dlg.EditF2, Line("EditResult1"), dlg.EditFileName}) {
+  for (QLineEdit* field :
+       {Line("EditF1"), Line("EditA2"), Line("EditF2"), Line("EditResult1"), Line("EditFileName")}) {
     field->clear();
     QTest::keyClicks(field, "1e5");
     EXPECT_EQ(field->text(), "1e5");
@@ -574,7 +571,7 @@ TEST_F(Calculators, DistanceOfTwoTaonsAndOfOneToItself) {
 
 TEST_F(Calculators, VelocitiesModeGivesTheRelativeSpeed) {
   Open();
-  dlg.DaonsTableDblClick();
+  emit Grid()->DoubleClicked();
   SetSlots(Line("EditCal2Part1"), Line("EditCal2Part2"), "2", "1");
   Click(Push("Calculate2"));
   EXPECT_EQ(Line("EditResult2")->text(), "5");
@@ -598,8 +595,8 @@ TEST_F(Calculators, LongResultsKeepTheirFirstDigitsInViewAndShowWholeInATooltip)
 
   Ensemble.B2 = 1.0L / 3;
   dlg.repaint();
-  EXPECT_EQ(dlg.EditB2->cursorPosition(), 0);
-  EXPECT_EQ(test::ToolTipOf(dlg.EditB2), QString::fromStdString(FloatToStr(1.0L / 3)));
+  EXPECT_EQ(Line("EditB2")->cursorPosition(), 0);
+  EXPECT_EQ(test::ToolTipOf(Line("EditB2")), QString::fromStdString(FloatToStr(1.0L / 3)));
 }
 
 TEST_F(Calculators, ReadTheGridNotTheEnsemble) {

@@ -9,6 +9,7 @@
 
 #include "model/Ensemble.h"
 #include "model/EnsembleFile.h"
+#include "ui/Controls.h"
 #include "ui/MainFormFixture.h"
 #include "ui/SampleFiles.h"
 #include "ui/StringGrid.h"
@@ -29,49 +30,49 @@ class Commands : public test::MainFormTest {
   }
   void Open(const std::string& path) {
     dialogs.openAnswers.push_back(QString::fromStdString(path));
-    form->Open1->trigger();
+    Action("Open1")->trigger();
   }
   void RunOneStep() {
-    QMetaObject::invokeMethod(form->Go, "click", Qt::QueuedConnection);
-    form->Go->click();
+    QMetaObject::invokeMethod(Push("Go"), "click", Qt::QueuedConnection);
+    Push("Go")->click();
   }
 };
 
 TEST_F(Commands, OpenLoadsTheFileAndRemembersIt) {
   vorun::Run.StepCount = 12;
-  form->LTime->setText("12");
+  FindControl<QLabel>(form, "LTime")->setText("12");
   Open(Path("ring.tvx"));
   ASSERT_EQ(dialogs.fileRequests.size(), 1u);
   EXPECT_EQ(dialogs.fileRequests[0].filter, "Taons files (*.tvx)|*.tvx");
   EXPECT_EQ(dialogs.fileRequests[0].defaultExtension, "tvx");
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(vorun::Run.SpiralMode, 0);
-  EXPECT_TRUE(form->Go->isEnabled());
-  EXPECT_TRUE(form->Null00->isEnabled());
-  EXPECT_EQ(form->FName->text().toStdString(), Path("ring.tvx"));
+  EXPECT_TRUE(Push("Go")->isEnabled());
+  EXPECT_TRUE(FindControl<QToolButton>(form, "Null00")->isEnabled());
+  EXPECT_EQ(Line("FName")->text().toStdString(), Path("ring.tvx"));
   EXPECT_EQ(ReadText(StartFilePath), Path("ring.tvx"));
   EXPECT_EQ(Ensemble.PosX[1], 0.5L);
   EXPECT_EQ(Ensemble.ViewX[1], 0.5L);
   EXPECT_EQ(vorun::Run.StepCount, 0);
-  EXPECT_EQ(form->LTime->text(), "0");
-  EXPECT_EQ(form->DaonsTable->Cell(1, 2), "-0.5");
-  EXPECT_EQ(form->EditDT->text(), "0.05");
-  EXPECT_EQ(form->Comment->toPlainText(), "Ring of three");
+  EXPECT_EQ(FindControl<QLabel>(form, "LTime")->text(), "0");
+  EXPECT_EQ(Grid()->Cell(1, 2), "-0.5");
+  EXPECT_EQ(Line("EditDT")->text(), "0.05");
+  EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->toPlainText(), "Ring of three");
 }
 
 TEST_F(Commands, CancelledOpenChangesNothing) {
   dialogs.openAnswers.push_back(std::nullopt);
-  form->Open1->trigger();
+  Action("Open1")->trigger();
   EXPECT_EQ(vorun::Run.SpiralMode, 1);
-  EXPECT_FALSE(form->Go->isEnabled());
+  EXPECT_FALSE(Push("Go")->isEnabled());
 }
 
 TEST_F(Commands, OpenWithoutCommentFileKeepsTheMemo) {
   std::filesystem::remove(Path("ring.txt"));
-  form->Comment->setPlainText("Earlier words");
+  FindControl<QPlainTextEdit>(form, "Comment")->setPlainText("Earlier words");
   dialogs.answers.push_back(MessageAnswer::No);  // keep "Earlier words" unsaved
   Open(Path("ring.tvx"));
-  EXPECT_EQ(form->Comment->toPlainText(), "Earlier words");
+  EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->toPlainText(), "Earlier words");
 }
 
 // A file that fails to load changes nothing: neither the show, nor the name,
@@ -80,8 +81,8 @@ TEST_F(Commands, OpenOfAMissingNameReportsItAndChangesNothing) {
   Open(Path("gone.tvx"));
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "File not found");
-  EXPECT_EQ(form->FName->text(), "File Name");
-  EXPECT_FALSE(form->Go->isEnabled());
+  EXPECT_EQ(Line("FName")->text(), "File Name");
+  EXPECT_FALSE(Push("Go")->isEnabled());
   EXPECT_EQ(vorun::Run.SpiralMode, 1);
   EXPECT_EQ(FileName, "ThetraSpiral");
   EXPECT_EQ(ReadText(StartFilePath), "");
@@ -95,7 +96,7 @@ TEST_F(Commands, FailedOpenKeepsTheEnsembleItsNameAndTheSaveTarget) {
   WriteText(Path("ten.tvx"), tenBytes);
   Open(Path("ten.tvx"));
   ASSERT_EQ(dialogs.Texts(), QStringList{"Read beyond end of file"});
-  EXPECT_EQ(form->FName->text().toStdString(), Path("ring.tvx"));
+  EXPECT_EQ(Line("FName")->text().toStdString(), Path("ring.tvx"));
   EXPECT_EQ(ReadText(StartFilePath), Path("ring.tvx"));
   EXPECT_EQ(Ensemble.PosX[1], 0.5L);
 
@@ -115,7 +116,7 @@ TEST_F(Commands, FailedOpenKeepsTheEnsembleItsNameAndTheSaveTarget) {
 TEST_F(Commands, SaveRightAfterOpenWritesToTheOpenedName) {
   Open(Path("ring.tvx"));
   Ensemble.PosX[2] = 9;
-  form->Save1->trigger();
+  Action("Save1")->trigger();
   EXPECT_EQ(dialogs.fileRequests.size(), 1u);  // only the open dialog
   test::ResetProgramState();
   Ensemble.SlotCount = MaxSlots;
@@ -128,47 +129,47 @@ TEST_F(Commands, SaveRightAfterOpenWritesToTheOpenedName) {
 TEST_F(Commands, SaveAsWritesTheFileAndTheStartFile) {
   Open(Path("ring.tvx"));
   dialogs.saveAnswers.push_back(QString::fromStdString(Path("copy.tvx")));
-  form->Saveas1->trigger();
+  Action("Saveas1")->trigger();
   EXPECT_EQ(std::filesystem::file_size(Path("copy.tvx")), 3776u);
   EXPECT_EQ(ReadText(Path("copy.tvx")), ReadText(Path("ring.tvx")));
   EXPECT_EQ(ReadText(StartFilePath), Path("copy.tvx"));
   EXPECT_EQ(FileName, Path("copy.tvx"));
-  EXPECT_EQ(form->FName->text().toStdString(), Path("copy.tvx"));
+  EXPECT_EQ(Line("FName")->text().toStdString(), Path("copy.tvx"));
 
   dialogs.saveAnswers.push_back(std::nullopt);
-  form->Saveas1->trigger();
+  Action("Saveas1")->trigger();
   EXPECT_EQ(ReadText(StartFilePath), Path("copy.tvx"));
 }
 
 TEST_F(Commands, TaonsWithAnEmptyStartFileShowsTheEasySquare) {
-  form->Daons1->trigger();
+  Action("Daons1")->trigger();
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(vorun::Run.SpiralMode, 0);
-  EXPECT_TRUE(form->Go->isEnabled());
+  EXPECT_TRUE(Push("Go")->isEnabled());
   EXPECT_EQ(FileName, "This is a stabil structur of taons");
-  EXPECT_EQ(form->FName->text(), "This is a stabil structur of taons");
-  EXPECT_EQ(form->DaonsTable->Cell(1, 4), "-0.212");
+  EXPECT_EQ(Line("FName")->text(), "This is a stabil structur of taons");
+  EXPECT_EQ(Grid()->Cell(1, 4), "-0.212");
   EXPECT_EQ(Ensemble.Exists[4], 1);
 }
 
 // The easy square of an empty start file comes from no file: Save asks for
 // one instead of writing a file named after the caption.
 TEST_F(Commands, SaveWithoutAChosenFileIsSaveAs) {
-  form->Daons1->trigger();
+  Action("Daons1")->trigger();
   dialogs.saveAnswers.push_back(std::nullopt);
-  form->Save1->trigger();
+  Action("Save1")->trigger();
   ASSERT_EQ(dialogs.fileRequests.size(), 1u);
   EXPECT_FALSE(std::filesystem::exists("This is a stabil structur of taons"));
   EXPECT_FALSE(std::filesystem::exists(Path("This is a stabil structur of taons")));
 
   dialogs.saveAnswers.push_back(QString::fromStdString(Path("square.tvx")));
-  form->Save1->trigger();
+  Action("Save1")->trigger();
   EXPECT_EQ(std::filesystem::file_size(Path("square.tvx")), 3776u);
   EXPECT_EQ(ReadText(StartFilePath), Path("square.tvx"));
-  EXPECT_EQ(form->FName->text().toStdString(), Path("square.tvx"));
+  EXPECT_EQ(Line("FName")->text().toStdString(), Path("square.tvx"));
   // Now that it has a file, Save writes there without asking.
   Ensemble.PosX[1] = 7;
-  form->Save1->trigger();
+  Action("Save1")->trigger();
   EXPECT_EQ(dialogs.fileRequests.size(), 2u);
   EXPECT_NE(ReadText(Path("square.tvx")), std::string(3776, '\0'));
   const std::string saved = ReadText(Path("square.tvx"));
@@ -181,12 +182,12 @@ TEST_F(Commands, SaveWithoutAChosenFileIsSaveAs) {
 
 TEST_F(Commands, TaonsWithoutStartFileSaysSoAndReloadsNothing) {
   std::filesystem::remove(StartFilePath);
-  form->Daons1->trigger();
+  Action("Daons1")->trigger();
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "The start File not found.");
   EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Information);
   EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::Ok);
-  EXPECT_TRUE(form->Go->isEnabled());
+  EXPECT_TRUE(Push("Go")->isEnabled());
   EXPECT_EQ(vorun::Run.SpiralMode, 0);
   EXPECT_EQ(Ensemble.Exists[1], 0);
 }
@@ -196,37 +197,37 @@ TEST_F(Commands, TaonsAfterARunReloadsAndTheStepCounterContinues) {
   RunOneStep();
   ASSERT_EQ(vorun::Run.StepCount, 1);
   EXPECT_NE(Ensemble.PosX[1], 0.5L);
-  form->EditDT->setText("7");
-  form->Daons1->trigger();
+  Line("EditDT")->setText("7");
+  Action("Daons1")->trigger();
   EXPECT_EQ(Ensemble.PosX[1], 0.5L);
   EXPECT_EQ(vorun::Run.StepCount, 1);
-  EXPECT_EQ(form->EditDT->text(), "7");  // the fields are not refreshed
+  EXPECT_EQ(Line("EditDT")->text(), "7");  // the fields are not refreshed
   RunOneStep();
   EXPECT_EQ(vorun::Run.StepCount, 2);
 }
 
 TEST_F(Commands, SpiralDisablesGoAndNull00) {
   Open(Path("ring.tvx"));
-  form->Spiral1->trigger();
+  Action("Spiral1")->trigger();
   EXPECT_EQ(vorun::Run.SpiralMode, 1);
-  EXPECT_FALSE(form->Go->isEnabled());
-  EXPECT_FALSE(form->Null00->isEnabled());
+  EXPECT_FALSE(Push("Go")->isEnabled());
+  EXPECT_FALSE(FindControl<QToolButton>(form, "Null00")->isEnabled());
   EXPECT_NEAR(static_cast<double>(Ensemble.ViewX[16]), 2.981456, 1e-6);
   // The ensemble itself is untouched.
   EXPECT_EQ(Ensemble.PosX[1], 0.5L);
 }
 
 TEST_F(Commands, MenuItemsHaveTheirShortcuts) {
-  EXPECT_EQ(form->Open1->text(), "Open");
-  EXPECT_EQ(form->Open1->shortcut(), QKeySequence(Qt::Key_F3));
-  EXPECT_EQ(form->Save1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
-  EXPECT_EQ(form->Saveas1->text(), "Save As ...");
-  EXPECT_TRUE(form->Saveas1->shortcut().isEmpty());
-  EXPECT_EQ(form->Exit1->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
-  EXPECT_EQ(form->Images->title(), "Show Images");
-  EXPECT_EQ(form->Daons1->text(), "Taons");
-  EXPECT_EQ(form->Daons1->shortcut(), QKeySequence(Qt::Key_F5));
-  EXPECT_TRUE(form->Spiral1->shortcut().isEmpty());
+  EXPECT_EQ(Action("Open1")->text(), "Open");
+  EXPECT_EQ(Action("Open1")->shortcut(), QKeySequence(Qt::Key_F3));
+  EXPECT_EQ(Action("Save1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+  EXPECT_EQ(Action("Saveas1")->text(), "Save As ...");
+  EXPECT_TRUE(Action("Saveas1")->shortcut().isEmpty());
+  EXPECT_EQ(Action("Exit1")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
+  EXPECT_EQ(FindControl<QMenu>(form, "Images")->title(), "Show Images");
+  EXPECT_EQ(Action("Daons1")->text(), "Taons");
+  EXPECT_EQ(Action("Daons1")->shortcut(), QKeySequence(Qt::Key_F5));
+  EXPECT_TRUE(Action("Spiral1")->shortcut().isEmpty());
 }
 
 // --- the comment prompt ---------------------------------------------------------------
@@ -234,14 +235,14 @@ TEST_F(Commands, MenuItemsHaveTheirShortcuts) {
 // A loaded comment is the file's own text: only what the user types is a change.
 TEST_F(Commands, LoadingACommentIsNoChangeToAskAbout) {
   Open(Path("ring.tvx"));  // "Ring of three" replaces "No Comment"
-  ASSERT_EQ(form->Comment->toPlainText(), "Ring of three");
+  ASSERT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->toPlainText(), "Ring of three");
   EXPECT_EQ(Display.CommentChanged, 0);
   std::filesystem::copy_file(Path("ring.tvx"), Path("star.tvx"));
   WriteText(Path("star.txt"), "Star");
   Open(Path("star.tvx"));
-  Leave(form->Comment);
+  Leave(FindControl<QPlainTextEdit>(form, "Comment"));
   EXPECT_TRUE(dialogs.messages.empty()) << dialogs.Texts().join("; ").toStdString();
-  EXPECT_EQ(form->Comment->toPlainText(), "Star");
+  EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->toPlainText(), "Star");
 }
 
 class CommentPrompt : public Commands {
@@ -250,9 +251,9 @@ class CommentPrompt : public Commands {
     Commands::SetUp();
     Open(Path("ring.tvx"));
     // The user types a blank and takes it back: a change all the same.
-    QTest::keyClick(form->Comment, Qt::Key_Space);
-    QTest::keyClick(form->Comment, Qt::Key_Backspace);
-    ASSERT_EQ(form->Comment->toPlainText(), "Ring of three");
+    QTest::keyClick(FindControl<QPlainTextEdit>(form, "Comment"), Qt::Key_Space);
+    QTest::keyClick(FindControl<QPlainTextEdit>(form, "Comment"), Qt::Key_Backspace);
+    ASSERT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->toPlainText(), "Ring of three");
     ASSERT_EQ(Display.CommentChanged, 1);
     // The comment file changes on disk, so that a save shows.
     WriteText(Path("ring.txt"), "old");
@@ -261,7 +262,7 @@ class CommentPrompt : public Commands {
 
 TEST_F(CommentPrompt, YesSavesTheMemo) {
   dialogs.answers.push_back(MessageAnswer::Yes);
-  Leave(form->Comment);
+  Leave(FindControl<QPlainTextEdit>(form, "Comment"));
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "The text was changed. Save now?");
   EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Confirmation);
@@ -272,15 +273,15 @@ TEST_F(CommentPrompt, YesSavesTheMemo) {
 
 TEST_F(CommentPrompt, NoSavesNothingAndAsksAgainOnlyAfterAFurtherChange) {
   dialogs.answers.push_back(MessageAnswer::No);
-  Leave(form->Comment);
+  Leave(FindControl<QPlainTextEdit>(form, "Comment"));
   EXPECT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(ReadText(Path("ring.txt")), "old");
-  Leave(form->Comment);
+  Leave(FindControl<QPlainTextEdit>(form, "Comment"));
   EXPECT_EQ(dialogs.messages.size(), 1u);
 
-  form->Comment->setPlainText("Ring of three\nrevised");
+  FindControl<QPlainTextEdit>(form, "Comment")->setPlainText("Ring of three\nrevised");
   dialogs.answers.push_back(MessageAnswer::Yes);
-  Leave(form->Comment);
+  Leave(FindControl<QPlainTextEdit>(form, "Comment"));
   EXPECT_EQ(dialogs.messages.size(), 2u);
   EXPECT_EQ(ReadText(Path("ring.txt")), "Ring of three\r\nrevised");
 }
@@ -289,7 +290,7 @@ TEST_F(CommentPrompt, OpeningAnotherEnsembleAsksBeforeTheTypedTextIsReplaced) {
   // A copy: writing a sample would reset the live ensemble.
   std::filesystem::copy_file(Path("ring.tvx"), Path("star.tvx"));
   WriteText(Path("star.txt"), "Star");
-  form->Comment->setPlainText("Ring of three, typed");
+  FindControl<QPlainTextEdit>(form, "Comment")->setPlainText("Ring of three, typed");
   dialogs.answers.push_back(MessageAnswer::Yes);
   Open(Path("star.tvx"));
   ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -297,14 +298,14 @@ TEST_F(CommentPrompt, OpeningAnotherEnsembleAsksBeforeTheTypedTextIsReplaced) {
   // Saved beside the ensemble it was typed for, before the new comment came.
   EXPECT_EQ(ReadText(Path("ring.txt")), "Ring of three, typed");
   EXPECT_EQ(ReadText(Path("star.txt")), "Star");
-  EXPECT_EQ(form->Comment->toPlainText(), "Star");
+  EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->toPlainText(), "Star");
 }
 
 // Quitting with typed text asks as opening another file does, with Cancel to
 // stay: by the menu, by Alt+X and by the window's close button alike.
 TEST_F(CommentPrompt, QuittingAsksAndCancelKeepsTheProgramOpen) {
   dialogs.answers.push_back(MessageAnswer::Cancel);
-  form->Exit1->trigger();
+  Action("Exit1")->trigger();
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "The text was changed. Save now?");
   EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::YesNoCancel);
@@ -340,7 +341,7 @@ TEST_F(CommentPrompt, QuittingStaysOpenWhenTheTextCannotBeSaved) {
   ASSERT_EQ(dialogs.messages.size(), 2u);
   EXPECT_EQ(dialogs.messages[1].kind, MessageKind::Error);
   EXPECT_TRUE(form->isVisible());
-  EXPECT_EQ(form->Comment->toPlainText(), "Ring of three");
+  EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->toPlainText(), "Ring of three");
 }
 
 TEST_F(Commands, QuittingWithoutTypedTextAsksNothing) {
@@ -351,9 +352,9 @@ TEST_F(Commands, QuittingWithoutTypedTextAsksNothing) {
 }
 
 TEST_F(CommentPrompt, CancelledOpenDoesNotAsk) {
-  form->Comment->setPlainText("typed");
+  FindControl<QPlainTextEdit>(form, "Comment")->setPlainText("typed");
   dialogs.openAnswers.push_back(std::nullopt);
-  form->Open1->trigger();
+  Action("Open1")->trigger();
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(Display.CommentChanged, 1);
 }

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "run/RunMain.h"
+#include "ui/Controls.h"
 #include "ui/MainFormFixture.h"
 
 namespace vorun {
@@ -71,11 +72,11 @@ class HeadlessRun : public test::MainFormTest, public ::testing::WithParamInterf
     QObject::connect(&stopper, &QTimer::timeout, [&] {
       if (vorun::Run.StepCount >= n) {
         stopper.stop();
-        form->Go->click();
+        Push("Go")->click();
       }
     });
     stopper.start();
-    form->Go->click();
+    Push("Go")->click();
   }
 };
 
@@ -86,7 +87,7 @@ TEST_P(HeadlessRun, GivesTheRecordTheWindowSavesAfterTheSameSteps) {
   ASSERT_EQ(vorun::Run.StepCount, Steps);
   ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text.toStdString();
   dialogs.saveAnswers.push_back(QString::fromStdString(Path("window.tvx")));
-  form->Saveas1->trigger();
+  Action("Saveas1")->trigger();
 
   std::vector<std::string> args = {"vorun-run",     Path("in.tvx"), "-o",
                                    Path("run.tvx"), "-n",           std::to_string(Steps)};
@@ -107,49 +108,49 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"PolyExponTaoscopeSplit15Wall3x3",
                            {"--formula", "PE", "--scope", "taoscope", "--split", "15", "--wall", "3x3"},
                            [](TMainForm& f) {
-                             f.PolyExpon->setChecked(true);
-                             f.Taoscope->setChecked(true);
-                             f.Bk->setChecked(true);
-                             f.Thermos3X3->setChecked(true);
+                             FindControl<QRadioButton>(f, "PolyExpon")->setChecked(true);
+                             FindControl<QRadioButton>(f, "Taoscope")->setChecked(true);
+                             FindControl<QRadioButton>(f, "Bk")->setChecked(true);
+                             FindControl<QRadioButton>(f, "Thermos3X3")->setChecked(true);
                            }},
                       Case{"PolyExpSumNoBShellSplit10Wall20HeaterOn",
                            {"--formula", "PES", "--check2", "--split", "10", "--wall", "20x20", "--heater"},
                            [](TMainForm& f) {
-                             f.PolyExpSum->setChecked(true);
-                             f.CheckBox2->setChecked(true);
-                             f.Ck->setChecked(true);
-                             f.Thermos20X20->setChecked(true);
-                             f.Warm->setChecked(true);
+                             FindControl<QRadioButton>(f, "PolyExpSum")->setChecked(true);
+                             FindControl<QCheckBox>(f, "CheckBox2")->setChecked(true);
+                             FindControl<QRadioButton>(f, "Ck")->setChecked(true);
+                             FindControl<QRadioButton>(f, "Thermos20X20")->setChecked(true);
+                             FindControl<QCheckBox>(f, "Warm")->setChecked(true);
                            }},
                       Case{"PolyExpSumNoOuterShellsWallNCoolerOn",
                            {"--formula", "PES", "--check3", "--wall", "NxN", "--cooler"},
                            [](TMainForm& f) {
-                             f.PolyExpSum->setChecked(true);
-                             f.CheckBox3->setChecked(true);
-                             f.ThermosNXN->setChecked(true);
-                             f.Cool->setChecked(true);
+                             FindControl<QRadioButton>(f, "PolyExpSum")->setChecked(true);
+                             FindControl<QCheckBox>(f, "CheckBox3")->setChecked(true);
+                             FindControl<QRadioButton>(f, "ThermosNXN")->setChecked(true);
+                             FindControl<QCheckBox>(f, "Cool")->setChecked(true);
                            }},
                       Case{"ExpoPolyExpSumBlockadeHeaterAndCoolerWall3x3",
                            {"--formula", "EPES", "--blockade", "--heater", "--cooler", "--wall", "3x3"},
                            [](TMainForm& f) {
-                             f.ExpoPolyExpSum->setChecked(true);
-                             f.Blockade->setChecked(true);
-                             f.Warm->setChecked(true);
-                             f.Cool->setChecked(true);
-                             f.Thermos3X3->setChecked(true);
+                             FindControl<QRadioButton>(f, "ExpoPolyExpSum")->setChecked(true);
+                             FindControl<QCheckBox>(f, "Blockade")->setChecked(true);
+                             FindControl<QCheckBox>(f, "Warm")->setChecked(true);
+                             FindControl<QCheckBox>(f, "Cool")->setChecked(true);
+                             FindControl<QRadioButton>(f, "Thermos3X3")->setChecked(true);
                            }},
                       Case{"EPESminusTaoscopeHeaterWall20Check1AndTimeStep",
                            {"--formula", "EPES-", "--scope", "taoscope", "--heater", "--wall", "20x20",
                             "--check1", "--dt", "0.02"},
                            [](TMainForm& f) {
-                             f.EPESminus->setChecked(true);
-                             f.Taoscope->setChecked(true);
-                             f.Warm->setChecked(true);
-                             f.Thermos20X20->setChecked(true);
-                             f.CheckBox1->setChecked(true);
-                             f.EditDT->setText("0.02");
+                             FindControl<QRadioButton>(f, "EPESminus")->setChecked(true);
+                             FindControl<QRadioButton>(f, "Taoscope")->setChecked(true);
+                             FindControl<QCheckBox>(f, "Warm")->setChecked(true);
+                             FindControl<QRadioButton>(f, "Thermos20X20")->setChecked(true);
+                             FindControl<QCheckBox>(f, "CheckBox1")->setChecked(true);
+                             FindControl<QLineEdit>(f, "EditDT")->setText("0.02");
                              QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
-                             QApplication::sendEvent(f.EditDT, &leave);
+                             QApplication::sendEvent(FindControl<QLineEdit>(f, "EditDT"), &leave);
                            }}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -11,6 +11,7 @@
 
 #include "FifoDeadline.h"
 #include "model/Ensemble.h"
+#include "ui/Controls.h"
 #include "ui/MainFormFixture.h"
 #include "ui/SampleFiles.h"
 
@@ -44,7 +45,7 @@ class StartFileNamesAPipe : public StartUpWithAPipe {
 
 TEST_F(StartFileNamesAPipe, ShowsTheEasySquareAsForAMissingFile) {
   EXPECT_TRUE(startedAlone);
-  EXPECT_EQ(form->FName->text(), "The easy square");
+  EXPECT_EQ(Line("FName")->text(), "The easy square");
   EXPECT_EQ(Ensemble.Exists[4], 1);
   EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -83,7 +84,7 @@ class CommentFileIsAPipe : public StartUpWithAPipe {
 TEST_F(CommentFileIsAPipe, LoadsTheEnsembleAndLeavesTheMemo) {
   EXPECT_TRUE(startedAlone);
   EXPECT_EQ(Ensemble.PosX[1], 0.5L);
-  EXPECT_EQ(form->Comment->toPlainText(), "No Comment");
+  EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->toPlainText(), "No Comment");
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -117,7 +118,7 @@ TEST_F(HostileNames, OpenOnAPipeReportsItAndDoesNotWait) {
   const std::string pipe = Path("pipe.tvx");
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   dialogs.openAnswers.push_back(QString::fromStdString(pipe));
-  EXPECT_TRUE(FinishesWithoutHelp(pipe, [&] { form->Open1->trigger(); }));
+  EXPECT_TRUE(FinishesWithoutHelp(pipe, [&] { Action("Open1")->trigger(); }));
   EXPECT_EQ(dialogs.Texts(), QStringList{"File access denied"});
   EXPECT_EQ(ReadText(StartFilePath), Path("ring.tvx"));
   EXPECT_EQ(Ensemble.PosX[1], 0.5L);
@@ -131,18 +132,18 @@ const QString LineBreakRefusal =
 TEST_F(HostileNames, SaveAsWithALineBreakIsRefusedBeforeAnythingIsWritten) {
   const std::string name = Path("ring\nother.tvx");
   dialogs.saveAnswers.push_back(QString::fromStdString(name));
-  form->Saveas1->trigger();
+  Action("Saveas1")->trigger();
   EXPECT_EQ(dialogs.Texts(), QStringList{LineBreakRefusal});
   EXPECT_FALSE(std::filesystem::exists(name));
   EXPECT_EQ(FileName, Path("ring.tvx"));
-  EXPECT_EQ(form->FName->text().toStdString(), Path("ring.tvx"));
+  EXPECT_EQ(Line("FName")->text().toStdString(), Path("ring.tvx"));
   EXPECT_EQ(ReadText(StartFilePath), Path("ring.tvx"));
 }
 
 TEST_F(HostileNames, OpenWithALineBreakIsRefusedBeforeAnythingChanges) {
   const std::string name = Path("other\r.tvx");
   dialogs.openAnswers.push_back(QString::fromStdString(name));
-  form->Open1->trigger();
+  Action("Open1")->trigger();
   EXPECT_EQ(dialogs.Texts(), QStringList{LineBreakRefusal});
   EXPECT_EQ(FileName, Path("ring.tvx"));
   EXPECT_EQ(Ensemble.TimeStep, 0.05L);

@@ -17,6 +17,7 @@
 #include "engine/WorkerPool.h"
 #include "model/Ensemble.h"
 #include "model/NumberText.h"
+#include "ui/Controls.h"
 #include "ui/MainFormFixture.h"
 #include "ui/StringGrid.h"
 #include "ui/ThreadMenu.h"
@@ -62,17 +63,17 @@ class LeanRunLoop : public test::MainFormTest {
     }
     SyncWorkingCopies(Ensemble, false);
     vorun::Run.SpiralMode = 0;
-    form->ShowList->setChecked(true);
+    FindControl<QCheckBox>(form, "ShowList")->setChecked(true);
   }
 
   // What the run loop does for one step between two event turns.
   void LoopStep() {
     AdvanceStep(Ensemble, form->CurrentStepSettings());
     form->PaintTaons();
-    if (form->ShowList->isChecked()) form->FillListing();
+    if (FindControl<QCheckBox>(form, "ShowList")->isChecked()) form->FillListing();
   }
 
-  QString Cell(int c, int r) const { return form->DaonsTable->Cell(c, r); }
+  QString Cell(int c, int r) const { return Grid()->Cell(c, r); }
 };
 
 TEST_F(LeanRunLoop, DrawingAndListingAllocateNothingPerStep) {
@@ -103,14 +104,14 @@ TEST_F(LeanRunLoop, ListingShowsTheValuesOfTheLastStep) {
     }
   }
   // A painted grid shows them too: the painted image changes with a step.
-  form->PageControl->setCurrentIndex(0);
+  FindControl<QTabWidget>(form, "PageControl")->setCurrentIndex(0);
   QApplication::processEvents();
-  const QImage before = form->DaonsTable->viewport()->grab().toImage();
+  const QImage before = Grid()->viewport()->grab().toImage();
   Ensemble.PosX[1] = 0.125L;
   form->FillListing();
   QApplication::processEvents();
   EXPECT_EQ(Cell(1, 1), "0.125");
-  EXPECT_NE(form->DaonsTable->viewport()->grab().toImage(), before);
+  EXPECT_NE(Grid()->viewport()->grab().toImage(), before);
 }
 
 TEST_F(LeanRunLoop, NumbersGiveWayToTextAndBack) {
@@ -123,10 +124,10 @@ TEST_F(LeanRunLoop, NumbersGiveWayToTextAndBack) {
   form->FillListing();
   EXPECT_EQ(Cell(1, 5).toStdString(), FloatToStr(Ensemble.PosX[5]));
   // Velocities after a double click on the table, the same values again after a second.
-  form->DaonsTableDblClick();
+  emit Grid()->DoubleClicked();
   EXPECT_EQ(Cell(1, 0), "u(x)");
   EXPECT_EQ(Cell(1, 5).toStdString(), FloatToStr(Ensemble.VelU[5]));
-  form->DaonsTableDblClick();
+  emit Grid()->DoubleClicked();
   EXPECT_EQ(Cell(1, 5).toStdString(), FloatToStr(Ensemble.PosX[5]));
 }
 

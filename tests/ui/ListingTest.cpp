@@ -2,6 +2,7 @@
 #include <cmath>
 #include <limits>
 
+#include "ui/Controls.h"
 #include "ui/MainFormFixture.h"
 #include "ui/StringGrid.h"
 
@@ -12,9 +13,9 @@ using test::MainFormTest;
 
 class Listing : public MainFormTest {
  protected:
-  QString Cell(int c, int r) const { return form->DaonsTable->Cell(c, r); }
+  QString Cell(int c, int r) const { return Grid()->Cell(c, r); }
   void DoubleClick() {
-    QWidget* cells = form->DaonsTable->viewport();
+    QWidget* cells = Grid()->viewport();
     QTest::mouseDClick(cells, Qt::LeftButton, {}, QPoint(30, 10));
   }
   void Occupy(int n, Extended80 x, Extended80 y, Extended80 z, Extended80 u, Extended80 v, Extended80 w) {
@@ -29,16 +30,16 @@ class Listing : public MainFormTest {
 };
 
 TEST_F(Listing, GridShapeRowHeightsAndColumns) {
-  EXPECT_EQ(form->DaonsTable->RowCount(), 61);
-  EXPECT_EQ(form->DaonsTable->ColumnCount(), 4);
-  EXPECT_EQ(form->DaonsTable->horizontalHeader()->height(), 18);
-  EXPECT_EQ(form->DaonsTable->rowHeight(0), 20);  // grid row 1
-  EXPECT_EQ(form->DaonsTable->rowHeight(1), 18);
-  EXPECT_EQ(form->DaonsTable->rowHeight(59), 18);
-  EXPECT_EQ(form->DaonsTable->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-  EXPECT_EQ(form->DaonsTable->editTriggers(), QAbstractItemView::NoEditTriggers);
-  EXPECT_EQ(form->DaonsTable->geometry().topLeft(), QPoint(0, 6));
-  EXPECT_EQ(form->DaonsTable->height(), 99);
+  EXPECT_EQ(Grid()->RowCount(), 61);
+  EXPECT_EQ(Grid()->ColumnCount(), 4);
+  EXPECT_EQ(Grid()->horizontalHeader()->height(), 18);
+  EXPECT_EQ(Grid()->rowHeight(0), 20);  // grid row 1
+  EXPECT_EQ(Grid()->rowHeight(1), 18);
+  EXPECT_EQ(Grid()->rowHeight(59), 18);
+  EXPECT_EQ(Grid()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+  EXPECT_EQ(Grid()->editTriggers(), QAbstractItemView::NoEditTriggers);
+  EXPECT_EQ(Grid()->geometry().topLeft(), QPoint(0, 6));
+  EXPECT_EQ(Grid()->height(), 99);
 }
 
 TEST_F(Listing, StartStateListsPositionsWithNumberedRows) {
@@ -77,7 +78,7 @@ TEST_F(Listing, DoubleClicksSwitchBetweenPositionsAndVelocities) {
 }
 
 TEST_F(Listing, DoubleClickOnTheHeaderRowSwitchesToo) {
-  QTest::mouseDClick(form->DaonsTable->horizontalHeader(), Qt::LeftButton, {}, QPoint(70, 5));
+  QTest::mouseDClick(Grid()->horizontalHeader(), Qt::LeftButton, {}, QPoint(70, 5));
   EXPECT_EQ(Cell(1, 0), "u(x)");
 }
 

@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <functional>
 
+#include "ui/Controls.h"
 #include "ui/Edit.h"
 #include "ui/MainFormFixture.h"
 #include "ui/SampleFiles.h"
@@ -35,8 +36,8 @@ class NewCommand : public test::MainFormTest {
     }
     Ensemble.TimeStep = 0.001L;
     vorun::Run.StepCount = 77;
-    form->LTime->setText("77");
-    form->FName->setText("before");
+    FindControl<QLabel>(form, "LTime")->setText("77");
+    Line("FName")->setText("before");
     form->FillListing();
   }
 
@@ -58,7 +59,7 @@ class NewCommand : public test::MainFormTest {
         editor->reject();
       }
     });
-    form->New1->trigger();
+    Action("New1")->trigger();
   }
 
   static void Type(QLineEdit* field, const QString& text) {
@@ -70,9 +71,9 @@ class NewCommand : public test::MainFormTest {
 };
 
 TEST_F(NewCommand, IsTheFirstFileItemOnF2) {
-  EXPECT_EQ(form->New1->text(), "New");
-  EXPECT_EQ(form->New1->shortcut(), QKeySequence(Qt::Key_F2));
-  EXPECT_EQ(form->File1->actions().first(), form->New1);
+  EXPECT_EQ(Action("New1")->text(), "New");
+  EXPECT_EQ(Action("New1")->shortcut(), QKeySequence(Qt::Key_F2));
+  EXPECT_EQ(FindControl<QMenu>(form, "File1")->actions().first(), Action("New1"));
 }
 
 TEST_F(NewCommand, F2OpensTheEditorModally) {
@@ -92,51 +93,51 @@ TEST_F(NewCommand, F2OpensTheEditorModally) {
 }
 
 TEST_F(NewCommand, StartsFromTheLiveEnsembleAndTheMainWindowsSignMode) {
-  form->Taoscope->setChecked(true);
+  FindControl<QRadioButton>(form, "Taoscope")->setChecked(true);
   New([](TEditDlg& dlg) {
-    EXPECT_EQ(dlg.DaonsTable->Cell(0, 0), "Taons");
-    EXPECT_EQ(dlg.EditY->text(), "2");
-    EXPECT_EQ(dlg.EditDT->text(), "0.001");
-    dlg.CancelBtn->click();
+    EXPECT_EQ(FindControl<StringGrid>(dlg, "DaonsTable")->Cell(0, 0), "Taons");
+    EXPECT_EQ(FindControl<QLineEdit>(dlg, "EditY")->text(), "2");
+    EXPECT_EQ(FindControl<QLineEdit>(dlg, "EditDT")->text(), "0.001");
+    FindControl<QPushButton>(dlg, "CancelBtn")->click();
   });
 }
 
 TEST_F(NewCommand, SubmitThenCancelLeavesTheMainWindowAsItWas) {
   New([this](TEditDlg& dlg) {
-    Type(dlg.EditX, "9");
-    dlg.Submit->click();
-    dlg.CancelBtn->click();
+    Type(FindControl<QLineEdit>(dlg, "EditX"), "9");
+    FindControl<QPushButton>(dlg, "Submit")->click();
+    FindControl<QPushButton>(dlg, "CancelBtn")->click();
   });
   EXPECT_EQ(Ensemble.PosX[1], 9);
-  EXPECT_EQ(form->DaonsTable->Cell(1, 1), "1");
+  EXPECT_EQ(Grid()->Cell(1, 1), "1");
   EXPECT_EQ(vorun::Run.StepCount, 77);
-  EXPECT_EQ(form->LTime->text(), "77");
-  EXPECT_EQ(form->FName->text(), "before");
-  EXPECT_FALSE(form->Go->isEnabled());
+  EXPECT_EQ(FindControl<QLabel>(form, "LTime")->text(), "77");
+  EXPECT_EQ(Line("FName")->text(), "before");
+  EXPECT_FALSE(Push("Go")->isEnabled());
 }
 
 TEST_F(NewCommand, OkSavesAndShowsTheEnsembleAsFreshlyOpened) {
   const std::string name = Path("new.tvx");
   dialogs.saveAnswers.push_back(QString::fromStdString(name));
   New([this](TEditDlg& dlg) {
-    Type(dlg.EditX, "9");
-    dlg.Submit->click();
-    Type(dlg.EditDT, "0.02");
-    Type(dlg.EditB2, "6");
-    dlg.OKBtn->click();
+    Type(FindControl<QLineEdit>(dlg, "EditX"), "9");
+    FindControl<QPushButton>(dlg, "Submit")->click();
+    Type(FindControl<QLineEdit>(dlg, "EditDT"), "0.02");
+    Type(FindControl<QLineEdit>(dlg, "EditB2"), "6");
+    FindControl<QPushButton>(dlg, "OKBtn")->click();
   });
   EXPECT_TRUE(dialogs.messages.empty()) << dialogs.Texts().join("; ").toStdString();
   EXPECT_EQ(QFileInfo(QString::fromStdString(name)).size(), 3776);
   EXPECT_EQ(test::ReadText(StartFilePath), name);
   EXPECT_EQ(vorun::Run.SpiralMode, 0);
-  EXPECT_TRUE(form->Go->isEnabled());
-  EXPECT_TRUE(form->Null00->isEnabled());
-  EXPECT_EQ(form->FName->text().toStdString(), name);
+  EXPECT_TRUE(Push("Go")->isEnabled());
+  EXPECT_TRUE(FindControl<QToolButton>(form, "Null00")->isEnabled());
+  EXPECT_EQ(Line("FName")->text().toStdString(), name);
   EXPECT_EQ(vorun::Run.StepCount, 0);
-  EXPECT_EQ(form->LTime->text(), "0");
-  EXPECT_EQ(form->DaonsTable->Cell(1, 1), "9");
-  EXPECT_EQ(form->EditDT->text(), "0.02");
-  EXPECT_EQ(form->EditB2->text(), "6");
+  EXPECT_EQ(FindControl<QLabel>(form, "LTime")->text(), "0");
+  EXPECT_EQ(Grid()->Cell(1, 1), "9");
+  EXPECT_EQ(Line("EditDT")->text(), "0.02");
+  EXPECT_EQ(Line("EditB2")->text(), "6");
   EXPECT_EQ(Ensemble.ViewX[1], 9);
 }
 
@@ -145,32 +146,32 @@ TEST_F(NewCommand, OkSavesAndShowsTheEnsembleAsFreshlyOpened) {
 TEST_F(NewCommand, OkWithCancelledSaveDialogReturnsToTheEditor) {
   dialogs.saveAnswers.push_back(std::nullopt);
   New([](TEditDlg& dlg) {
-    Type(dlg.EditDT, "0.5");
-    dlg.OKBtn->click();
+    Type(FindControl<QLineEdit>(dlg, "EditDT"), "0.5");
+    FindControl<QPushButton>(dlg, "OKBtn")->click();
     EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(dlg.EditDT->text(), "0.5");
-    dlg.CancelBtn->click();
+    EXPECT_EQ(FindControl<QLineEdit>(dlg, "EditDT")->text(), "0.5");
+    FindControl<QPushButton>(dlg, "CancelBtn")->click();
   });
   EXPECT_EQ(Ensemble.TimeStep, 0.001L);
   EXPECT_EQ(vorun::Run.StepCount, 77);
-  EXPECT_EQ(form->LTime->text(), "77");
-  EXPECT_FALSE(form->Go->isEnabled());
+  EXPECT_EQ(FindControl<QLabel>(form, "LTime")->text(), "77");
+  EXPECT_FALSE(Push("Go")->isEnabled());
 }
 
 TEST_F(NewCommand, OkWithBadTextNeitherSavesNorRefreshes) {
   const std::string name = Path("bad.tvx");
   dialogs.saveAnswers.push_back(QString::fromStdString(name));
   New([](TEditDlg& dlg) {
-    dlg.EditA2->setText("x");
-    dlg.OKBtn->click();
+    FindControl<QLineEdit>(dlg, "EditA2")->setText("x");
+    FindControl<QPushButton>(dlg, "OKBtn")->click();
     EXPECT_TRUE(dlg.isVisible());
-    dlg.CancelBtn->click();
+    FindControl<QPushButton>(dlg, "CancelBtn")->click();
   });
   EXPECT_EQ(dialogs.Texts(), QStringList{"'x' is not a valid floating point value"});
   EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(name)));
   EXPECT_EQ(vorun::Run.StepCount, 77);
-  EXPECT_EQ(form->FName->text(), "before");
-  EXPECT_FALSE(form->Go->isEnabled());
+  EXPECT_EQ(Line("FName")->text(), "before");
+  EXPECT_FALSE(Push("Go")->isEnabled());
 }
 
 }  // namespace

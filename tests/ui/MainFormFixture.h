@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QFocusEvent>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -15,9 +18,11 @@
 #include "model/Global.h"
 #include "model/NumberText.h"
 #include "model/StartFile.h"
+#include "ui/Controls.h"
 #include "ui/Main.h"
 #include "ui/SampleFiles.h"
 #include "ui/ScriptedDialogs.h"
+#include "ui/StringGrid.h"
 
 namespace vorun::test {
 
@@ -51,6 +56,12 @@ class MainFormTest : public ::testing::Test {
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(widget, &out);
   }
+
+  // The window's controls by the names they carry.
+  QLineEdit* Line(const char* name) const { return FindControl<QLineEdit>(form, name); }
+  QPushButton* Push(const char* name) const { return FindControl<QPushButton>(form, name); }
+  QAction* Action(const char* name) const { return FindControl<QAction>(form, name); }
+  StringGrid* Grid() const { return FindControl<StringGrid>(form, "DaonsTable"); }
 
   QTemporaryDir folder;
   std::string savedStartFile;

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -12,7 +13,10 @@
 #include <QToolButton>
 #include <functional>
 
+#include "ui/Controls.h"
+#include "ui/Edit.h"
 #include "ui/MainFormFixture.h"
+#include "ui/MainFormProbe.h"
 #include "ui/ParameterFields.h"
 #include "ui/StringGrid.h"
 #include "ui/ToolTipProbe.h"
@@ -33,9 +37,10 @@ TEST(LocaleSeparator, TakenFromTheLocaleWhenItIsOneAsciiCharacter) {
 TEST_F(MainFormTest, WindowHasItsTitleAndDesignSize) {
   EXPECT_EQ(form->windowTitle(), "Vorun - Quarvel");
   EXPECT_EQ(form->width(), 604);
-  EXPECT_EQ(form->Pan->height(), 201);
-  EXPECT_EQ(form->Pan->y(), 176);
-  EXPECT_EQ(form->Pan->y() + form->Pan->height(), form->SceneView->height());
+  EXPECT_EQ(FindControl<QFrame>(form, "Pan")->height(), 201);
+  EXPECT_EQ(FindControl<QFrame>(form, "Pan")->y(), 176);
+  EXPECT_EQ(FindControl<QFrame>(form, "Pan")->y() + FindControl<QFrame>(form, "Pan")->height(),
+            FindControl<TSceneView>(form, "SceneView")->height());
 }
 
 struct ButtonCase {
@@ -55,9 +60,9 @@ TEST_P(ButtonDefaults, CaptionAndCheckedState) {
   EXPECT_EQ(b->isChecked(), c.checked);
 }
 
-#define BUTTON(member, caption, checked)                                                  \
-  ButtonCase {                                                                            \
-#member, [](TMainForm & f) -> QAbstractButton* { return f.member; }, caption, checked \
+#define BUTTON(member, caption, checked)                                                              \
+  ButtonCase {                                                                                        \
+#member, [](TMainForm & f) { return FindControl<QAbstractButton>(f, #member); }, caption, checked \
   }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -75,80 +80,110 @@ INSTANTIATE_TEST_SUITE_P(
                       BUTTON(Cool, "Cooler", false), BUTTON(Null00, "0", false), BUTTON(Go, "Go", false)),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Tests and scripts find a control by its name within its window: a name
+// must belong to one control there, and the controls a script needs must
+// carry one. The editor, a child of the main window as in the program, uses
+// the same names for its own fields.
+TEST_F(MainFormTest, EachWindowNamesItsControlsOnce) {
+  TEditDlg editor(form.get());
+  for (const QObject* window :
+       {static_cast<const QObject*>(form.get()), static_cast<const QObject*>(&editor)}) {
+    QMap<QString, int> uses;
+    for (const QObject* o : window->findChildren<QObject*>())
+      if (!o->objectName().isEmpty() && !o->objectName().startsWith("qt_") && test::OwningWindow(o) == window)
+        ++uses[o->objectName()];
+    for (auto it = uses.cbegin(); it != uses.cend(); ++it) EXPECT_EQ(it.value(), 1) << it.key().toStdString();
+    EXPECT_GT(uses.size(), window == &editor ? 30 : 80);
+  }
+  EXPECT_EQ(FindControl<QLineEdit>(form, "EditA1")->parentWidget()->objectName(), "Panel1");
+  EXPECT_EQ(FindControl<QLineEdit>(editor, "EditA1")->window(), &editor);
+}
+
 TEST_F(MainFormTest, OtherControlsHoldTheirDesignState) {
-  EXPECT_FALSE(form->Go->isEnabled());
+  EXPECT_FALSE(Push("Go")->isEnabled());
   EXPECT_EQ(form->GoButtonKind(), GoKind::OK);
-  EXPECT_FALSE(form->Go->icon().isNull());
-  EXPECT_TRUE(form->Null00->isEnabled());
-  EXPECT_EQ(form->Null00->toolTip(), "Make null of velocity");
-  EXPECT_EQ(form->TrackBar->minimum(), 0);
-  EXPECT_EQ(form->TrackBar->maximum(), 10);
-  EXPECT_EQ(form->TrackBar->value(), 5);
-  EXPECT_EQ(form->TrackBar->toolTip(), "Amplitude");
-  EXPECT_EQ(form->FName->text(), "File Name");
-  EXPECT_TRUE(form->FName->font().bold());
-  EXPECT_EQ(form->PageControl->count(), 2);
-  EXPECT_EQ(form->PageControl->tabText(0), "Listing");
-  EXPECT_EQ(form->PageControl->tabText(1), "Commentary");
-  EXPECT_EQ(form->PageControl->currentWidget(), form->TabSheet1);
-  EXPECT_EQ(form->Comment->toPlainText(), "No Comment");
-  EXPECT_EQ(form->Edit7->text(), "1  -:- 30");
-  EXPECT_EQ(form->Edit8->text(), "31 -:- 60");
-  EXPECT_EQ(form->Label1->text(), "Time:");
-  EXPECT_EQ(form->LTime->text(), "0");
-  EXPECT_EQ(form->DtLabel->text(), "dt=");
-  EXPECT_EQ(form->ShapeLime->BrushColour(), QColor(0, 255, 0));
-  EXPECT_EQ(form->ShapeRed->BrushColour(), QColor(128, 0, 0));
-  EXPECT_FALSE(form->Bevel->isVisible());
-  EXPECT_EQ(form->Go->geometry(), QRect(91, 176, 54, 25));
-  EXPECT_EQ(form->Panel1->geometry(), QRect(362, 1, 231, 200));
-  EXPECT_EQ(form->EditA1->geometry(), QRect(136, 0, 33, 21));
-  EXPECT_EQ(form->EditF2->geometry(), QRect(192, 96, 33, 21));
-  EXPECT_EQ(form->EditDT->geometry(), QRect(16, 112, 49, 21));
-  EXPECT_EQ(form->Gravoscope->geometry(), QRect(120, 0, 225, 25));
-  EXPECT_EQ(form->Taoscope->geometry(), QRect(120, 0, 105, 17));
+  EXPECT_FALSE(Push("Go")->icon().isNull());
+  EXPECT_TRUE(FindControl<QToolButton>(form, "Null00")->isEnabled());
+  EXPECT_EQ(FindControl<QToolButton>(form, "Null00")->toolTip(), "Make null of velocity");
+  EXPECT_EQ(FindControl<QSlider>(form, "TrackBar")->minimum(), 0);
+  EXPECT_EQ(FindControl<QSlider>(form, "TrackBar")->maximum(), 10);
+  EXPECT_EQ(FindControl<QSlider>(form, "TrackBar")->value(), 5);
+  EXPECT_EQ(FindControl<QSlider>(form, "TrackBar")->toolTip(), "Amplitude");
+  EXPECT_EQ(Line("FName")->text(), "File Name");
+  EXPECT_TRUE(Line("FName")->font().bold());
+  EXPECT_EQ(FindControl<QTabWidget>(form, "PageControl")->count(), 2);
+  EXPECT_EQ(FindControl<QTabWidget>(form, "PageControl")->tabText(0), "Listing");
+  EXPECT_EQ(FindControl<QTabWidget>(form, "PageControl")->tabText(1), "Commentary");
+  EXPECT_EQ(FindControl<QTabWidget>(form, "PageControl")->currentWidget(),
+            FindControl<QWidget>(form, "TabSheet1"));
+  EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->toPlainText(), "No Comment");
+  EXPECT_EQ(Line("Edit7")->text(), "1  -:- 30");
+  EXPECT_EQ(Line("Edit8")->text(), "31 -:- 60");
+  EXPECT_EQ(FindControl<QLabel>(form, "Label1")->text(), "Time:");
+  EXPECT_EQ(FindControl<QLabel>(form, "LTime")->text(), "0");
+  EXPECT_EQ(FindControl<QLabel>(form, "DtLabel")->text(), "dt=");
+  EXPECT_EQ(FindControl<TShape>(form, "ShapeLime")->BrushColour(), QColor(0, 255, 0));
+  EXPECT_EQ(FindControl<TShape>(form, "ShapeRed")->BrushColour(), QColor(128, 0, 0));
+  EXPECT_FALSE(FindControl<QFrame>(form, "Bevel")->isVisible());
+  EXPECT_EQ(Push("Go")->geometry(), QRect(91, 176, 54, 25));
+  EXPECT_EQ(FindControl<QFrame>(form, "Panel1")->geometry(), QRect(362, 1, 231, 200));
+  EXPECT_EQ(Line("EditA1")->geometry(), QRect(136, 0, 33, 21));
+  EXPECT_EQ(Line("EditF2")->geometry(), QRect(192, 96, 33, 21));
+  EXPECT_EQ(Line("EditDT")->geometry(), QRect(16, 112, 49, 21));
+  EXPECT_EQ(FindControl<QRadioButton>(form, "Gravoscope")->geometry(), QRect(120, 0, 225, 25));
+  EXPECT_EQ(FindControl<QRadioButton>(form, "Taoscope")->geometry(), QRect(120, 0, 105, 17));
 }
 
 // The arrows stand for the symbol-font codes of the design: 0xEC and 0xED zoom,
 // the white arrows 0xEF-0xF2 and 0xF6, 0xF7 rotate.
 TEST_F(MainFormTest, NineFlatButtonsShowArrows) {
-  const std::pair<QToolButton*, char16_t> arrows[] = {
-      {form->DaoBack, 0x2B08}, {form->DaoForvard, 0x2B0B}, {form->DaoPhi, 0x21E6}, {form->DaoTeta, 0x21E7},
-      {form->DaoPhi1, 0x21E8}, {form->DaoTeta1, 0x21E9},   {form->DaoPsi, 0x2B01}, {form->DaoPsi1, 0x2B03}};
+  const std::pair<QToolButton*, char16_t> arrows[] = {{FindControl<QToolButton>(form, "DaoBack"), 0x2B08},
+                                                      {FindControl<QToolButton>(form, "DaoForvard"), 0x2B0B},
+                                                      {FindControl<QToolButton>(form, "DaoPhi"), 0x21E6},
+                                                      {FindControl<QToolButton>(form, "DaoTeta"), 0x21E7},
+                                                      {FindControl<QToolButton>(form, "DaoPhi1"), 0x21E8},
+                                                      {FindControl<QToolButton>(form, "DaoTeta1"), 0x21E9},
+                                                      {FindControl<QToolButton>(form, "DaoPsi"), 0x2B01},
+                                                      {FindControl<QToolButton>(form, "DaoPsi1"), 0x2B03}};
   for (const auto& [button, arrow] : arrows) {
     EXPECT_EQ(button->text(), QString(QChar(arrow)));
     EXPECT_TRUE(button->autoRaise());
     EXPECT_EQ(button->focusPolicy(), Qt::NoFocus);
   }
-  EXPECT_EQ(form->DaoStop->text(), "");
+  EXPECT_EQ(FindControl<QToolButton>(form, "DaoStop")->text(), "");
 }
 
 // Gravoscope lies over Taoscope; each must still be reachable where it shows.
 TEST_F(MainFormTest, BothScopeButtonsCanBeClickedWhereTheyShow) {
-  const QPoint taoscopeCircle = form->Taoscope->geometry().topLeft() + QPoint(6, 8);
-  EXPECT_EQ(form->Pan->childAt(taoscopeCircle), form->Taoscope);
-  const QPoint gravoscopeCircle = form->Gravoscope->geometry().topRight() + QPoint(-8, 12);
-  EXPECT_EQ(form->Pan->childAt(gravoscopeCircle), form->Gravoscope);
-  QTest::mouseClick(form->Pan->childAt(taoscopeCircle), Qt::LeftButton, {},
-                    form->Taoscope->mapFrom(form->Pan, taoscopeCircle));
-  EXPECT_TRUE(form->Taoscope->isChecked());
-  EXPECT_FALSE(form->Gravoscope->isChecked());
+  const QPoint taoscopeCircle =
+      FindControl<QRadioButton>(form, "Taoscope")->geometry().topLeft() + QPoint(6, 8);
+  EXPECT_EQ(FindControl<QFrame>(form, "Pan")->childAt(taoscopeCircle),
+            FindControl<QRadioButton>(form, "Taoscope"));
+  const QPoint gravoscopeCircle =
+      FindControl<QRadioButton>(form, "Gravoscope")->geometry().topRight() + QPoint(-8, 12);
+  EXPECT_EQ(FindControl<QFrame>(form, "Pan")->childAt(gravoscopeCircle),
+            FindControl<QRadioButton>(form, "Gravoscope"));
+  QTest::mouseClick(
+      FindControl<QFrame>(form, "Pan")->childAt(taoscopeCircle), Qt::LeftButton, {},
+      FindControl<QRadioButton>(form, "Taoscope")->mapFrom(FindControl<QFrame>(form, "Pan"), taoscopeCircle));
+  EXPECT_TRUE(FindControl<QRadioButton>(form, "Taoscope")->isChecked());
+  EXPECT_FALSE(FindControl<QRadioButton>(form, "Gravoscope")->isChecked());
 }
 
 TEST_F(MainFormTest, RadioGroupsAreExclusive) {
-  form->Taoscope->click();
-  EXPECT_TRUE(form->Taoscope->isChecked());
-  EXPECT_FALSE(form->Gravoscope->isChecked());
-  form->Gravoscope->click();
-  EXPECT_FALSE(form->Taoscope->isChecked());
-  form->Ck->click();
-  EXPECT_FALSE(form->Ak->isChecked());
-  form->ThermosNXN->click();
-  EXPECT_FALSE(form->Thermosout->isChecked());
-  form->PolyExpSum->click();
-  EXPECT_FALSE(form->Exponential->isChecked());
-  EXPECT_TRUE(form->ThermosNXN->isChecked());
-  EXPECT_TRUE(form->Ck->isChecked());
+  FindControl<QRadioButton>(form, "Taoscope")->click();
+  EXPECT_TRUE(FindControl<QRadioButton>(form, "Taoscope")->isChecked());
+  EXPECT_FALSE(FindControl<QRadioButton>(form, "Gravoscope")->isChecked());
+  FindControl<QRadioButton>(form, "Gravoscope")->click();
+  EXPECT_FALSE(FindControl<QRadioButton>(form, "Taoscope")->isChecked());
+  FindControl<QRadioButton>(form, "Ck")->click();
+  EXPECT_FALSE(FindControl<QRadioButton>(form, "Ak")->isChecked());
+  FindControl<QRadioButton>(form, "ThermosNXN")->click();
+  EXPECT_FALSE(FindControl<QRadioButton>(form, "Thermosout")->isChecked());
+  FindControl<QRadioButton>(form, "PolyExpSum")->click();
+  EXPECT_FALSE(FindControl<QRadioButton>(form, "Exponential")->isChecked());
+  EXPECT_TRUE(FindControl<QRadioButton>(form, "ThermosNXN")->isChecked());
+  EXPECT_TRUE(FindControl<QRadioButton>(form, "Ck")->isChecked());
 }
 
 TEST_F(MainFormTest, StepSettingsFollowTheControls) {
@@ -159,13 +194,13 @@ TEST_F(MainFormTest, StepSettingsFollowTheControls) {
   EXPECT_EQ(s.wall, WallMode::Thermosout);
   EXPECT_FALSE(s.blockade || s.heater || s.cooler || s.law.checkBox2 || s.law.checkBox3);
 
-  form->EPESminus->click();
-  form->Taoscope->click();
-  form->Bk->click();
-  form->Thermos20X20->click();
-  form->CheckBox3->click();
-  form->Blockade->click();
-  form->Cool->click();
+  FindControl<QRadioButton>(form, "EPESminus")->click();
+  FindControl<QRadioButton>(form, "Taoscope")->click();
+  FindControl<QRadioButton>(form, "Bk")->click();
+  FindControl<QRadioButton>(form, "Thermos20X20")->click();
+  FindControl<QCheckBox>(form, "CheckBox3")->click();
+  FindControl<QCheckBox>(form, "Blockade")->click();
+  FindControl<QCheckBox>(form, "Cool")->click();
   s = form->CurrentStepSettings();
   EXPECT_EQ(s.law.formula, Formula::EPESminus);
   EXPECT_EQ(s.law.scope, Scope::Taoscope);
@@ -184,13 +219,14 @@ TEST_F(MainFormTest, LayoutRuleGivesTheDesignWidthsAtAnyWindowWidth) {
   for (int width : {604, 900, 750}) {
     form->resize(width, form->height() + 40);
     QApplication::processEvents();
-    EXPECT_EQ(form->FName->width(), 360) << width;
-    EXPECT_EQ(form->Comment->height(), 140) << width;
-    EXPECT_EQ(form->Comment->width(), 360) << width;
-    EXPECT_EQ(form->PageControl->width(), 357) << width;
-    EXPECT_EQ(form->DaonsTable->width(), 355) << width;
-    EXPECT_EQ(form->DaonsTable->columnWidth(1), 54) << width;
-    EXPECT_EQ(form->Pan->y() + form->Pan->height(), form->SceneView->height());
+    EXPECT_EQ(Line("FName")->width(), 360) << width;
+    EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->height(), 140) << width;
+    EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->width(), 360) << width;
+    EXPECT_EQ(FindControl<QTabWidget>(form, "PageControl")->width(), 357) << width;
+    EXPECT_EQ(Grid()->width(), 355) << width;
+    EXPECT_EQ(Grid()->columnWidth(1), 54) << width;
+    EXPECT_EQ(FindControl<QFrame>(form, "Pan")->y() + FindControl<QFrame>(form, "Pan")->height(),
+              FindControl<TSceneView>(form, "SceneView")->height());
     EXPECT_EQ(View.CenterX, width / 2) << width;
   }
 }
@@ -202,14 +238,17 @@ TEST_F(MainFormTest, ShrinksNoFurtherThanTheDesignAndGrowsTheScene) {
   form->resize(400, 300);
   QApplication::processEvents();
   EXPECT_EQ(form->size(), design);
-  for (QWidget* w : std::initializer_list<QWidget*>{form->Go, form->EditDT, form->EditF2, form->FName}) {
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{Push("Go"), Line("EditDT"), Line("EditF2"), Line("FName")}) {
     EXPECT_TRUE(w->visibleRegion().contains(w->rect().center())) << w->metaObject()->className();
-    EXPECT_GE(w->mapTo(form.get(), QPoint(0, 0)).y(), form->SceneView->y());
+    EXPECT_GE(w->mapTo(form.get(), QPoint(0, 0)).y(), FindControl<TSceneView>(form, "SceneView")->y());
   }
   form->resize(800, 600);
   QApplication::processEvents();
-  EXPECT_EQ(form->SceneView->size(), QSize(800, 600 - form->SceneView->y()));
-  EXPECT_EQ(form->Pan->y(), form->SceneView->height() - 201);
+  EXPECT_EQ(FindControl<TSceneView>(form, "SceneView")->size(),
+            QSize(800, 600 - FindControl<TSceneView>(form, "SceneView")->y()));
+  EXPECT_EQ(FindControl<QFrame>(form, "Pan")->y(),
+            FindControl<TSceneView>(form, "SceneView")->height() - 201);
 }
 
 // Numbers wider than their place keep their first digits in view and show
@@ -218,15 +257,15 @@ TEST_F(MainFormTest, CutNumbersShowWholeInATooltip) {
   Ensemble.A1 = 1.0L / 3;
   Ensemble.A2 = 2;
   form->RefreshParameterFields();
-  EXPECT_EQ(form->EditA1->cursorPosition(), 0);
-  EXPECT_EQ(test::ToolTipOf(form->EditA1), "0.333333333333333");
-  EXPECT_EQ(test::ToolTipOf(form->EditA2), "");
+  EXPECT_EQ(Line("EditA1")->cursorPosition(), 0);
+  EXPECT_EQ(test::ToolTipOf(Line("EditA1")), "0.333333333333333");
+  EXPECT_EQ(test::ToolTipOf(Line("EditA2")), "");
 
   Ensemble.Exists[1] = Ensemble.Exists[2] = 1;
   Ensemble.PosX[1] = -2.0L / 3;
   Ensemble.PosX[2] = 2;
   form->FillListing();
-  StringGrid* grid = form->DaonsTable;
+  StringGrid* grid = Grid();
   const QRect cut = grid->visualItemRect(grid->item(0, 1));
   EXPECT_EQ(test::ToolTipOf(grid->viewport(), cut.center()), "-0.666666666666667");
   const QRect fits = grid->visualItemRect(grid->item(1, 1));
@@ -326,22 +365,22 @@ INSTANTIATE_TEST_SUITE_P(AllEleven, ParameterCommit,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainFormTest, ScientificTextCommitsAlthoughEcannotBeTyped) {
-  form->EditDT->setText("1E-5");
-  Leave(form->EditDT);
+  Line("EditDT")->setText("1E-5");
+  Leave(Line("EditDT"));
   EXPECT_EQ(Ensemble.TimeStep, 1E-5L);
 }
 
 TEST_F(MainFormTest, RealFocusChangeCommitsButAWindowSwitchDoesNot) {
   form->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-  form->EditDT->setFocus();
-  form->EditDT->setText("0.25");
-  form->EditA1->setFocus();
+  Line("EditDT")->setFocus();
+  Line("EditDT")->setText("0.25");
+  Line("EditA1")->setFocus();
   EXPECT_EQ(Ensemble.TimeStep, 0.25L);
 
-  form->EditA1->setText("bad");
+  Line("EditA1")->setText("bad");
   QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-  QApplication::sendEvent(form->EditA1, &away);
+  QApplication::sendEvent(Line("EditA1"), &away);
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -351,11 +390,11 @@ TEST_F(MainFormTest, RefreshWritesTheElevenFieldsFromTheEnsemble) {
   Ensemble.B1 = 2.718L;
   Ensemble.F2 = -1E-5L;
   form->RefreshParameterFields();
-  EXPECT_EQ(form->EditDT->text(), "0.05");
-  EXPECT_EQ(form->EditA1->text(), "1");
-  EXPECT_EQ(form->EditB1->text(), "2.718");
-  EXPECT_EQ(form->EditC1->text(), "0");
-  EXPECT_EQ(form->EditF2->text(), "-1E-5");
+  EXPECT_EQ(Line("EditDT")->text(), "0.05");
+  EXPECT_EQ(Line("EditA1")->text(), "1");
+  EXPECT_EQ(Line("EditB1")->text(), "2.718");
+  EXPECT_EQ(Line("EditC1")->text(), "0");
+  EXPECT_EQ(Line("EditF2")->text(), "-1E-5");
 }
 
 // --- Go's default and cancel roles ------------------------------------------------------
@@ -365,56 +404,57 @@ class GoRoles : public MainFormTest {
   void SetUp() override {
     MainFormTest::SetUp();
     // Counted without running anything: only the roles are under test here.
-    QObject::disconnect(form->Go, &QPushButton::clicked, nullptr, nullptr);
-    form->Go->setEnabled(true);
+    QObject::disconnect(Push("Go"), &QPushButton::clicked, nullptr, nullptr);
+    Push("Go")->setEnabled(true);
   }
 };
 
 TEST_F(GoRoles, EnterPressesGoFromAnyControlButTheMemo) {
-  QSignalSpy clicks(form->Go, &QPushButton::clicked);
-  for (QWidget* w :
-       std::initializer_list<QWidget*>{form->EditA1, form->EditDT, form->DaonsTable, form->ShowList,
-                                       form->Exponential, form->TrackBar, form->FName}) {
+  QSignalSpy clicks(Push("Go"), &QPushButton::clicked);
+  for (QWidget* w : std::initializer_list<QWidget*>{Line("EditA1"), Line("EditDT"), Grid(),
+                                                    FindControl<QCheckBox>(form, "ShowList"),
+                                                    FindControl<QRadioButton>(form, "Exponential"),
+                                                    FindControl<QSlider>(form, "TrackBar"), Line("FName")}) {
     QTest::keyClick(w, Qt::Key_Return);
   }
   EXPECT_EQ(clicks.count(), 7);
-  QTest::keyClick(form->EditA1, Qt::Key_Enter, Qt::KeypadModifier);
+  QTest::keyClick(Line("EditA1"), Qt::Key_Enter, Qt::KeypadModifier);
   EXPECT_EQ(clicks.count(), 8);
 
-  form->Comment->setPlainText("No Comment");
-  form->Comment->moveCursor(QTextCursor::End);
-  QTest::keyClick(form->Comment, Qt::Key_Return);
+  FindControl<QPlainTextEdit>(form, "Comment")->setPlainText("No Comment");
+  FindControl<QPlainTextEdit>(form, "Comment")->moveCursor(QTextCursor::End);
+  QTest::keyClick(FindControl<QPlainTextEdit>(form, "Comment"), Qt::Key_Return);
   EXPECT_EQ(clicks.count(), 8);
-  EXPECT_EQ(form->Comment->toPlainText(), "No Comment\n");
+  EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->toPlainText(), "No Comment\n");
 
-  QTest::keyClick(form->EditA1, Qt::Key_Escape);
+  QTest::keyClick(Line("EditA1"), Qt::Key_Escape);
   EXPECT_EQ(clicks.count(), 8);
 }
 
 TEST_F(GoRoles, WithTheCancelKindEscapePressesGoAndEnterDoesNothing) {
-  form->SetGoKind(GoKind::Cancel);
-  QSignalSpy clicks(form->Go, &QPushButton::clicked);
-  QTest::keyClick(form->EditA1, Qt::Key_Return);
-  QTest::keyClick(form->Comment, Qt::Key_Return);
+  MainFormProbe::SetGoKind(*form, GoKind::Cancel);
+  QSignalSpy clicks(Push("Go"), &QPushButton::clicked);
+  QTest::keyClick(Line("EditA1"), Qt::Key_Return);
+  QTest::keyClick(FindControl<QPlainTextEdit>(form, "Comment"), Qt::Key_Return);
   EXPECT_EQ(clicks.count(), 0);
-  QTest::keyClick(form->EditA1, Qt::Key_Escape);
-  QTest::keyClick(form->Comment, Qt::Key_Escape);
+  QTest::keyClick(Line("EditA1"), Qt::Key_Escape);
+  QTest::keyClick(FindControl<QPlainTextEdit>(form, "Comment"), Qt::Key_Escape);
   EXPECT_EQ(clicks.count(), 2);
 }
 
 TEST_F(GoRoles, DisabledGoTakesNoKeys) {
-  form->Go->setEnabled(false);
-  QSignalSpy clicks(form->Go, &QPushButton::clicked);
-  QTest::keyClick(form->EditA1, Qt::Key_Return);
-  form->SetGoKind(GoKind::Cancel);
-  QTest::keyClick(form->EditA1, Qt::Key_Escape);
+  Push("Go")->setEnabled(false);
+  QSignalSpy clicks(Push("Go"), &QPushButton::clicked);
+  QTest::keyClick(Line("EditA1"), Qt::Key_Return);
+  MainFormProbe::SetGoKind(*form, GoKind::Cancel);
+  QTest::keyClick(Line("EditA1"), Qt::Key_Escape);
   EXPECT_EQ(clicks.count(), 0);
 }
 
 TEST_F(GoRoles, GlyphFollowsTheKind) {
-  const QImage ok = form->Go->icon().pixmap(16).toImage();
-  form->SetGoKind(GoKind::Cancel);
-  const QImage cancel = form->Go->icon().pixmap(16).toImage();
+  const QImage ok = Push("Go")->icon().pixmap(16).toImage();
+  MainFormProbe::SetGoKind(*form, GoKind::Cancel);
+  const QImage cancel = Push("Go")->icon().pixmap(16).toImage();
   EXPECT_NE(ok, cancel);
 }
 

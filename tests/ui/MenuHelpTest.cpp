@@ -18,6 +18,7 @@
 
 #include "engine/WorkerPool.h"
 #include "ui/About.h"
+#include "ui/Controls.h"
 #include "ui/Help.h"
 #include "ui/Icons.h"
 #include "ui/MainFormFixture.h"
@@ -107,15 +108,16 @@ class MenuTree : public Menus {
 
   QString Manager() const {
     QStringList items;
-    Describe(form->Manager1, "", items);
-    return (form->Manager1->menuAction()->isEnabled() ? "" : "(disabled) ") + items.join(", ");
+    Describe(FindControl<QMenu>(form, "Manager1"), "", items);
+    return (FindControl<QMenu>(form, "Manager1")->menuAction()->isEnabled() ? "" : "(disabled) ") +
+           items.join(", ");
   }
 
   static std::string Text(const QStringList& lines) { return lines.join('\n').toStdString(); }
 };
 
 TEST_F(MenuTree, EveryItemBeforeDuringAndAfterARun) {
-  ASSERT_TRUE(form->Go->isEnabled());
+  ASSERT_TRUE(Push("Go")->isEnabled());
   const QString manager = "Left [Ctrl+Left], Right [Ctrl+Right], Up [Ctrl+Up], Down [Ctrl+Down]";
   EXPECT_EQ(Text(Tree()), Text(Expected(false)));
   EXPECT_EQ(Manager(), manager);
@@ -125,9 +127,9 @@ TEST_F(MenuTree, EveryItemBeforeDuringAndAfterARun) {
   QTimer::singleShot(0, form.get(), [&] {
     during = Tree();
     managerDuring = Manager();
-    form->Go->click();
+    Push("Go")->click();
   });
-  form->Go->click();
+  Push("Go")->click();
   ASSERT_EQ(vorun::Run.StepCount, 1);
   EXPECT_EQ(Text(during), Text(Expected(true)));
   EXPECT_EQ(managerDuring, manager);
@@ -142,17 +144,16 @@ TEST_F(MenuTree, ViewCommandsAndShortcutsWorkDuringARun) {
   QTimer::singleShot(0, form.get(), [&] {
     EXPECT_EQ(vorun::Run.Stopped, 0);
     QTest::keyClick(form.get(), Qt::Key_Right, Qt::ControlModifier);
-    QTest::mouseClick(form->DaoForvard, Qt::LeftButton);
-    QTest::mouseClick(form->DaoTeta1, Qt::LeftButton);
+    QTest::mouseClick(FindControl<QToolButton>(form, "DaoForvard"), Qt::LeftButton);
+    QTest::mouseClick(FindControl<QToolButton>(form, "DaoTeta1"), Qt::LeftButton);
     QTest::keyClick(form.get(), Qt::Key_F1);
-    form->Go->click();
+    Push("Go")->click();
   });
-  form->Go->click();
+  Push("Go")->click();
   EXPECT_EQ(View.PanX, 5);
   EXPECT_EQ(View.Zoom, 129);
   EXPECT_EQ(View.SpinTeta, 0.01L);
-  ASSERT_NE(form->HelpWindow, nullptr);
-  EXPECT_TRUE(form->HelpWindow->isVisible());
+  EXPECT_TRUE(FindControl<THelpWindow>(form, "HelpWindow")->isVisible());
 }
 
 // The modal about box holds the run until it is closed.
@@ -167,10 +168,10 @@ TEST_F(MenuTree, AboutDuringARunSuspendsItUntilOK) {
       stepsLater = vorun::Run.StepCount;
       if (box != nullptr) box->close();
     });
-    form->About1->trigger();
-    form->Go->click();
+    Action("About1")->trigger();
+    Push("Go")->click();
   });
-  form->Go->click();
+  Push("Go")->click();
   EXPECT_GE(stepsWhileOpen, 1);
   EXPECT_EQ(stepsLater, stepsWhileOpen);
   EXPECT_EQ(vorun::Run.Stopped, 1);
@@ -205,8 +206,9 @@ TEST_F(Menus, ViewManagerAndHelpMenusInDisplayOrder) {
 
 // The menus are reached from the keyboard: Alt with a menu's letter, or F10.
 TEST_F(Menus, AltLettersAndF10OpenTheMenus) {
-  const std::pair<Qt::Key, QMenu*> letters[] = {
-      {Qt::Key_F, form->File1}, {Qt::Key_V, form->View1}, {Qt::Key_H, form->Help0}};
+  const std::pair<Qt::Key, QMenu*> letters[] = {{Qt::Key_F, FindControl<QMenu>(form, "File1")},
+                                                {Qt::Key_V, FindControl<QMenu>(form, "View1")},
+                                                {Qt::Key_H, FindControl<QMenu>(form, "Help0")}};
   for (const auto& [key, menu] : letters) {
     // A closed menu leaves no window active on this platform.
     Activate();
@@ -219,17 +221,21 @@ TEST_F(Menus, AltLettersAndF10OpenTheMenus) {
   }
   Activate();
   QTest::keyClick(form.get(), Qt::Key_F10);
-  EXPECT_EQ(form->menuBar()->activeAction(), form->File1->menuAction());
-  EXPECT_TRUE(QTest::qWaitFor([&] { return form->File1->isVisible(); }, 1000));
-  form->File1->close();
+  EXPECT_EQ(form->menuBar()->activeAction(), FindControl<QMenu>(form, "File1")->menuAction());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return FindControl<QMenu>(form, "File1")->isVisible(); }, 1000));
+  FindControl<QMenu>(form, "File1")->close();
 }
 
 // The arrow pad: each button says what it does and names its key, and the key
 // does what the button does. No key is one the window already used.
 TEST_F(MenuTree, ArrowZoomAndStopButtonsNameTheirKeysAndTheKeysWork) {
   Activate();
-  const QToolButton* pad[] = {form->DaoTeta, form->DaoTeta1,   form->DaoPsi,  form->DaoPsi1, form->DaoPhi,
-                              form->DaoPhi1, form->DaoForvard, form->DaoBack, form->DaoStop};
+  const QToolButton* pad[] = {
+      FindControl<QToolButton>(form, "DaoTeta"),    FindControl<QToolButton>(form, "DaoTeta1"),
+      FindControl<QToolButton>(form, "DaoPsi"),     FindControl<QToolButton>(form, "DaoPsi1"),
+      FindControl<QToolButton>(form, "DaoPhi"),     FindControl<QToolButton>(form, "DaoPhi1"),
+      FindControl<QToolButton>(form, "DaoForvard"), FindControl<QToolButton>(form, "DaoBack"),
+      FindControl<QToolButton>(form, "DaoStop")};
   QList<QKeySequence> keys;
   for (const QToolButton* b : pad) {
     const QString tip = b->toolTip();
@@ -257,16 +263,17 @@ TEST_F(MenuTree, ArrowZoomAndStopButtonsNameTheirKeysAndTheKeysWork) {
   QTest::keySequence(form.get(), keys[0]);
   EXPECT_EQ(View.SpinTeta, spin - View.AngleStep);
   // From a text field as well.
-  QTest::keySequence(form->EditA1, keys[1]);
+  QTest::keySequence(Line("EditA1"), keys[1]);
   EXPECT_EQ(View.SpinTeta, spin);
 }
 
 TEST_F(Menus, ManagerIsNotShownButItsItemsAreEnabled) {
-  for (const QAction* a : form->menuBar()->actions()) EXPECT_NE(a->menu(), form->Manager1);
-  EXPECT_FALSE(form->Manager1->isVisible());
-  EXPECT_TRUE(form->Manager1->menuAction()->isEnabled());
+  for (const QAction* a : form->menuBar()->actions())
+    EXPECT_NE(a->menu(), FindControl<QMenu>(form, "Manager1"));
+  EXPECT_FALSE(FindControl<QMenu>(form, "Manager1")->isVisible());
+  EXPECT_TRUE(FindControl<QMenu>(form, "Manager1")->menuAction()->isEnabled());
   QStringList items;
-  Describe(form->Manager1, "", items);
+  Describe(FindControl<QMenu>(form, "Manager1"), "", items);
   EXPECT_EQ(items.join('\n').toStdString(),
             "Left [Ctrl+Left]\nRight [Ctrl+Right]\nUp [Ctrl+Up]\nDown [Ctrl+Down]");
 }
@@ -284,12 +291,12 @@ TEST_F(Menus, CheckMarksFollowTheirKeys) {
   Activate();
   QTest::keyClick(form.get(), Qt::Key_F6);
   QTest::keyClick(form.get(), Qt::Key_F7);
-  EXPECT_TRUE(form->ShowSpin->isChecked());
-  EXPECT_TRUE(form->ShowNumbersOfPoints->isChecked());
+  EXPECT_TRUE(Action("ShowSpin")->isChecked());
+  EXPECT_TRUE(Action("ShowNumbersOfPoints")->isChecked());
   EXPECT_EQ(Display.SpinOn, 1);
   EXPECT_EQ(Display.ShowNumbers, 1);
-  QTest::keyClick(form->EditA1, Qt::Key_F6);  // also from a text field
-  EXPECT_FALSE(form->ShowSpin->isChecked());
+  QTest::keyClick(Line("EditA1"), Qt::Key_F6);  // also from a text field
+  EXPECT_FALSE(Action("ShowSpin")->isChecked());
   EXPECT_EQ(Display.SpinOn, 0);
 }
 
@@ -297,27 +304,26 @@ TEST_F(Menus, CheckMarksFollowTheirKeys) {
 
 TEST_F(Menus, F1OpensTheBuiltInHelpWindow) {
   Activate();
-  EXPECT_EQ(form->HelpWindow, nullptr);
+  EXPECT_EQ(form->findChild<QWidget*>("HelpWindow"), nullptr);
   QTest::keyClick(form.get(), Qt::Key_F1);
-  ASSERT_NE(form->HelpWindow, nullptr);
-  EXPECT_TRUE(form->HelpWindow->isVisible());
-  EXPECT_TRUE(form->HelpWindow->isWindow());
-  const QString text = form->HelpWindow->Browser->toPlainText();
+  EXPECT_TRUE(FindControl<THelpWindow>(form, "HelpWindow")->isVisible());
+  EXPECT_TRUE(FindControl<THelpWindow>(form, "HelpWindow")->isWindow());
+  const QString text = FindControl<THelpWindow>(form, "HelpWindow")->Browser->toPlainText();
   for (const char* topic : {"Turning, zooming and moving the view", "Heater", "EPES-", ".tvx", "Ctrl+F1"})
     EXPECT_TRUE(text.contains(topic)) << topic;
 
   // A second F1 shows the same window again.
-  THelpWindow* first = form->HelpWindow;
+  THelpWindow* first = FindControl<THelpWindow>(form, "HelpWindow");
   first->close();
   Activate();
   QTest::keyClick(form.get(), Qt::Key_F1);
-  EXPECT_EQ(form->HelpWindow, first);
+  EXPECT_EQ(FindControl<THelpWindow>(form, "HelpWindow"), first);
   EXPECT_TRUE(first->isVisible());
 }
 
 TEST_F(Menus, HelpLinksLeadWithinTheText) {
-  form->Help1->trigger();
-  QTextBrowser* browser = form->HelpWindow->Browser;
+  Action("Help1")->trigger();
+  QTextBrowser* browser = FindControl<THelpWindow>(form, "HelpWindow")->Browser;
   browser->setSource(HelpTextUrl().resolved(QUrl("#keys")));
   EXPECT_TRUE(browser->toPlainText().contains("Shortcuts"));
   EXPECT_GT(browser->verticalScrollBar()->value(), 0);
@@ -363,7 +369,7 @@ TEST_F(HelpFiles, MissingFileIsReportedByNameAndNothingOpens) {
   EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Information);
   EXPECT_TRUE(dialogs.messages[0].text.contains("\"ZazARUZiv.HLP\""));
   EXPECT_TRUE(dialogs.messages[1].text.contains("\"DavARIRev.HLP\""));
-  EXPECT_EQ(form->HelpWindow, nullptr);
+  EXPECT_EQ(form->findChild<QWidget*>("HelpWindow"), nullptr);
 }
 
 TEST_F(HelpFiles, RussianThenPolishEachOpenOnceFromTheWorkingFolder) {
@@ -381,7 +387,7 @@ TEST_F(HelpFiles, RussianThenPolishEachOpenOnceFromTheWorkingFolder) {
 
 TEST_F(HelpFiles, NameMatchesWithoutRegardToCase) {
   Create(work.filePath("zazaruziv.hlp"));
-  form->RusHelp->trigger();
+  Action("RusHelp")->trigger();
   ASSERT_EQ(opened.size(), 1);
   EXPECT_EQ(opened[0].toLocalFile(), QDir(work.path()).absoluteFilePath("zazaruziv.hlp"));
 }
@@ -389,7 +395,7 @@ TEST_F(HelpFiles, NameMatchesWithoutRegardToCase) {
 TEST_F(HelpFiles, FileThatNothingOpensIsReported) {
   Create(work.filePath("DavARIRev.HLP"));
   opens = false;
-  form->PolHelp->trigger();
+  Action("PolHelp")->trigger();
   EXPECT_EQ(opened.size(), 1);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Information);
@@ -430,7 +436,7 @@ class About : public Menus {
       }
       check(box);
     });
-    form->About1->trigger();
+    Action("About1")->trigger();
     EXPECT_TRUE(ran);
   }
 };

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <numbers>
 
+#include "ui/Controls.h"
 #include "ui/MainFormFixture.h"
 #include "ui/StringGrid.h"
 
@@ -36,14 +37,14 @@ class Navigation : public test::MainFormTest {
 
   // Sets the track bar as the user would, one key press at a time.
   void SetTrackBar(int position) {
-    QSlider* bar = form->TrackBar;
+    QSlider* bar = FindControl<QSlider>(form, "TrackBar");
     while (bar->value() < position) QTest::keyClick(bar, Qt::Key_Right);
     while (bar->value() > position) QTest::keyClick(bar, Qt::Key_Left);
   }
 
   void Drag(Qt::MouseButton button, QPoint from, QPoint to) {
-    QTest::mousePress(form->SceneView, button, Qt::NoModifier, from);
-    QTest::mouseRelease(form->SceneView, button, Qt::NoModifier, to);
+    QTest::mousePress(FindControl<TSceneView>(form, "SceneView"), button, Qt::NoModifier, from);
+    QTest::mouseRelease(FindControl<TSceneView>(form, "SceneView"), button, Qt::NoModifier, to);
   }
 
   // Shortcuts reach the actions of the active window only.
@@ -64,8 +65,7 @@ class Navigation : public test::MainFormTest {
 enum class Axis { X, Y, Z };
 
 struct RotationCase {
-  const char* name;
-  QToolButton* TMainForm::*button;
+  const char* name;  // of the button
   Axis axis;
   int sign;  // of the increment
 };
@@ -75,7 +75,7 @@ class RotationButton : public Navigation, public ::testing::WithParamInterface<R
   static Extended80 Orientation(Axis axis) {
     return axis == Axis::X ? View.SpinTeta : axis == Axis::Y ? View.SpinPsi : View.SpinPhi;
   }
-  void Click() { QTest::mouseClick(form.get()->*GetParam().button, Qt::LeftButton); }
+  void Click() { QTest::mouseClick(FindControl<QToolButton>(form, GetParam().name), Qt::LeftButton); }
 };
 
 TEST_P(RotationButton, TaonViewAddsTheStepToItsOrientationAndRedraws) {
@@ -130,18 +130,16 @@ TEST_P(RotationButton, ClearsOnlyItsOwnIncrementOfARunningSpin) {
   EXPECT_EQ(View.Phi, c.axis == Axis::Z ? 0 : 0.25L);
 }
 
-INSTANTIATE_TEST_SUITE_P(Buttons, RotationButton,
-                         ::testing::Values(RotationCase{"DaoTeta", &TMainForm::DaoTeta, Axis::X, -1},
-                                           RotationCase{"DaoTeta1", &TMainForm::DaoTeta1, Axis::X, +1},
-                                           RotationCase{"DaoPsi", &TMainForm::DaoPsi, Axis::Y, -1},
-                                           RotationCase{"DaoPsi1", &TMainForm::DaoPsi1, Axis::Y, +1},
-                                           RotationCase{"DaoPhi", &TMainForm::DaoPhi, Axis::Z, +1},
-                                           RotationCase{"DaoPhi1", &TMainForm::DaoPhi1, Axis::Z, -1}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, RotationButton,
+    ::testing::Values(RotationCase{"DaoTeta", Axis::X, -1}, RotationCase{"DaoTeta1", Axis::X, +1},
+                      RotationCase{"DaoPsi", Axis::Y, -1}, RotationCase{"DaoPsi1", Axis::Y, +1},
+                      RotationCase{"DaoPhi", Axis::Z, +1}, RotationCase{"DaoPhi1", Axis::Z, -1}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Navigation, OrientationIsAPlainSumNeverReducedToOneTurn) {
   ShowTaons();
-  for (int i = 0; i < 629; ++i) QTest::mouseClick(form->DaoTeta1, Qt::LeftButton);
+  for (int i = 0; i < 629; ++i) QTest::mouseClick(FindControl<QToolButton>(form, "DaoTeta1"), Qt::LeftButton);
   EXPECT_NEAR(static_cast<double>(View.SpinTeta), 6.29, 1e-12);
   EXPECT_GT(View.SpinTeta, 2 * std::numbers::pi_v<Extended80>);
 }
@@ -163,10 +161,13 @@ TEST_P(ZoomButton, ChangesZoomAndRedraws) {
   ShowTaons();
   if (c.trackBar >= 0) SetTrackBar(c.trackBar);
   View.Zoom = c.zoom;
-  form->SceneView->Image().fill(Qt::white);
-  QTest::mouseClick(c.zoomIn ? form->DaoForvard : form->DaoBack, Qt::LeftButton);
+  FindControl<TSceneView>(form, "SceneView")->Image().fill(Qt::white);
+  QTest::mouseClick(
+      c.zoomIn ? FindControl<QToolButton>(form, "DaoForvard") : FindControl<QToolButton>(form, "DaoBack"),
+      Qt::LeftButton);
   EXPECT_EQ(View.Zoom, c.expected);
-  EXPECT_EQ(form->SceneView->Image().pixel(5, 100) & 0xFFFFFF, 0u) << "not redrawn";
+  EXPECT_EQ(FindControl<TSceneView>(form, "SceneView")->Image().pixel(5, 100) & 0xFFFFFF, 0u)
+      << "not redrawn";
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, ZoomButton,
@@ -184,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(Steps, ZoomButton,
 TEST_F(Navigation, ZoomingOutFromTheStartNeverReachesZero) {
   const Extended80 expected[] = {111, 102, 93, 84, 75, 66, 57, 48, 39, 30, 21, 7, 7.0L / 3, 7.0L / 9};
   for (Extended80 zoom : expected) {
-    QTest::mouseClick(form->DaoBack, Qt::LeftButton);
+    QTest::mouseClick(FindControl<QToolButton>(form, "DaoBack"), Qt::LeftButton);
     EXPECT_EQ(View.Zoom, zoom);
   }
 }
@@ -199,14 +200,14 @@ class TrackBarTable : public Navigation, public ::testing::WithParamInterface<Tr
 TEST_P(TrackBarTable, PositionSetsBothStepsAndDrawsNothing) {
   const TrackBarCase& c = GetParam();
   const int from = c.position == 5 ? 4 : 5;  // the bar must move to change anything
-  form->TrackBar->setValue(from);
-  form->SceneView->Image().fill(Qt::white);
+  FindControl<QSlider>(form, "TrackBar")->setValue(from);
+  FindControl<TSceneView>(form, "SceneView")->Image().fill(Qt::white);
   const Extended80 zoom = View.Zoom;
-  form->TrackBar->setValue(c.position);
+  FindControl<QSlider>(form, "TrackBar")->setValue(c.position);
   EXPECT_EQ(View.AngleStep, c.angle);
   EXPECT_EQ(View.ZoomStep, c.zoom);
   EXPECT_EQ(View.Zoom, zoom);
-  EXPECT_EQ(form->SceneView->Image().pixel(5, 100) & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(FindControl<TSceneView>(form, "SceneView")->Image().pixel(5, 100) & 0xFFFFFF, 0xFFFFFFu);
 }
 
 INSTANTIATE_TEST_SUITE_P(Positions, TrackBarTable,
@@ -218,10 +219,10 @@ INSTANTIATE_TEST_SUITE_P(Positions, TrackBarTable,
                                            TrackBarCase{10, 2, 50}));
 
 TEST_F(Navigation, StepsKeepTheirStartValuesUntilTheTrackBarMoves) {
-  EXPECT_EQ(form->TrackBar->value(), 5);
+  EXPECT_EQ(FindControl<QSlider>(form, "TrackBar")->value(), 5);
   EXPECT_EQ(View.AngleStep, 0.01L);
   EXPECT_EQ(View.ZoomStep, 3);
-  QTest::keyClick(form->TrackBar, Qt::Key_Right);
+  QTest::keyClick(FindControl<QSlider>(form, "TrackBar"), Qt::Key_Right);
   EXPECT_EQ(View.AngleStep, 0.05L);
   EXPECT_EQ(View.ZoomStep, 10);
 }
@@ -258,20 +259,22 @@ TEST_F(Navigation, RightDragTurnsAboutYAndZoomsPastZero) {
 
 TEST_F(Navigation, OtherMouseButtonsLeaveTheViewAlone) {
   ShowTaons();
-  form->SceneView->Image().fill(Qt::white);
+  FindControl<TSceneView>(form, "SceneView")->Image().fill(Qt::white);
   Drag(Qt::BackButton, QPoint(300, 80), QPoint(350, 120));
   EXPECT_EQ(View.SpinPhi, 0);
   EXPECT_EQ(View.SpinTeta, 0);
   EXPECT_EQ(View.Zoom, 120);
-  EXPECT_EQ(form->SceneView->Image().pixel(5, 100) & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(FindControl<TSceneView>(form, "SceneView")->Image().pixel(5, 100) & 0xFFFFFF, 0xFFFFFFu);
 }
 
 TEST_F(Navigation, ClickWithoutMovementOnlyRedraws) {
   ShowTaons();
-  form->SceneView->Image().fill(Qt::white);
-  QTest::mouseClick(form->SceneView, Qt::LeftButton, Qt::NoModifier, QPoint(200, 100));
-  EXPECT_EQ(form->SceneView->Image().pixel(5, 100) & 0xFFFFFF, 0u);
-  EXPECT_EQ(form->SceneView->Image().pixel(View.CenterX, View.CenterY) & 0xFFFFFF, 0x00FF00u);
+  FindControl<TSceneView>(form, "SceneView")->Image().fill(Qt::white);
+  QTest::mouseClick(FindControl<TSceneView>(form, "SceneView"), Qt::LeftButton, Qt::NoModifier,
+                    QPoint(200, 100));
+  EXPECT_EQ(FindControl<TSceneView>(form, "SceneView")->Image().pixel(5, 100) & 0xFFFFFF, 0u);
+  EXPECT_EQ(FindControl<TSceneView>(form, "SceneView")->Image().pixel(View.CenterX, View.CenterY) & 0xFFFFFF,
+            0x00FF00u);
   EXPECT_EQ(View.SpinPhi, 0);
   EXPECT_EQ(View.SpinTeta, 0);
   EXPECT_EQ(View.Zoom, 120);
@@ -285,11 +288,14 @@ TEST_F(Navigation, PressesOnTheControlsDoNotTurnTheView) {
     QWidget* widget;
     QPoint at;
   };
-  const Spot spots[] = {{form->Label1, QPoint(3, 3)},
-                        {form->Pan, QPoint(form->Pan->width() - 3, 100)},
-                        {form->Panel1, QPoint(120, 100)},
-                        {form->Blockade, QPoint(form->Blockade->width() - 2, 8)},
-                        {form->ThermosNXN, QPoint(form->ThermosNXN->width() - 2, 8)}};
+  const Spot spots[] = {
+      {FindControl<QLabel>(form, "Label1"), QPoint(3, 3)},
+      {FindControl<QFrame>(form, "Pan"), QPoint(FindControl<QFrame>(form, "Pan")->width() - 3, 100)},
+      {FindControl<QFrame>(form, "Panel1"), QPoint(120, 100)},
+      {FindControl<QCheckBox>(form, "Blockade"),
+       QPoint(FindControl<QCheckBox>(form, "Blockade")->width() - 2, 8)},
+      {FindControl<QRadioButton>(form, "ThermosNXN"),
+       QPoint(FindControl<QRadioButton>(form, "ThermosNXN")->width() - 2, 8)}};
   for (const Spot& s : spots) {
     for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
       QTest::mousePress(s.widget, button, Qt::NoModifier, s.at);
@@ -309,7 +315,7 @@ TEST_F(Navigation, PressesOnTheControlsDoNotTurnTheView) {
 TEST_F(Navigation, DragWithShowSpinSpinsTheSpiralUntilStopped) {
   Activate();
   QTest::keyClick(form.get(), Qt::Key_F6);
-  ASSERT_TRUE(form->ShowSpin->isChecked());
+  ASSERT_TRUE(Action("ShowSpin")->isChecked());
   Drag(Qt::LeftButton, QPoint(300, 80), QPoint(310, 85));
   EXPECT_EQ(View.Phi, -(10 * 0.01L));
   EXPECT_EQ(View.Teta, 5 * 0.01L);
@@ -319,7 +325,7 @@ TEST_F(Navigation, DragWithShowSpinSpinsTheSpiralUntilStopped) {
   for (int i = 0; i < 30 && ViewPoint(19) == before; ++i) QTest::qWait(100);
   EXPECT_NE(ViewPoint(19), before) << "the timer did not turn the spiral";
 
-  QTest::mouseClick(form->DaoStop, Qt::LeftButton);
+  QTest::mouseClick(FindControl<QToolButton>(form, "DaoStop"), Qt::LeftButton);
   EXPECT_EQ(View.Phi, 0);
   EXPECT_EQ(View.Teta, 0);
   before = ViewPoint(19);
@@ -328,7 +334,7 @@ TEST_F(Navigation, DragWithShowSpinSpinsTheSpiralUntilStopped) {
 }
 
 TEST_F(Navigation, DragWithoutShowSpinTurnsTheSpiralOnce) {
-  ASSERT_FALSE(form->ShowSpin->isChecked());
+  ASSERT_FALSE(Action("ShowSpin")->isChecked());
   const Point before = ViewPoint(19);
   Drag(Qt::LeftButton, QPoint(300, 80), QPoint(310, 85));
   EXPECT_NE(ViewPoint(19), before);
@@ -338,8 +344,8 @@ TEST_F(Navigation, DragWithoutShowSpinTurnsTheSpiralOnce) {
 
 TEST_F(Navigation, DragWithShowSpinNeverSpinsTheTaonView) {
   ShowTaons();
-  form->ShowSpin->trigger();
-  ASSERT_TRUE(form->ShowSpin->isChecked());
+  Action("ShowSpin")->trigger();
+  ASSERT_TRUE(Action("ShowSpin")->isChecked());
   Drag(Qt::LeftButton, QPoint(300, 80), QPoint(310, 85));
   EXPECT_EQ(View.Phi, 0);
   EXPECT_EQ(View.Teta, 0);
@@ -355,8 +361,8 @@ TEST_F(Navigation, DragWithShowSpinNeverSpinsTheTaonView) {
 TEST_F(Navigation, ManagerMenuIsHiddenButItsShortcutsMoveThePicture) {
   ShowTaons();
   Activate();
-  ASSERT_NE(form->Manager1, nullptr);
-  EXPECT_FALSE(form->Manager1->isVisible());
+  ASSERT_NE(FindControl<QMenu>(form, "Manager1"), nullptr);
+  EXPECT_FALSE(FindControl<QMenu>(form, "Manager1")->isVisible());
   for (const QAction* a : form->menuBar()->actions()) EXPECT_NE(a->text(), "Manager");
 
   for (int i = 0; i < 4; ++i) QTest::keyClick(form.get(), Qt::Key_Right, Qt::ControlModifier);
@@ -400,8 +406,13 @@ TEST_F(Navigation, MoveShortcutsWorkFromEveryControl) {
   ShowTaons();
   Activate();
   int moves = 0;
-  QWidget* const controls[] = {form->EditA1,   form->EditDT,     form->Comment, form->FName,
-                               form->TrackBar, form->DaonsTable, form->Blockade};
+  QWidget* const controls[] = {Line("EditA1"),
+                               Line("EditDT"),
+                               FindControl<QPlainTextEdit>(form, "Comment"),
+                               Line("FName"),
+                               FindControl<QSlider>(form, "TrackBar"),
+                               Grid(),
+                               FindControl<QCheckBox>(form, "Blockade")};
   for (QWidget* w : controls) {
     w->setFocus();
     QTest::keyClick(w, Qt::Key_Left, Qt::ControlModifier);
@@ -412,22 +423,22 @@ TEST_F(Navigation, MoveShortcutsWorkFromEveryControl) {
 // Only the menu's own keys are taken from a text field; its editing keys stay.
 TEST_F(Navigation, TextFieldsKeepTheirOtherKeys) {
   Activate();
-  form->FName->setFocus();
-  form->FName->setText("12");
-  QTest::keyClick(form->FName, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClicks(form->FName, "5");
-  EXPECT_EQ(form->FName->text(), "5");
-  QTest::keyClick(form->FName, Qt::Key_Home);
-  QTest::keyClick(form->FName, Qt::Key_Right, Qt::ShiftModifier);
-  EXPECT_EQ(form->FName->selectedText(), "5");
+  Line("FName")->setFocus();
+  Line("FName")->setText("12");
+  QTest::keyClick(Line("FName"), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(Line("FName"), "5");
+  EXPECT_EQ(Line("FName")->text(), "5");
+  QTest::keyClick(Line("FName"), Qt::Key_Home);
+  QTest::keyClick(Line("FName"), Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(Line("FName")->selectedText(), "5");
   EXPECT_EQ(View.PanX, 0);
 }
 
 TEST_F(Navigation, MoveToCenterResetsZoomAndPanButNotTheAngles) {
   ShowTaons();
   Activate();
-  QTest::mouseClick(form->DaoTeta1, Qt::LeftButton);
-  QTest::mouseClick(form->DaoForvard, Qt::LeftButton);
+  QTest::mouseClick(FindControl<QToolButton>(form, "DaoTeta1"), Qt::LeftButton);
+  QTest::mouseClick(FindControl<QToolButton>(form, "DaoForvard"), Qt::LeftButton);
   for (int i = 0; i < 4; ++i) QTest::keyClick(form.get(), Qt::Key_Right, Qt::ControlModifier);
   QTest::keyClick(form.get(), Qt::Key_Down, Qt::ControlModifier);
   ASSERT_EQ(View.PanX, 20);
@@ -446,15 +457,16 @@ TEST_F(Navigation, MoveToCenterResetsZoomAndPanButNotTheAngles) {
 
 TEST_F(Navigation, ResizeMovesTheCentreWithTheWidthAndThePanelAndRedraws) {
   ShowTaons();
-  const int panTop = form->Pan->y();
+  const int panTop = FindControl<QFrame>(form, "Pan")->y();
   form->resize(form->width() + 200, form->height() + 100);
   QApplication::processEvents();
-  ASSERT_EQ(form->Pan->y(), panTop + 100);
+  ASSERT_EQ(FindControl<QFrame>(form, "Pan")->y(), panTop + 100);
   EXPECT_EQ(View.CenterX, 402);
   EXPECT_EQ(View.CenterY, (panTop + 100) / 2);
   EXPECT_EQ(View.ScreenX[1], 402);
   EXPECT_EQ(View.ScreenY[1], (panTop + 100) / 2);
-  EXPECT_EQ(form->SceneView->Image().pixel(402, (panTop + 100) / 2) & 0xFFFFFF, 0x00FF00u);
+  EXPECT_EQ(FindControl<TSceneView>(form, "SceneView")->Image().pixel(402, (panTop + 100) / 2) & 0xFFFFFF,
+            0x00FF00u);
 }
 
 }  // namespace

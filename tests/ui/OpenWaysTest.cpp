@@ -11,6 +11,7 @@
 #include <set>
 
 #include "model/RecentFiles.h"
+#include "ui/Controls.h"
 #include "ui/MainFormFixture.h"
 
 namespace vorun {
@@ -82,8 +83,9 @@ class OpenWays : public test::MainFormTest, public testing::WithParamInterface<W
       case Way::RecentFiles: {
         RememberRecentFile(Path(file));
         RememberRecentFile(Path("elsewhere.tvx"));
-        form->RefreshRecentFiles();
-        const QList<QAction*> items = form->RecentFiles->actions();
+        QMenu* recent = FindControl<QMenu>(form, "RecentFiles");
+        emit recent->aboutToShow();
+        const QList<QAction*> items = recent->actions();
         ASSERT_EQ(items.size(), 2);
         EXPECT_EQ(items[0]->text(), "&1 " + QString::fromStdString(Path("elsewhere.tvx")));
         items[1]->trigger();
@@ -95,38 +97,39 @@ class OpenWays : public test::MainFormTest, public testing::WithParamInterface<W
 
 TEST_P(OpenWays, LoadTheFileAsOpenDoesAfterTheCommentQuestion) {
   // Typed comment text: the Open path asks about it before it is replaced.
-  form->Comment->setPlainText("typed");
+  FindControl<QPlainTextEdit>(form, "Comment")->setPlainText("typed");
   dialogs.answers.push_back(MessageAnswer::No);
   Open(GetParam(), "ring.tvx");
   EXPECT_EQ(dialogs.Texts(), QStringList{"The text was changed. Save now?"});
   const std::string name = Path("ring.tvx");
   EXPECT_EQ(FileName, name);
-  EXPECT_EQ(form->FName->text().toStdString(), name);
+  EXPECT_EQ(Line("FName")->text().toStdString(), name);
   EXPECT_EQ(ReadText(StartFilePath), name);
   EXPECT_EQ(vorun::Run.SpiralMode, 0);
-  EXPECT_TRUE(form->Go->isEnabled());
+  EXPECT_TRUE(Push("Go")->isEnabled());
   EXPECT_EQ(Ensemble.PosX[1], 0.5L);
   EXPECT_EQ(Ensemble.VelU[1], 1);
   EXPECT_NE(Ensemble.Exists[31], 0);
   EXPECT_EQ(Ensemble.TimeStep, 0.05L);
-  EXPECT_EQ(form->EditDT->text(), "0.05");
-  EXPECT_EQ(form->Comment->toPlainText(), "Three taons");
+  EXPECT_EQ(Line("EditDT")->text(), "0.05");
+  EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->toPlainText(), "Three taons");
   EXPECT_EQ(ReadRecentFiles().front(), name);
-  EXPECT_EQ(form->RecentFiles->actions().front()->data().toString().toStdString(), name);
+  EXPECT_EQ(FindControl<QMenu>(form, "RecentFiles")->actions().front()->data().toString().toStdString(),
+            name);
 }
 
 TEST_P(OpenWays, ABadFileIsReportedAndChangesNothing) {
   const EnsembleRecord before = Snapshot();
   const std::string startFile = ReadText(StartFilePath);
-  const QString shown = form->FName->text();
+  const QString shown = Line("FName")->text();
   const std::string fileName = FileName;
   Open(GetParam(), "short.tvx");
   EXPECT_EQ(dialogs.Texts(), QStringList{"Read beyond end of file"});
   EXPECT_EQ(FileName, fileName);
-  EXPECT_EQ(form->FName->text(), shown);
+  EXPECT_EQ(Line("FName")->text(), shown);
   EXPECT_EQ(ReadText(StartFilePath), startFile);
   EXPECT_EQ(vorun::Run.SpiralMode, 1);
-  EXPECT_FALSE(form->Go->isEnabled());
+  EXPECT_FALSE(Push("Go")->isEnabled());
   const EnsembleRecord after = Snapshot();
   EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
   // Not added to the recent files either (the recent-files way put it there itself).
@@ -148,8 +151,8 @@ TEST_F(OpenWaysWindow, OnlyEnsembleFilesAreTakenByADrop) {
 }
 
 TEST_F(OpenWaysWindow, RecentFilesListTheLastEightNewestFirst) {
-  EXPECT_EQ(form->RecentFiles->actions().size(), 1);
-  EXPECT_FALSE(form->RecentFiles->actions().front()->isEnabled());
+  EXPECT_EQ(FindControl<QMenu>(form, "RecentFiles")->actions().size(), 1);
+  EXPECT_FALSE(FindControl<QMenu>(form, "RecentFiles")->actions().front()->isEnabled());
   for (int i = 0; i < 9; ++i) {
     const std::string name = Path("copy" + std::to_string(i) + ".tvx");
     std::filesystem::copy_file(Path("ring.tvx"), name);
@@ -157,8 +160,8 @@ TEST_F(OpenWaysWindow, RecentFilesListTheLastEightNewestFirst) {
   }
   // Save As names an ensemble too.
   dialogs.saveAnswers.push_back(QString::fromStdString(Path("saved.tvx")));
-  form->Saveas1->trigger();
-  const QList<QAction*> items = form->RecentFiles->actions();
+  Action("Saveas1")->trigger();
+  const QList<QAction*> items = FindControl<QMenu>(form, "RecentFiles")->actions();
   ASSERT_EQ(items.size(), 8);
   EXPECT_EQ(items[0]->data().toString().toStdString(), Path("saved.tvx"));
   EXPECT_EQ(items[1]->data().toString().toStdString(), Path("copy8.tvx"));
@@ -170,10 +173,11 @@ TEST_F(OpenWaysWindow, RecentFilesListTheLastEightNewestFirst) {
 // no two commands of the window share a shortcut.
 TEST_F(OpenWaysWindow, NewItemsTakeNoKeyOfAnotherCommand) {
   QStringList file;
-  for (QAction* a : form->File1->actions()) file << (a->isSeparator() ? "-" : a->text());
+  for (QAction* a : FindControl<QMenu>(form, "File1")->actions())
+    file << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(file, (QStringList{"New", "Open", "Recent Files", "Save", "Save As ...", "Export Picture ...",
                                "-", "Exit"}));
-  EXPECT_EQ(form->FitToView->shortcut(), QKeySequence(Qt::Key_F9));
+  EXPECT_EQ(Action("FitToView")->shortcut(), QKeySequence(Qt::Key_F9));
   std::multiset<QString> keys;
   for (QAction* a : form->findChildren<QAction*>())
     for (const QKeySequence& key : a->shortcuts()) keys.insert(key.toString());

@@ -6,6 +6,7 @@
 #include <QXmlStreamReader>
 #include <cstring>
 
+#include "ui/Controls.h"
 #include "ui/MainFormFixture.h"
 #include "ui/PainterCanvas.h"
 #include "ui/WindowState.h"
@@ -25,10 +26,10 @@ class Picture : public test::MainFormTest {
   QString Export(const std::string& name) {
     const QString path = QString::fromStdString(Path(name));
     dialogs.saveAnswers.push_back(path);
-    form->ExportPicture->trigger();
+    Action("ExportPicture")->trigger();
     return path;
   }
-  QSize SceneSize() const { return {form->width(), form->Pan->y()}; }
+  QSize SceneSize() const { return {form->width(), FindControl<QFrame>(form, "Pan")->y()}; }
 };
 
 int CountNonBlack(const QImage& image) {
@@ -78,7 +79,7 @@ TEST_F(Picture, SvgIsWellFormedAndHoldsTheTaons) {
 // The vector canvas paints the pixels the window's own canvas paints: the
 // same renderers on a QPainter give the same image, numbers included.
 TEST_F(Picture, PainterCanvasDrawsWhatTheWindowShows) {
-  form->ShowNumbersOfPoints->trigger();
+  Action("ShowNumbersOfPoints")->trigger();
   QImage painted(SceneSize(), QImage::Format_RGB32);
   painted.fill(Qt::white);
   {
@@ -94,7 +95,7 @@ TEST_F(Picture, PainterCanvasDrawsWhatTheWindowShows) {
 
 // Exporting the spinning spiral draws it as it stands, without turning it.
 TEST_F(Picture, ExportChangesNothing) {
-  form->Spiral1->trigger();
+  Action("Spiral1")->trigger();
   vorun::View.Teta = 0.1L;
   const Extended80 x = Ensemble.ViewX[5], zoom = vorun::View.Zoom;
   Export("spiral.svg");
@@ -120,12 +121,12 @@ TEST_F(Picture, FitToViewBringsEveryTaonIntoTheScene) {
   form->PaintTaons();
   EXPECT_EQ(CountNonBlack(form->ScenePicture()), 0);
   QTest::keyClick(form.get(), Qt::Key_F9);
-  const int top = form->Thermosout->geometry().bottom() + 1;
+  const int top = FindControl<QRadioButton>(form, "Thermosout")->geometry().bottom() + 1;
   for (int n : {1, 2, 31}) {
     EXPECT_GE(vorun::View.ScreenX[n], 0) << n;
     EXPECT_LT(vorun::View.ScreenX[n] + 1, form->width()) << n;
     EXPECT_GE(vorun::View.ScreenY[n], top) << n;
-    EXPECT_LT(vorun::View.ScreenY[n] + 1, form->Pan->y()) << n;
+    EXPECT_LT(vorun::View.ScreenY[n] + 1, FindControl<QFrame>(form, "Pan")->y()) << n;
   }
   EXPECT_EQ(CountNonBlack(form->ScenePicture()), 12);
 }

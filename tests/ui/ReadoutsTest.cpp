@@ -9,6 +9,7 @@
 
 #include "engine/ObservablesCsv.h"
 #include "engine/Step.h"
+#include "ui/Controls.h"
 #include "ui/MainFormFixture.h"
 #include "ui/Readouts.h"
 
@@ -30,19 +31,18 @@ class Readouts : public test::MainFormTest {
   }
   void SetUp() override {
     test::MainFormTest::SetUp();
-    form->ShowReadouts->trigger();
-    ASSERT_NE(form->Readouts, nullptr);
-    readouts = form->Readouts;
+    Action("ShowReadouts")->trigger();
+    readouts = FindControl<TReadoutsWindow>(form, "Readouts");
   }
   // Runs exactly `steps` steps: a zero timer presses Go again once they are done.
   void RunSteps(int steps) {
     QTimer stopper;
     stopper.setInterval(0);
     QObject::connect(&stopper, &QTimer::timeout, [&] {
-      if (vorun::Run.StepCount >= steps && vorun::Run.Stopped == 0) form->Go->click();
+      if (vorun::Run.StepCount >= steps && vorun::Run.Stopped == 0) Push("Go")->click();
     });
     stopper.start();
-    form->Go->click();
+    Push("Go")->click();
   }
   TReadoutsWindow* readouts = nullptr;
 };
@@ -161,11 +161,11 @@ TEST_F(Readouts, MeasureDuringARunAndShowTheRate) {
   QObject::connect(&stopper, &QTimer::timeout, [&] {
     if (clock.elapsed() > 1500 && vorun::Run.Stopped == 0) {
       rate = readouts->RateValue->text();
-      form->Go->click();
+      Push("Go")->click();
     }
   });
   stopper.start();
-  form->Go->click();
+  Push("Go")->click();
   EXPECT_GT(rate.toLongLong(), 0) << rate.toStdString();
   // Far fewer samples than steps: the window never measures once per step.
   const auto samples = readouts->Samples().size();

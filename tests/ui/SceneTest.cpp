@@ -5,7 +5,9 @@
 #include <QTimer>
 
 #include "model/Figures.h"
+#include "ui/Controls.h"
 #include "ui/MainFormFixture.h"
+#include "ui/MainFormProbe.h"
 #include "ui/QtCanvas.h"
 #include "ui/StringGrid.h"
 
@@ -97,9 +99,9 @@ class Scene : public MainFormTest {
   // Taken from the screen rather than by rendering the widget, which would
   // run a paint event of its own.
   QImage Screen() {
-    const QPoint origin = form->SceneView->mapTo(form.get(), QPoint(0, 0));
+    const QPoint origin = FindControl<TSceneView>(form, "SceneView")->mapTo(form.get(), QPoint(0, 0));
     const QImage window = QGuiApplication::primaryScreen()->grabWindow(form->winId()).toImage();
-    return window.copy(QRect(origin, form->SceneView->size()));
+    return window.copy(QRect(origin, FindControl<TSceneView>(form, "SceneView")->size()));
   }
   static bool Has(const QImage& image, QRgb rgb, QRect area) {
     for (int y = area.top(); y <= area.bottom(); ++y)
@@ -134,7 +136,7 @@ TEST_F(Scene, ATaonDrawnBetweenStepsIsOnScreenAfterTheEventTurn) {
   EXPECT_EQ(screen.pixel(304, 88) & 0xFFFFFF, 0x000000u);
   EXPECT_FALSE(Has(screen, qRgb(255, 0, 0), QRect(0, 40, 604, 136)));
 
-  form->Taoscope->click();  // no redraw by itself
+  FindControl<QRadioButton>(form, "Taoscope")->click();  // no redraw by itself
   QApplication::processEvents();
   EXPECT_EQ(Screen().pixel(302, 88) & 0xFFFFFF, 0x00FF00u);
   form->PaintCurrentMode();
@@ -148,14 +150,14 @@ TEST_F(Scene, PaintEventOfTheTaonViewTakesTheLastFileNameAndRefillsTheListing) {
   FileName = "other";
   Ensemble.Exists[5] = 1;
   Ensemble.PosX[5] = 2;
-  form->FormPaint();
+  MainFormProbe::PaintScene(*form);
   EXPECT_EQ(FileName, "ring.tvx");
-  EXPECT_EQ(form->DaonsTable->Cell(1, 5), "2");
+  EXPECT_EQ(Grid()->Cell(1, 5), "2");
 }
 
 TEST_F(Scene, TimerRunsEvery300Milliseconds) {
-  EXPECT_TRUE(form->Timer->isActive());
-  EXPECT_EQ(form->Timer->interval(), 300);
+  EXPECT_TRUE(FindControl<QTimer>(form, "Timer")->isActive());
+  EXPECT_EQ(FindControl<QTimer>(form, "Timer")->interval(), 300);
 }
 
 // A pending increment turns the spiral at every redraw; the timer redraws only
@@ -163,37 +165,37 @@ TEST_F(Scene, TimerRunsEvery300Milliseconds) {
 TEST_F(Scene, TimerSpinsTheSpiralOnlyWhenShowSpinIsChecked) {
   View.Teta = 0.1L;
   const Extended80 y19 = Ensemble.ViewY[19];
-  form->TimerTimer();
+  MainFormProbe::TimerTick(*form);
   EXPECT_EQ(Ensemble.ViewY[19], y19);
-  EXPECT_FALSE(form->ShowSpin->isChecked());
+  EXPECT_FALSE(Action("ShowSpin")->isChecked());
 
-  form->ShowSpin->trigger();
-  EXPECT_TRUE(form->ShowSpin->isChecked());
+  Action("ShowSpin")->trigger();
+  EXPECT_TRUE(Action("ShowSpin")->isChecked());
   EXPECT_EQ(Display.SpinOn, 1);
   EXPECT_EQ(Ensemble.ViewY[19], y19);  // no redraw by the menu command itself
-  form->TimerTimer();
+  MainFormProbe::TimerTick(*form);
   EXPECT_NE(Ensemble.ViewY[19], y19);
 
-  form->ShowSpin->trigger();
+  Action("ShowSpin")->trigger();
   EXPECT_EQ(Display.SpinOn, 0);
   const Extended80 turned = Ensemble.ViewY[19];
-  form->TimerTimer();
+  MainFormProbe::TimerTick(*form);
   EXPECT_EQ(Ensemble.ViewY[19], turned);
 }
 
 TEST_F(Scene, ShowNumbersTogglesAndRedrawsWithLimeLabels) {
-  EXPECT_EQ(form->ShowSpin->shortcut(), QKeySequence(Qt::Key_F6));
-  EXPECT_EQ(form->ShowNumbersOfPoints->shortcut(), QKeySequence(Qt::Key_F7));
-  EXPECT_EQ(form->ShowNumbersOfPoints->text(), "Show Numbers of Points");
+  EXPECT_EQ(Action("ShowSpin")->shortcut(), QKeySequence(Qt::Key_F6));
+  EXPECT_EQ(Action("ShowNumbersOfPoints")->shortcut(), QKeySequence(Qt::Key_F7));
+  EXPECT_EQ(Action("ShowNumbersOfPoints")->text(), "Show Numbers of Points");
   EXPECT_FALSE(Has(Screen(), qRgb(0, 255, 0), QRect(0, 40, 604, 136)));
-  form->ShowNumbersOfPoints->trigger();
+  Action("ShowNumbersOfPoints")->trigger();
   EXPECT_EQ(Display.ShowNumbers, 1);
-  EXPECT_TRUE(form->ShowNumbersOfPoints->isChecked());
+  EXPECT_TRUE(Action("ShowNumbersOfPoints")->isChecked());
   QApplication::processEvents();
   EXPECT_TRUE(Has(Screen(), qRgb(0, 255, 0), QRect(0, 40, 604, 136)));
-  form->ShowNumbersOfPoints->trigger();
+  Action("ShowNumbersOfPoints")->trigger();
   EXPECT_EQ(Display.ShowNumbers, 0);
-  EXPECT_FALSE(form->ShowNumbersOfPoints->isChecked());
+  EXPECT_FALSE(Action("ShowNumbersOfPoints")->isChecked());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "engine/Step.h"
 #include "model/Ensemble.h"
+#include "ui/Controls.h"
 #include "ui/MainFormFixture.h"
 #include "ui/SampleFiles.h"
 #include "ui/StringGrid.h"
@@ -20,15 +21,15 @@ using test::WriteText;
 void ExpectStoppedAndReady(TMainForm& form) {
   EXPECT_EQ(vorun::Run.Stopped, 1);
   EXPECT_EQ(form.GoButtonKind(), GoKind::OK);
-  EXPECT_EQ(form.Go->text(), "Go");
+  EXPECT_EQ(FindControl<QPushButton>(form, "Go")->text(), "Go");
   EXPECT_EQ(View.PanStep, 5.0L);
   EXPECT_EQ(View.ZoomStep, 3.0L);
   EXPECT_EQ(View.AngleStep, 0.01L);
   EXPECT_EQ(View.Zoom, 120.0L);
   EXPECT_EQ(Ensemble.SlotCount, 60);
   EXPECT_EQ(vorun::Run.SpiralVariant, 1);
-  EXPECT_EQ(form.DaonsTable->Cell(0, 60), "60");
-  EXPECT_EQ(form.DaonsTable->Cell(1, 0), "X");
+  EXPECT_EQ(FindControl<StringGrid>(form, "DaonsTable")->Cell(0, 60), "60");
+  EXPECT_EQ(FindControl<StringGrid>(form, "DaonsTable")->Cell(1, 0), "X");
 }
 
 TEST_F(MainFormTest, NoStartFileShowsTheSpiralAndCreatesAnEmptyStartFile) {
@@ -37,16 +38,16 @@ TEST_F(MainFormTest, NoStartFileShowsTheSpiralAndCreatesAnEmptyStartFile) {
   EXPECT_TRUE(std::filesystem::exists(StartFilePath));
   EXPECT_EQ(ReadText(StartFilePath), "");
   EXPECT_EQ(FileName, "ThetraSpiral");
-  EXPECT_FALSE(form->Go->isEnabled());
-  EXPECT_EQ(form->FName->text(), "File Name");
+  EXPECT_FALSE(FindControl<QPushButton>(form, "Go")->isEnabled());
+  EXPECT_EQ(Line("FName")->text(), "File Name");
   // Nothing was loaded: the run would use the default time step, and the field says so.
   EXPECT_EQ(Ensemble.TimeStep, DefaultTimeStep());
-  EXPECT_EQ(form->EditDT->text(), "0.001");
+  EXPECT_EQ(Line("EditDT")->text(), "0.001");
   EXPECT_TRUE(dialogs.messages.empty());
 
   // With the spiral on show there is nothing to save: no file, no dialog.
-  form->Save1->trigger();
-  form->Saveas1->trigger();
+  Action("Save1")->trigger();
+  Action("Saveas1")->trigger();
   EXPECT_TRUE(dialogs.fileRequests.empty());
   EXPECT_FALSE(std::filesystem::exists("ThetraSpiral"));
 }
@@ -63,15 +64,15 @@ class StartWithFile : public MainFormTest {
 TEST_F(StartWithFile, LoadsTheEnsembleItsCommentAndKeepsItsTimeStep) {
   ExpectStoppedAndReady(*form);
   EXPECT_EQ(vorun::Run.SpiralMode, 0);
-  EXPECT_TRUE(form->Go->isEnabled());
-  EXPECT_EQ(form->FName->text().toStdString(), Path("ring.tvx"));
+  EXPECT_TRUE(FindControl<QPushButton>(form, "Go")->isEnabled());
+  EXPECT_EQ(Line("FName")->text().toStdString(), Path("ring.tvx"));
   EXPECT_EQ(FileName, Path("ring.tvx"));
   EXPECT_EQ(LastFileName, Path("ring.tvx"));
-  EXPECT_EQ(form->Comment->toPlainText(), "Ring of three\nmoving");
-  EXPECT_EQ(form->DaonsTable->Cell(1, 1), "0.5");
-  EXPECT_EQ(form->DaonsTable->Cell(3, 31), "0.75");
-  EXPECT_EQ(form->EditDT->text(), "0.05");
-  EXPECT_EQ(form->EditB2->text(), "2.718");
+  EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->toPlainText(), "Ring of three\nmoving");
+  EXPECT_EQ(FindControl<StringGrid>(form, "DaonsTable")->Cell(1, 1), "0.5");
+  EXPECT_EQ(FindControl<StringGrid>(form, "DaonsTable")->Cell(3, 31), "0.75");
+  EXPECT_EQ(Line("EditDT")->text(), "0.05");
+  EXPECT_EQ(Line("EditB2")->text(), "2.718");
   EXPECT_EQ(Ensemble.TimeStep, 0.05L);
   // The start file is only read.
   EXPECT_EQ(ReadText(StartFilePath), Path("ring.tvx"));
@@ -82,8 +83,8 @@ TEST_F(StartWithFile, LoadsTheEnsembleItsCommentAndKeepsItsTimeStep) {
 TEST_F(StartWithFile, ARunUsesTheTimeStepTheFieldShows) {
   const EnsembleState before = Ensemble;
   // One step, then the pending second press stops the run.
-  QMetaObject::invokeMethod(form->Go, "click", Qt::QueuedConnection);
-  form->Go->click();
+  QMetaObject::invokeMethod(FindControl<QPushButton>(form, "Go"), "click", Qt::QueuedConnection);
+  FindControl<QPushButton>(form, "Go")->click();
   EXPECT_EQ(vorun::Run.StepCount, 1);
   const EnsembleState run = Ensemble;
 
@@ -105,14 +106,14 @@ class StartWithMissingFile : public MainFormTest {
 TEST_F(StartWithMissingFile, ShowsTheEasySquare) {
   ExpectStoppedAndReady(*form);
   EXPECT_EQ(vorun::Run.SpiralMode, 0);
-  EXPECT_TRUE(form->Go->isEnabled());
-  EXPECT_EQ(form->FName->text(), "The easy square");
+  EXPECT_TRUE(FindControl<QPushButton>(form, "Go")->isEnabled());
+  EXPECT_EQ(Line("FName")->text(), "The easy square");
   EXPECT_EQ(FileName, Path("gone.tvx"));
   for (int n = 1; n <= 4; ++n) EXPECT_EQ(Ensemble.Exists[n], 1) << n;
   EXPECT_EQ(Ensemble.Exists[5], 0);
   EXPECT_EQ(Ensemble.B1, 2.718L);
-  EXPECT_EQ(form->DaonsTable->Cell(1, 1), "0.212");
-  EXPECT_EQ(form->EditDT->text(), "0.001");
+  EXPECT_EQ(FindControl<StringGrid>(form, "DaonsTable")->Cell(1, 1), "0.212");
+  EXPECT_EQ(Line("EditDT")->text(), "0.001");
   EXPECT_EQ(Ensemble.TimeStep, DefaultTimeStep());
   EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -129,13 +130,13 @@ TEST_F(StartWithShortFile, ReportsTheErrorAndStillOpensStoppedAndUsable) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "Read beyond end of file");
   ExpectStoppedAndReady(*form);
-  EXPECT_EQ(form->EditDT->text(), "0.001");
+  EXPECT_EQ(Line("EditDT")->text(), "0.001");
   EXPECT_EQ(Ensemble.TimeStep, DefaultTimeStep());
-  EXPECT_TRUE(form->Go->isEnabled());
-  EXPECT_TRUE(form->Images->menuAction()->isEnabled());
+  EXPECT_TRUE(FindControl<QPushButton>(form, "Go")->isEnabled());
+  EXPECT_TRUE(FindControl<QMenu>(form, "Images")->menuAction()->isEnabled());
   // Usable: a run starts and stops.
-  QMetaObject::invokeMethod(form->Go, "click", Qt::QueuedConnection);
-  form->Go->click();
+  QMetaObject::invokeMethod(FindControl<QPushButton>(form, "Go"), "click", Qt::QueuedConnection);
+  FindControl<QPushButton>(form, "Go")->click();
   EXPECT_EQ(vorun::Run.StepCount, 1);
   EXPECT_EQ(vorun::Run.Stopped, 1);
   EXPECT_EQ(dialogs.messages.size(), 1u);
@@ -145,11 +146,11 @@ TEST_F(StartWithShortFile, ReportsTheErrorAndStillOpensStoppedAndUsable) {
 // easy square under its caption, and Save asks for a name rather than write
 // over the file.
 TEST_F(StartWithShortFile, FallsBackAsForAMissingFileAndNeverSavesOverIt) {
-  EXPECT_EQ(form->FName->text(), "The easy square");
+  EXPECT_EQ(Line("FName")->text(), "The easy square");
   for (int n = 1; n <= 4; ++n) EXPECT_EQ(Ensemble.Exists[n], 1) << n;
-  EXPECT_EQ(form->DaonsTable->Cell(1, 1), "0.212");
+  EXPECT_EQ(FindControl<StringGrid>(form, "DaonsTable")->Cell(1, 1), "0.212");
   dialogs.saveAnswers.push_back(std::nullopt);
-  form->Save1->trigger();
+  Action("Save1")->trigger();
   EXPECT_EQ(dialogs.fileRequests.size(), 1u);
   EXPECT_EQ(ReadText(Path("short.tvx")), std::string(3775, '\x7f'));
 }
@@ -169,7 +170,7 @@ TEST_F(StartFileCannotBeCreated, ReportsItAndStillShowsTheSpiralStopped) {
   ExpectStoppedAndReady(*form);
   EXPECT_EQ(vorun::Run.SpiralMode, 1);
   EXPECT_EQ(FileName, "ThetraSpiral");
-  EXPECT_EQ(form->EditDT->text(), "0.001");
+  EXPECT_EQ(Line("EditDT")->text(), "0.001");
   // The spiral was built before the failure.
   EXPECT_NEAR(static_cast<double>(Ensemble.ViewX[16]), 2.981456, 1e-6);
 }
