@@ -16,6 +16,7 @@
 #include <string>
 
 #include "engine/Settings.h"
+#include "ui/RepaintPacer.h"
 #include "ui/SceneView.h"
 #include "view/Renderer.h"
 
@@ -233,6 +234,10 @@ class TMainForm : public QMainWindow {
   // Run controls.
   void GoClick();
   void RunLoop(std::int32_t n);
+  // The window's part of a run step: the step label, the scene and the
+  // listing, all paced, so that it allocates nothing once warm.
+  void ShowStep();
+  void ShowStepLabel();
   void Null00Click();
   void LTimeDblClick();
 
@@ -316,6 +321,7 @@ class TMainForm : public QMainWindow {
   std::string savedName_;
   // Set while the program itself fills the memo, which is no change by the user.
   bool settingComment_ = false;
+  RepaintPacer stepLabelPacer_{[this] { ShowStepLabel(); }};
 };
 
 // The one main window of the process, set while it exists.

@@ -90,12 +90,22 @@ void TMainForm::RunLoop(std::int32_t n) {
     ++step;
     AdvanceStep(Ensemble, CurrentStepSettings());
     Run.StepCount = step;
-    if (Run.ShowStepCount != 0) LTime->setText(QString::number(Run.StepCount));
-    PaintTaons();
-    if (ShowList->isChecked()) FillListing();
+    ShowStep();
     QCoreApplication::processEvents();
     if (Run.Stopped != 0) break;
   }
+}
+
+void TMainForm::ShowStep() {
+  // Text for the label costs an allocation; no screen shows it more often
+  // than the pacer lets it change.
+  if (Run.ShowStepCount != 0) stepLabelPacer_.Changed(true);
+  PaintTaons();
+  if (ShowList->isChecked()) FillListing();
+}
+
+void TMainForm::ShowStepLabel() {
+  if (Run.ShowStepCount != 0) LTime->setText(QString::number(Run.StepCount));
 }
 
 void TMainForm::Null00Click() {
