@@ -1,0 +1,49 @@
+// The multiple-precision side of the correctly rounded Exp and Ln: the tables
+// of the fast paths, computed once with MPFR, and the fallback for the rare
+// result that the fast path cannot round safely.
+#pragma once
+
+#include <mpfr.h>
+
+#include <cstdint>
+
+#include "model/TranscendentalArithmetic.h"
+
+namespace vorun::transcendental {
+
+constexpr int ExpSteps = 256;  // exp reduces by ln 2 / 256
+constexpr int C1Count = 128;
+constexpr int C1Upper = 53;  // t >= 1 + 53/128 is taken as t/2 in [0.707, 1)
+constexpr int C2Low = -65;
+constexpr int C2Count = 193;
+
+struct Tables {
+  u128 exp2[ExpSteps];  // 2^(i/256) at 2^-126
+  u128 lnStep;          // ln 2 / 256 at 2^-136
+  i128 ln2;             // ln 2 at 2^-112
+  std::uint32_t c1[C1Count];
+  i128 lnC1[C1Count];  // ln(c1 / 2^16) at 2^-112
+  std::uint32_t c2[C2Count];
+  i128 lnC2[C2Count];  // ln(c2 / 2^24) at 2^-112
+};
+
+// The tables, built at the first call by any thread.
+Tables BuildTables();
+
+[[gnu::always_inline]] inline const Tables& TheTables() {
+  static const Tables tables = BuildTables();
+  return tables;
+}
+
+using MpfrFunction = int (*)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
+
+// f(x) rounded to Extended80 by MPFR; tiny tells whether the 64-bit result
+// with an unbounded exponent lies below the smallest normal. Leaves the flags
+// as they were.
+Extended80 ByMpfr(MpfrFunction f, Extended80 x, bool* tiny = nullptr);
+
+// A result that the fast path could not round safely; only finite, inexact
+// results come here. Raises the flags of the correctly rounded result.
+Extended80 Fallback(MpfrFunction f, Extended80 x);
+
+}  // namespace vorun::transcendental
