@@ -1,106 +1,20 @@
 #include "model/FileAccess.h"
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <ctime>
-#include <limits>
-#include <random>
 
 #include "model/Error.h"
 
 namespace vorun {
 
-namespace {
-
-int WriteAll(int fd, const char* data, std::size_t size) {
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::write(fd, data + done, size - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return 0;
+bool IsUsableFileName(const std::string& name) {
+  return !name.empty() && name.find('\0') == std::string::npos;
 }
-
-// A name with a NUL byte would be cut short at it by every system call.
-bool IsUsableName(const std::string& name) { return !name.empty() && name.find('\0') == std::string::npos; }
-
-const char* KindOfFile(mode_t mode) {
-  if (S_ISFIFO(mode)) return "a named pipe (FIFO)";
-  if (S_ISSOCK(mode)) return "a socket";
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-  return "a special file";
-}
-
-std::string TemporaryName(const std::string& folder) {
-  static std::atomic<unsigned> counter{0};
-  thread_local std::mt19937 random{std::random_device{}()};
-  return folder + ".vorun-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
-         std::to_string(random() % 1000000);
-}
-
-// The process number in a name made by TemporaryName, ".vorun-PID-N-R", or
-// -1 for any other name.
-pid_t TemporaryOwner(const char* name) {
-  static constexpr char prefix[] = ".vorun-";
-  if (std::strncmp(name, prefix, sizeof prefix - 1) != 0) return -1;
-  const char* p = name + sizeof prefix - 1;
-  long long pid = 0;
-  for (int field = 0; field < 3; ++field) {
-    if (field > 0 && *p++ != '-') return -1;
-    int digits = 0;
-    for (; *p >= '0' && *p <= '9'; ++p, ++digits) {
-      if (digits == 10) return -1;
-      if (field == 0) pid = pid * 10 + (*p - '0');
-    }
-    if (digits == 0) return -1;
-  }
-  if (*p != '\0' || pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return -1;
-  return static_cast<pid_t>(pid);
-}
-
-// A save killed half way (SIGKILL, a file size limit) leaves its temporary
-// file behind, and nothing else would ever remove it. Removed here is only
-// what this program made: a plain file of this user with exactly such a name,
-// whose process is gone. It must also have lain unchanged for a while, since a
-// process of another machine or container that shares the folder looks gone
-// from here while its save may still be running.
-void RemoveStrayTemporaries(int dir) {
-  const int listed = ::dup(dir);
-  if (listed < 0) return;
-  DIR* listing = ::fdopendir(listed);
-  if (listing == nullptr) {
-    ::close(listed);
-    return;
-  }
-  const std::time_t now = std::time(nullptr);
-  while (const dirent* entry = ::readdir(listing)) {
-    const pid_t pid = TemporaryOwner(entry->d_name);
-    if (pid < 0) continue;
-    struct stat info;
-    if (::fstatat(dir, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
-    if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) continue;
-    if (now - info.st_mtime < StrayTemporaryAge) continue;
-    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
-    ::unlinkat(dir, entry->d_name, 0);
-  }
-  ::closedir(listing);
-}
-
-}  // namespace
 
 [[noreturn]] void ThrowFileError(int code) {
   switch (code) {
@@ -140,7 +54,7 @@ int Descriptor::Close() {
 }
 
 int OpenForReading(const std::string& name) {
-  if (!IsUsableName(name)) return -EINVAL;
+  if (!IsUsableFileName(name)) return -EINVAL;
   // Only a regular file is opened: a FIFO blocks the open until some other
   // process writes to it, a device may never end (/dev/zero) or do something
   // of its own when opened. The open does not block either, in case the name
@@ -200,197 +114,6 @@ bool ReadAtMost(Descriptor& file, std::size_t limit, std::string& content) {
   }
   if (const int error = file.Close()) ThrowFileError(error);
   return true;
-}
-
-namespace {
-
-// Where a replacement writes and what it replaces.
-struct Target {
-  std::string path;    // through symbolic links: the file they point to
-  std::string folder;  // with its trailing slash, or empty for the current one
-  bool exists = false;
-  struct stat info {};
-};
-
-// The checks of every replacement before it writes. A folder as target fails
-// at the rename in ReplaceFile, as it always has; the other ways say so at once.
-Target PrepareTarget(const std::string& target, bool folderFailsNow) {
-  if (!IsUsableName(target)) ThrowFileError(EINVAL);
-
-  // Through a symbolic link, replace the file it points to, not the link.
-  Target t;
-  t.path = target;
-  if (char* resolved = ::realpath(target.c_str(), nullptr)) {
-    t.path = resolved;
-    std::free(resolved);
-  }
-
-  t.exists = ::stat(t.path.c_str(), &t.info) == 0;
-  // Writing into a FIFO blocks until some process reads it, and a device or
-  // a socket is no file to keep a save in.
-  if (t.exists && !S_ISREG(t.info.st_mode) && !S_ISDIR(t.info.st_mode))
-    throw Error("Cannot save to " + target + ": it is " + KindOfFile(t.info.st_mode) +
-                ", not a regular file.");
-  if (t.exists && S_ISDIR(t.info.st_mode) && folderFailsNow) ThrowFileError(EISDIR);
-  // A write-protected file stays protected, though its folder would allow a
-  // rename over it.
-  if (t.exists && S_ISREG(t.info.st_mode) && ::access(t.path.c_str(), W_OK) != 0) ThrowFileError(errno);
-
-  const std::size_t slash = t.path.rfind('/');
-  t.folder = slash == std::string::npos ? std::string() : t.path.substr(0, slash + 1);
-  return t;
-}
-
-// A new file in the folder, named like every temporary file of a save.
-int CreateNamed(const std::string& folder, std::string& name) {
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    name = TemporaryName(folder);
-    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) ThrowFileError(errno);
-  }
-  if (fd < 0) ThrowFileError(EEXIST);
-  return fd;
-}
-
-// A file without a name in the folder where the file system can make one;
-// else a named one that ends in ".part", a name the stray clean-up of the
-// saves never takes, since such a file may be written for hours.
-int CreateUnnamed(const std::string& folder, std::string& name) {
-  name.clear();
-  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-  if (fd >= 0) return fd;
-  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) ThrowFileError(errno);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    name = TemporaryName(folder) + ".part";
-    const int named = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (named >= 0) return named;
-    if (errno != EEXIST) ThrowFileError(errno);
-  }
-  ThrowFileError(EEXIST);
-}
-
-// The replacement keeps the old file's owner and group where allowed. Only
-// root may hand a file to another user; anyone else who saves over another
-// user's file ends up owning the new one, and then at least keeps its group
-// (a member may), so that a shared file stays writable for the rest of its
-// group.
-void KeepOwnerAndMode(int fd, const Target& t) {
-  if (!t.exists || !S_ISREG(t.info.st_mode)) return;
-  if (::fchown(fd, t.info.st_uid, t.info.st_gid) != 0) {
-    [[maybe_unused]] const int grouped = ::fchown(fd, static_cast<uid_t>(-1), t.info.st_gid);
-  }
-  // After the owner: a change of owner may clear the set-id bits.
-  ::fchmod(fd, t.info.st_mode & 07777);
-}
-
-// Makes a rename durable; the data is already safe, so a folder that cannot
-// be synced or listed is no failure of the save.
-void SyncFolder(const std::string& folder) {
-  if (const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      dir >= 0) {
-    ::fsync(dir);
-    RemoveStrayTemporaries(dir);
-    ::close(dir);
-  }
-}
-
-}  // namespace
-
-// The content goes to a new file in the same folder first, so a full disk or a
-// failing medium leaves the old file intact instead of empty or cut short; the
-// new file is removed on failure.
-void ReplaceFile(const std::string& target, const std::string& content) {
-  const Target t = PrepareTarget(target, false);
-  std::string temporary;
-  Descriptor file(CreateNamed(t.folder, temporary));
-  KeepOwnerAndMode(file.get(), t);
-  int error = WriteAll(file.get(), content.data(), content.size());
-  if (error == 0 && ::fsync(file.get()) != 0) error = errno;
-  if (const int closeError = file.Close(); error == 0) error = closeError;
-  if (error == 0 && ::rename(temporary.c_str(), t.path.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temporary.c_str());
-    ThrowFileError(error);
-  }
-  SyncFolder(t.folder);
-}
-
-void CheckReplaceable(const std::string& target) {
-  const Target t = PrepareTarget(target, true);
-  std::string name;
-  ::close(CreateUnnamed(t.folder, name));
-  if (!name.empty()) ::unlink(name.c_str());
-}
-
-FileReplacement::FileReplacement(const std::string& target) {
-  const Target t = PrepareTarget(target, true);
-  path_ = t.path;
-  folder_ = t.folder;
-  fd_ = CreateUnnamed(folder_, named_);
-  KeepOwnerAndMode(fd_, t);
-}
-
-FileReplacement::~FileReplacement() {
-  if (fd_ >= 0) ::close(fd_);
-  if (!done_ && !named_.empty()) ::unlink(named_.c_str());
-}
-
-// Small pieces are gathered, so that a trajectory of short rows costs few
-// system calls.
-void FileReplacement::Write(std::string_view content) {
-  buffer_.append(content);
-  if (buffer_.size() >= (1u << 20)) Flush();
-}
-
-void FileReplacement::Flush() {
-  if (const int error = WriteAll(fd_, buffer_.data(), buffer_.size())) Fail(error);
-  buffer_.clear();
-}
-
-// The new file goes at once, so nothing is left of a failed write.
-void FileReplacement::Fail(int code) {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-  if (!named_.empty()) ::unlink(named_.c_str());
-  done_ = true;
-  ThrowFileError(code);
-}
-
-// An unnamed file stays open: closed, it would be gone.
-void FileReplacement::Finish() {
-  if (finished_) return;
-  Flush();
-  if (::fsync(fd_) != 0) Fail(errno);
-  if (!named_.empty()) {
-    const int result = ::close(fd_);
-    fd_ = -1;
-    if (result != 0) Fail(errno);
-  }
-  finished_ = true;
-}
-
-void FileReplacement::Commit() {
-  if (done_) return;
-  Finish();
-  if (named_.empty()) {
-    // The file gets a name of a save's temporary file, then the target's.
-    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      named_ = TemporaryName(folder_);
-      if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, named_.c_str(), AT_SYMLINK_FOLLOW) == 0) break;
-      const int error = errno;
-      named_.clear();
-      if (error != EEXIST) Fail(error);
-    }
-    if (named_.empty()) Fail(EEXIST);
-    const int result = ::close(fd_);
-    fd_ = -1;
-    if (result != 0) Fail(errno);
-  }
-  if (::rename(named_.c_str(), path_.c_str()) != 0) Fail(errno);
-  done_ = true;
-  SyncFolder(folder_);
 }
 
 }  // namespace vorun

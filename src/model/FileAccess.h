@@ -11,6 +11,10 @@
 
 namespace vorun {
 
+// False for a name no system call can take whole: empty, or holding a NUL
+// byte, at which every call would cut it short.
+bool IsUsableFileName(const std::string& name);
+
 // Throws the Error whose text belongs to errno value code.
 [[noreturn]] void ThrowFileError(int code);
 
