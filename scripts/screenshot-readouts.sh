@@ -21,25 +21,8 @@ cleanup() {
 trap cleanup EXIT
 
 # A wide cloud of 60 taons at rest, which contracts under the default law
-# during the run, written as one 3776-byte ensemble record: 80-bit
-# little-endian reals, structure of arrays, occupancy bytes at 3712.
-python3 - "$work/cloud.tvx" <<'PY'
-import math, random, struct, sys
-def ext(v):
-    if v == 0:
-        return bytes(10)
-    m, e = math.frexp(abs(v))
-    return int(m * 2**64).to_bytes(8, "little") + (((v < 0) << 15) | (e - 1 + 16383)).to_bytes(2, "little")
-random.seed(7)
-params = [0.001, 1, 2.718, 5, 10, 20, 1, 2.718, 5, 10, 20]
-record = b"".join(ext(p) for p in params) + bytes(2)
-coords = [[random.uniform(-40, 40) for _ in range(60)] for _ in range(3)]
-for axis in coords:
-    record += b"".join(ext(v) for v in axis)
-record += bytes(600 * 3) + bytes([1] * 60) + bytes(4)
-assert len(record) == 3776
-open(sys.argv[1], "wb").write(record)
-PY
+# during the run.
+python3 scripts/make-cloud.py "$work/cloud.tvx" 40
 
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1400x620x24 -nolisten tcp &
