@@ -22,11 +22,6 @@ void PainterCanvas::SetPixel(int x, int y, Colour colour) {
   painter_.fillRect(QRect(x, y, 1, 1), ToQColor(colour));
 }
 
-void PainterCanvas::MoveTo(int x, int y) {
-  penX_ = x;
-  penY_ = y;
-}
-
 void PainterCanvas::LineTo(int x, int y) {
   painter_.setPen(QPen(ToQColor(pen_), 1));
   painter_.drawLine(QPointF(penX_ + 0.5, penY_ + 0.5), QPointF(x + 0.5, y + 0.5));

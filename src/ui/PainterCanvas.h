@@ -5,30 +5,22 @@
 
 #include <QPainter>
 
-#include "view/Canvas.h"
+#include "ui/PenCanvas.h"
 
 namespace vorun {
 
-class PainterCanvas final : public Canvas {
+class PainterCanvas final : public PenCanvas {
  public:
   // The painter must be active and outlive the canvas.
   explicit PainterCanvas(QPainter& painter) : painter_(painter) {}
 
-  void SetPenColour(Colour colour) override { pen_ = colour; }
-  void SetBrushColour(Colour colour) override { brush_ = colour; }
-  void SetTextColour(Colour colour) override { text_ = colour; }
   void FillRect(int x1, int y1, int x2, int y2) override;
   void SetPixel(int x, int y, Colour colour) override;
-  void MoveTo(int x, int y) override;
   void LineTo(int x, int y) override;
   void TextOut(int x, int y, const std::string& text) override;
 
  private:
   QPainter& painter_;
-  Colour pen_ = Black;
-  Colour brush_ = White;
-  Colour text_ = Black;
-  int penX_ = 0, penY_ = 0;
 };
 
 }  // namespace vorun

@@ -36,11 +36,6 @@ void QtCanvas::FillRect(int x1, int y1, int x2, int y2) {
 
 void QtCanvas::SetPixel(int x, int y, Colour colour) { Plot(x, y, ToRgb(colour)); }
 
-void QtCanvas::MoveTo(int x, int y) {
-  penX_ = x;
-  penY_ = y;
-}
-
 // Bresenham from the pen position; the end pixel is left out so that a
 // polyline does not draw its corners twice.
 void QtCanvas::LineTo(int x, int y) {

@@ -5,21 +5,17 @@
 
 #include <QImage>
 
-#include "view/Canvas.h"
+#include "ui/PenCanvas.h"
 
 namespace vorun {
 
-class QtCanvas final : public Canvas {
+class QtCanvas final : public PenCanvas {
  public:
   // The image must outlive the canvas; it may be resized in between.
   explicit QtCanvas(QImage& image) : image_(image) {}
 
-  void SetPenColour(Colour colour) override { pen_ = colour; }
-  void SetBrushColour(Colour colour) override { brush_ = colour; }
-  void SetTextColour(Colour colour) override { text_ = colour; }
   void FillRect(int x1, int y1, int x2, int y2) override;
   void SetPixel(int x, int y, Colour colour) override;
-  void MoveTo(int x, int y) override;
   void LineTo(int x, int y) override;
   void TextOut(int x, int y, const std::string& text) override;
 
@@ -27,10 +23,6 @@ class QtCanvas final : public Canvas {
   void Plot(int x, int y, QRgb rgb);
 
   QImage& image_;
-  Colour pen_ = Black;
-  Colour brush_ = White;
-  Colour text_ = Black;
-  int penX_ = 0, penY_ = 0;
 };
 
 }  // namespace vorun
