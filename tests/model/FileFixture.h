@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "Bytes.h"
 #include "model/EnsembleFile.h"
 #include "model/Error.h"
 #include "model/Global.h"
@@ -22,20 +23,6 @@
 namespace vorun::test {
 
 namespace fs = std::filesystem;
-
-inline std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string Bits(const Extended80& value) {
-  return std::string(reinterpret_cast<const char*>(&value), 10);
-}
 
 inline Extended80 FromBits(const std::string& bytes) {
   Extended80 value = 0;
