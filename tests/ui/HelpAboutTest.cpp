@@ -1,19 +1,12 @@
 // The help commands and the about box: the built-in help window, the two help
 // files and the about box.
-#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
-#include <QToolButton>
 #include <QUrl>
 #include <functional>
 

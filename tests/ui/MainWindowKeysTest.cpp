@@ -1,18 +1,12 @@
 // The main window's keys: the filters and commits of the eleven parameter
 // fields, and Go's default and cancel roles.
-#include <QAction>
-#include <QButtonGroup>
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSlider>
-#include <QTabWidget>
-#include <QToolButton>
 #include <functional>
 
 #include "ui/Controls.h"

@@ -1,20 +1,9 @@
 // The menu tree as the user sees it: items, shortcuts and check marks before,
 // during and after a run.
 #include <QAction>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QScreen>
-#include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
-#include <QUrl>
 #include <functional>
 
 #include "engine/WorkerPool.h"

@@ -3,13 +3,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSlider>
-#include <QTimer>
 #include <QToolButton>
 #include <numbers>
 

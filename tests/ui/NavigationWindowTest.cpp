@@ -1,15 +1,6 @@
 // The view commands of the buttons: the rotation and zoom buttons and the
 // track bar.
-#include <QAction>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QRadioButton>
 #include <QSlider>
-#include <QTimer>
 #include <QToolButton>
 #include <numbers>
 
