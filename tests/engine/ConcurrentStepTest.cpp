@@ -20,10 +20,8 @@ EnsembleState Cloud(std::uint64_t seed, int n) {
   e.TimeStep = 0.001L;
   e.A1 = 0.05L, e.B1 = 0.5L, e.C1 = 0.9L, e.D1 = 1.4L, e.F1 = 2.2L;
   e.A2 = -0.03L, e.B2 = 0.7L, e.C2 = 1.1L, e.D2 = 1.7L, e.F2 = 2.6L;
-  auto next = [&seed] {
-    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<Extended80>(seed >> 11) / static_cast<Extended80>(1ULL << 53) * 4 - 2;
-  };
+  Scatter scatter(seed);
+  auto next = [&scatter] { return scatter(4); };
   for (int placed = 0; placed < n;) {
     const Extended80 x = next(), y = next(), z = next();
     bool apart = true;

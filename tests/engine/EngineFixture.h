@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -46,6 +47,21 @@ inline void Place(int n, Extended80 x, Extended80 y, Extended80 z, Extended80 u 
   e.VelW[n] = w;
   SyncWorkingCopies(TestEnsemble, true);
 }
+
+// A small linear congruential generator, so that a scattered test ensemble is
+// the same on every machine: each call gives the next value, spread evenly
+// over [-width / 2, width / 2).
+class Scatter {
+ public:
+  explicit Scatter(std::uint64_t seed) : seed_(seed) {}
+  Extended80 operator()(Extended80 width) {
+    seed_ = seed_ * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<Extended80>(seed_ >> 11) / static_cast<Extended80>(1ULL << 53) * width - width / 2;
+  }
+
+ private:
+  std::uint64_t seed_;
+};
 
 // The message of the Error that body throws, or "" when it throws none.
 template <class Body>

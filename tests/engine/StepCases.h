@@ -40,11 +40,8 @@ inline EnsembleState MixedEnsemble() {
   auto& e = TestEnsemble;
   e.A1 = 0.05L, e.B1 = 0.5L, e.C1 = 0.9L, e.D1 = 1.4L, e.F1 = 2.2L;
   e.A2 = -0.03L, e.B2 = 0.7L, e.C2 = 1.1L, e.D2 = 1.7L, e.F2 = 2.6L;
-  std::uint64_t seed = 12345;
-  auto next = [&seed] {
-    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<Extended80>(seed >> 11) / static_cast<Extended80>(1ULL << 53) * 4 - 2;
-  };
+  Scatter scatter(12345);
+  auto next = [&scatter] { return scatter(4); };
   int k = 0;
   for (int n : {2, 5, 30, 31, 45, 46, 50, 51, 60}) {
     ++k;
