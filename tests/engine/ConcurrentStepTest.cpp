@@ -24,12 +24,7 @@ EnsembleState Cloud(std::uint64_t seed, int n) {
   auto next = [&scatter] { return scatter(4); };
   for (int placed = 0; placed < n;) {
     const Extended80 x = next(), y = next(), z = next();
-    bool apart = true;
-    for (int m = 1; m <= placed && apart; ++m) {
-      const Extended80 dx = x - e.PosX[m], dy = y - e.PosY[m], dz = z - e.PosZ[m];
-      apart = dx * dx + dy * dy + dz * dz >= 0.16L;
-    }
-    if (!apart) continue;
+    if (!ApartFromTheFirst(e, placed, x, y, z)) continue;
     ++placed;
     e.Exists[placed] = 1;
     e.PosX[placed] = x, e.PosY[placed] = y, e.PosZ[placed] = z;

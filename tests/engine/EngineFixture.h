@@ -63,6 +63,16 @@ class Scatter {
   std::uint64_t seed_;
 };
 
+// True when (x, y, z) lies at least 0.4 from each of slots 1 .. last, close
+// enough for strong forces and far enough that no step of a test faults.
+inline bool ApartFromTheFirst(const EnsembleState& e, int last, Extended80 x, Extended80 y, Extended80 z) {
+  for (int m = 1; m <= last; ++m) {
+    const Extended80 dx = x - e.PosX[m], dy = y - e.PosY[m], dz = z - e.PosZ[m];
+    if (dx * dx + dy * dy + dz * dz < 0.16L) return false;
+  }
+  return true;
+}
+
 // The message of the Error that body throws, or "" when it throws none.
 template <class Body>
 std::string ErrorOf(Body body) {

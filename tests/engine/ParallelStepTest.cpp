@@ -76,12 +76,7 @@ EnsembleState FullCloud() {
   auto next = [&scatter] { return scatter(5); };
   for (int n = 1; n <= MaxSlots;) {
     const Extended80 x = next(), y = next(), z = next();
-    bool apart = true;
-    for (int m = 1; m < n && apart; ++m) {
-      const Extended80 dx = x - e.PosX[m], dy = y - e.PosY[m], dz = z - e.PosZ[m];
-      apart = dx * dx + dy * dy + dz * dz >= 0.16L;
-    }
-    if (!apart) continue;
+    if (!ApartFromTheFirst(e, n - 1, x, y, z)) continue;
     Place(n, x, y, z, next() * 0.2L, next() * 0.2L, next() * 0.2L);
     ++n;
   }
