@@ -17,11 +17,6 @@ Extended80 Force(const EnsembleState& e, int i, const LawSettings& law, Axis axi
 }
 
 // The size of parameter set 2 under each split, in the order of ColourSplit.
-int SplitThreshold(ColourSplit split) {
-  constexpr int sizes[] = {30, 15, 10};
-  return sizes[static_cast<int>(split)];
-}
-
 }  // namespace
 
 Extended80 ForceX(const EnsembleState& e, int i, const LawSettings& law) { return Force(e, i, law, Axis::X); }
@@ -36,11 +31,11 @@ int PartnerSet(int j, int slotCount, const LawSettings& law, Axis axis) {
   int threshold = 30;
   switch (law.formula) {
     case Formula::Exponential:
-      threshold = SplitThreshold(law.colourSplit);
+      threshold = SetTwoSize(law.colourSplit);
       break;
     case Formula::PolyExpon:
     case Formula::PolyExpSum:
-      if (axis == Axis::Z) threshold = SplitThreshold(law.colourSplit);
+      if (axis == Axis::Z) threshold = SetTwoSize(law.colourSplit);
       break;
     case Formula::ExpoPolyExpSum:
     case Formula::EPESminus:

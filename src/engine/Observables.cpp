@@ -12,7 +12,7 @@ Observables MeasureObservables(const EnsembleState& e) {
   const PreservedFlags flags;
   Observables o;
   o.smallestDistance = std::numeric_limits<Extended80>::infinity();
-  const int last = std::clamp(e.SlotCount, 0, MaxSlots);
+  const int last = ClampedSlotCount(e);
   Extended80 twiceEnergy = 0;
   for (int i = 1; i <= last; ++i) {
     if (e.Exists[i] == 0) continue;

@@ -56,7 +56,7 @@ ParameterUse UsedParameters(const LawSettings& law) {
 std::optional<std::string> FindNaN(const EnsembleState& e, const StepSettings& settings) {
   if (IsNaN(e.TimeStep)) return NotANumber("The time step dt");
 
-  const int count = e.SlotCount < 0 ? 0 : e.SlotCount > MaxSlots ? MaxSlots : e.SlotCount;
+  const int count = ClampedSlotCount(e);
   const int firstMoved = settings.blockade ? 5 : 1;
   auto moved = [&](int n) { return n >= firstMoved && e.Exists[n] != 0; };
 

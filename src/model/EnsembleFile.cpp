@@ -38,8 +38,6 @@ namespace {
 void Store(Float80Bytes& to, const Extended80& value) { std::memcpy(to.Bytes, &value, 10); }
 void Load(Extended80& to, const Float80Bytes& from) { std::memcpy(&to, from.Bytes, 10); }
 
-int ClampedSlotCount(const EnsembleState& e) { return e.SlotCount < 0 ? 0 : std::min(e.SlotCount, MaxSlots); }
-
 bool ReadRecord(const std::string& name, EnsembleRecord& into, bool openMayFail) {
   const int fd = OpenForReading(name);
   if (fd < 0) {

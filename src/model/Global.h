@@ -43,6 +43,12 @@ struct EnsembleState {
   SlotBytes Exists{};
 };
 
+// The slots a routine may visit: SlotCount comes from a file and is never
+// trusted beyond the arrays.
+inline int ClampedSlotCount(const EnsembleState& e) {
+  return e.SlotCount < 0 ? 0 : e.SlotCount > MaxSlots ? MaxSlots : e.SlotCount;
+}
+
 struct RunState {
   std::int32_t StepCount = 0;
   std::uint8_t Stopped = 0;

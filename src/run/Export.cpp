@@ -29,8 +29,7 @@ std::string FormatReal(Extended80 value, Notation notation) {
 }
 
 int ParameterSetOf(int slot, int slotCount, ColourSplit split) {
-  const int t = split == ColourSplit::Ak ? 30 : split == ColourSplit::Bk ? 15 : 10;
-  return slot > slotCount - t ? 2 : 1;
+  return slot > slotCount - SetTwoSize(split) ? 2 : 1;
 }
 
 Extended80 TimeAt(std::int64_t step, Extended80 dt) { return static_cast<Extended80>(step) * dt; }

@@ -26,7 +26,7 @@ std::vector<Rotated> PicturePoints(const EnsembleState& e, ViewState& view, bool
     for (int k = 1; k <= SpiralPointCount; ++k) points.push_back({k, e.ViewX[k], e.ViewZ[k]});
   } else {
     BuildViewMatrix(view);
-    const int last = std::clamp(e.SlotCount, 0, MaxSlots);
+    const int last = ClampedSlotCount(e);
     for (int n = 1; n <= last; ++n) {
       if (e.Exists[n] == 0) continue;
       const Extended80 x = e.ViewX[n], y = e.ViewY[n], z = e.ViewZ[n];

@@ -15,13 +15,8 @@ namespace {
 // Lime marks parameter set 1 and yellow set 2, the same split the law uses.
 Colour TaonColour(const Scene& scene, int n) {
   if (scene.scope == Scope::Taoscope) return n % 2 != 0 ? Red : Lime;
-  int setTwoSize = 30;
-  if (scene.split == ColourSplit::Bk) setTwoSize = 15;
-  if (scene.split == ColourSplit::Ck) setTwoSize = 10;
-  return n <= scene.ensemble.SlotCount - setTwoSize ? Lime : Yellow;
+  return n <= scene.ensemble.SlotCount - SetTwoSize(scene.split) ? Lime : Yellow;
 }
-
-int SlotLimit(const EnsembleState& e) { return std::clamp(e.SlotCount, 0, MaxSlots); }
 
 void Edge(Canvas& canvas, const ViewState& view, int from, int to) {
   // The axis of the spiral, 1-2-10-16, stands out in white.
@@ -44,7 +39,7 @@ void DrawTaons(const Scene& scene) {
   const EnsembleState& e = scene.ensemble;
   ViewState& view = scene.view;
   BuildViewMatrix(view);
-  const int last = SlotLimit(e);
+  const int last = ClampedSlotCount(e);
   for (int n = 1; n <= last; ++n)
     if (e.Exists[n] != 0) ProjectPoint(view, n, e.ViewX[n], e.ViewY[n], e.ViewZ[n]);
 
