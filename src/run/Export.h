@@ -7,16 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "engine/ObservablesCsv.h"
 #include "model/Choices.h"
 #include "model/Global.h"
 #include "run/RunOptions.h"
 
 namespace vorun::run {
 
-// 21 significant digits (enough for every 64-bit significand) or the
-// hexadecimal form of printf's %La ("0x8.3126e978d4fdf3bp-13"). Both read
-// back with strtold to the same value; neither depends on the locale.
-void AppendReal(std::string& out, Extended80 value, Notation notation);
+// A real as the CSV files and the summary write it (AppendCsvReal).
 std::string FormatReal(Extended80 value, Notation notation);
 
 // The parameter set a slot takes under the colour split, as the scene colours
@@ -32,9 +30,8 @@ constexpr std::string_view TrajectoryHeader = "step,time,slot,set,x,y,z,u,v,w\n"
 void AppendTrajectoryRows(std::string& out, const EnsembleState& e, std::int64_t step, ColourSplit split,
                           Notation notation);
 
-constexpr std::string_view ObservablesHeader =
-    "step,time,taons,kinetic_energy,mean_kinetic_energy,momentum_x,momentum_y,momentum_z,centre_x,centre_y,"
-    "centre_z,smallest_distance,closest_a,closest_b,largest_radius\n";
+// The window's readouts save the same columns.
+constexpr std::string_view ObservablesHeader = ObservablesCsvColumns;
 
 // One row of MeasureObservables of the committed state. With fewer than two
 // taons there is no pair: its three cells stay empty (NaN to pandas).

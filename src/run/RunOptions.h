@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/ObservablesCsv.h"
 #include "engine/Settings.h"
 #include "model/Global.h"
 
 namespace vorun::run {
 
-enum class Notation { Decimal, Hex };
+using vorun::Notation;
 
 struct RunOptions {
   std::vector<std::string> inputs;
