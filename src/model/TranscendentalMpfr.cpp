@@ -39,14 +39,13 @@ class ThreadCachesRelease {
   ~ThreadCachesRelease() { mpfr_free_cache2(MPFR_FREE_LOCAL_CACHE); }
   ThreadCachesRelease(const ThreadCachesRelease&) = delete;
   ThreadCachesRelease& operator=(const ThreadCachesRelease&) = delete;
-  void Arm() {}
 };
 
 }  // namespace
 
 Extended80 ByMpfr(MpfrFunction f, Extended80 x, bool* tiny) {
+  // Built at the first call in each thread, destroyed when the thread ends.
   thread_local ThreadCachesRelease release;
-  release.Arm();
   PreservedFlags keep;
   mpfr_t a, y;
   mpfr_init2(a, 64);

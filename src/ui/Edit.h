@@ -65,16 +65,6 @@ class TEditDlg : public QDialog {
   QLabel* Label15;
   QLineEdit* EditDT;
   QLabel* Label1;
-  QLineEdit* EditA1;
-  QLineEdit* EditB1;
-  QLineEdit* EditC1;
-  QLineEdit* EditD1;
-  QLineEdit* EditF1;
-  QLineEdit* EditA2;
-  QLineEdit* EditB2;
-  QLineEdit* EditC2;
-  QLineEdit* EditD2;
-  QLineEdit* EditF2;
   QLabel* Label12;
   QLabel* NumberOfTaon;
   QLabel* Label4;

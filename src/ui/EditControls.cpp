@@ -44,10 +44,6 @@ void TEditDlg::BuildControls() {
   }
   for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i)
     parameterFields_[i]->setObjectName(QString("Edit") + ParameterFieldTable[i].name);
-  EditA1 = parameterFields_[1], EditB1 = parameterFields_[2], EditC1 = parameterFields_[3];
-  EditD1 = parameterFields_[4], EditF1 = parameterFields_[5], EditA2 = parameterFields_[6];
-  EditB2 = parameterFields_[7], EditC2 = parameterFields_[8], EditD2 = parameterFields_[9];
-  EditF2 = parameterFields_[10];
 
   Label12 = MakeLabel(this, "Gravon or Taon", 240, 152);
   SetTextColour(Label12, ColourNavy);
@@ -98,8 +94,9 @@ void TEditDlg::BuildControls() {
   OKBtn->setDefault(true);
   CancelBtn = MakeButton(this, "Cancel", 703, 418, 75, 26);
 
-  for (QLineEdit* field : {EditDT, EditA1, EditB1, EditC1, EditD1, EditX, EditY, EditZ, EditV, EditU, EditW})
-    AttachNumericKeyFilter(field);
+  // The time step, A1 ... D1 and the slot's six fields take only number keys.
+  for (std::size_t i = 0; i <= 4; ++i) AttachNumericKeyFilter(parameterFields_[i]);
+  for (QLineEdit* field : {EditX, EditY, EditZ, EditV, EditU, EditW}) AttachNumericKeyFilter(field);
   for (QLineEdit* field : parameterFields_) ShowWholeTextWhenCut(field);
   for (QLineEdit* field : {EditX, EditY, EditZ, EditV, EditU, EditW}) ShowWholeTextWhenCut(field);
 

@@ -223,8 +223,6 @@ void TMainForm::RefreshParameterFields() {
   }
 }
 
-bool TMainForm::EditDTExit() { return ParameterFieldExit(EditDT); }
-
 // Every parameter field commits as EditDT does: a user who edits a shown
 // value expects it to take effect.
 bool TMainForm::ParameterFieldExit(QLineEdit* field) {

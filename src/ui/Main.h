@@ -146,16 +146,6 @@ class TMainForm : public QMainWindow {
   QCheckBox* ShowList;
   QCheckBox* Warm;
   QCheckBox* Cool;
-  QLineEdit* EditA1;
-  QLineEdit* EditB1;
-  QLineEdit* EditC1;
-  QLineEdit* EditD1;
-  QLineEdit* EditF1;
-  QLineEdit* EditA2;
-  QLineEdit* EditB2;
-  QLineEdit* EditC2;
-  QLineEdit* EditD2;
-  QLineEdit* EditF2;
 
   QButtonGroup* ThermostatGroup;
   QButtonGroup* ScopeGroup;
@@ -212,7 +202,6 @@ class TMainForm : public QMainWindow {
   // Leave event of a parameter field: its text into the matching parameter.
   // False when the text is no number (reported).
   bool ParameterFieldExit(QLineEdit* field);
-  bool EditDTExit();
 
   // Ensemble commands and start-up; the particle editor (MainEditor.cpp).
   void New1Click();

@@ -325,10 +325,6 @@ void TMainForm::CreateRunPanel() {
     ShowWholeTextWhenCut(field);
     parameterFields_[i] = field;
   }
-  EditA1 = parameterFields_[1], EditB1 = parameterFields_[2], EditC1 = parameterFields_[3];
-  EditD1 = parameterFields_[4], EditF1 = parameterFields_[5], EditA2 = parameterFields_[6];
-  EditB2 = parameterFields_[7], EditC2 = parameterFields_[8], EditD2 = parameterFields_[9];
-  EditF2 = parameterFields_[10];
 }
 
 }  // namespace vorun

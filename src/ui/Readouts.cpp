@@ -64,7 +64,7 @@ void FitAxis(QValueAxis* axis, const QLineSeries* series) {
 
 }  // namespace
 
-TReadoutsWindow::TReadoutsWindow(TMainForm* form) : QWidget(form, Qt::Window), form_(form) {
+TReadoutsWindow::TReadoutsWindow(TMainForm* form) : QWidget(form, Qt::Window) {
   setObjectName("Readouts");
   setWindowTitle("Readouts");
 

@@ -36,9 +36,6 @@ class RepaintPacer {
     timer_.start();
   }
 
-  // True while a change waits for the end of the interval.
-  bool Pending() const { return pending_; }
-
  private:
   void Tick() {
     if (!pending_) {
