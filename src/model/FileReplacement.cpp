@@ -138,16 +138,16 @@ Target PrepareTarget(const std::string& target, bool folderFailsNow) {
   return t;
 }
 
-// A new file in the folder, named like every temporary file of a save.
-int CreateNamed(const std::string& folder, std::string& name) {
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    name = TemporaryName(folder);
-    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) ThrowFileError(errno);
+// A new file in the folder, named like every temporary file of a save, with
+// the suffix after the name.
+int CreateNamed(const std::string& folder, std::string& name, const char* suffix = "") {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = TemporaryName(folder) + suffix;
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) return fd;
+    if (errno != EEXIST) ThrowFileError(errno);
   }
-  if (fd < 0) ThrowFileError(EEXIST);
-  return fd;
+  ThrowFileError(EEXIST);
 }
 
 // A file without a name in the folder where the file system can make one;
@@ -158,13 +158,7 @@ int CreateUnnamed(const std::string& folder, std::string& name) {
   const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   if (fd >= 0) return fd;
   if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) ThrowFileError(errno);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    name = TemporaryName(folder) + ".part";
-    const int named = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (named >= 0) return named;
-    if (errno != EEXIST) ThrowFileError(errno);
-  }
-  ThrowFileError(EEXIST);
+  return CreateNamed(folder, name, ".part");
 }
 
 // The replacement keeps the old file's owner and group where allowed. Only

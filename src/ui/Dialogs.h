@@ -19,6 +19,9 @@ struct FileDialogRequest {
   QString defaultExtension;  // "tvx", added when the user typed none
 };
 
+// The ensemble files, which every open and save dialog of the program offers.
+inline const FileDialogRequest TaonsFiles{"Taons files (*.tvx)|*.tvx", "tvx"};
+
 class DialogSeam {
  public:
   virtual ~DialogSeam() = default;

@@ -31,8 +31,6 @@ Extended80 Value(const QLineEdit* field) { return StrToFloat(field->text().toStd
 
 TEditDlg* EditDlg = nullptr;
 
-const FileDialogRequest TEditDlg::SaveDialog{"Taons files (*.tvx)|*.tvx", "tvx"};
-
 TEditDlg::TEditDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(" Editing of gravon's or taon's values");
   // The places are fixed pixels, so the captions need a narrow font to fit.
@@ -194,7 +192,7 @@ void TEditDlg::TakeParameters() {
 void TEditDlg::OKBtnClick() {
   bool finished = false;
   Guarded(this, [&] {
-    const auto name = Dialogs().SaveFileName(this, SaveDialog);
+    const auto name = Dialogs().SaveFileName(this, TaonsFiles);
     // Cancelled: back to the editor with everything typed still in place.
     if (!name) return;
     CheckRememberable(name->toStdString());
@@ -212,7 +210,7 @@ void TEditDlg::OKBtnClick() {
 
 void TEditDlg::SaveasClick() {
   Guarded(this, [this] {
-    const auto name = Dialogs().SaveFileName(this, SaveDialog);
+    const auto name = Dialogs().SaveFileName(this, TaonsFiles);
     if (!name) return;
     EditFileName->setText(*name);
     TakeParameters();

@@ -38,8 +38,6 @@ class TEditDlg : public QDialog {
   // As the main listing, by DlgListVelocities, and with the corner cell named.
   void FillEditorGrid();
 
-  static const FileDialogRequest SaveDialog;
-
  protected:
   void paintEvent(QPaintEvent* event) override;
   void showEvent(QShowEvent* event) override;

@@ -22,8 +22,6 @@ namespace vorun {
 
 namespace {
 
-const FileDialogRequest TaonsFiles{"Taons files (*.tvx)|*.tvx", "tvx"};
-
 QString Text(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace

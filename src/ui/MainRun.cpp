@@ -115,7 +115,7 @@ void TMainForm::Null00Click() {
     SetFittedCaption(Null00, "Yes Null");
     SetTextColour(Null00, ColourMaroon);
     FillListing();
-    const std::optional<QString> name = Dialogs().SaveFileName(this, {"Taons files (*.tvx)|*.tvx", "tvx"});
+    const std::optional<QString> name = Dialogs().SaveFileName(this, TaonsFiles);
     if (!name) return;
     SaveUnderChosenName(*name);
   });
