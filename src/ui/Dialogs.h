@@ -47,12 +47,15 @@ void ReportError(QWidget* parent, const QString& message);
 
 // Runs a handler body and reports any error that escapes it. Qt event
 // handlers must not throw, so every handler that can fail goes through here.
+// False when the body failed and its error was reported.
 template <class Body>
-void Guarded(QWidget* parent, Body&& body) {
+bool Guarded(QWidget* parent, Body&& body) {
   try {
     body();
+    return true;
   } catch (const std::exception& e) {
     ReportError(parent, QString::fromUtf8(e.what()));
+    return false;
   }
 }
 

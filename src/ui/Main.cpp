@@ -226,16 +226,12 @@ void TMainForm::RefreshParameterFields() {
 // Every parameter field commits as EditDT does: a user who edits a shown
 // value expects it to take effect.
 bool TMainForm::ParameterFieldExit(QLineEdit* field) {
-  bool taken = true;
   for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i) {
-    if (parameterFields_[i] != field) continue;
-    taken = false;
-    Guarded(this, [&] {
-      Ensemble.*ParameterFieldTable[i].member = StrToFloat(field->text().toStdString());
-      taken = true;
-    });
+    if (parameterFields_[i] == field)
+      return Guarded(
+          this, [&] { Ensemble.*ParameterFieldTable[i].member = StrToFloat(field->text().toStdString()); });
   }
-  return taken;
+  return true;
 }
 
 // --- keys and events -------------------------------------------------------------------

@@ -241,12 +241,7 @@ bool TMainForm::CommentSavedOrDropped() {
       return false;
     case MessageAnswer::Yes: {
       // A save that fails keeps the program open, with the text still there.
-      bool saved = false;
-      Guarded(this, [&] {
-        SaveComment(Comment->toPlainText().toStdString());
-        saved = true;
-      });
-      if (!saved) return false;
+      if (!Guarded(this, [&] { SaveComment(Comment->toPlainText().toStdString()); })) return false;
       break;
     }
     default:

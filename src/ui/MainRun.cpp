@@ -65,12 +65,7 @@ void TMainForm::GoClick() {
   if (!TakeFocusedField()) return;
   // A quiet NaN would raise no fault and silently empty the scene; say where
   // it is instead, before anything changes.
-  bool runnable = false;
-  Guarded(this, [&] {
-    CheckRunnable(Ensemble, CurrentStepSettings());
-    runnable = true;
-  });
-  if (!runnable) return;
+  if (!Guarded(this, [&] { CheckRunnable(Ensemble, CurrentStepSettings()); })) return;
   ShowRunState(true);
   ++runDepth_;
   Guarded(this, [&] { RunLoop(Run.StepCount); });
