@@ -283,6 +283,10 @@ class TMainForm : public QMainWindow {
   // fails while it is read (then rethrown), the easy square goes on show
   // instead, and a file that failed is no longer the Save target.
   bool TryReadOrFallBack(bool nameTheSquare);
+  // The ensemble in memory on show as freshly opened from FileName, which
+  // becomes the Save target: step 0, Go and Null00 enabled, the scene, the
+  // listing and the fields refilled.
+  void ShowOpenedEnsemble();
   // The comment file of FileName into the memo, when there is one.
   void LoadCommentIntoMemo();
   // Before the window closes: asks about typed comment text. False when the

@@ -1,10 +1,6 @@
 // File > "New": the particle editor, opened on the live ensemble. It does not
 // clear anything; the editor starts from what the main window shows.
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QToolButton>
 
 #include "model/Global.h"
 #include "ui/Dialogs.h"
@@ -19,18 +15,7 @@ void TMainForm::New1Click() {
   if (EditDlg->exec() != QDialog::Accepted) return;
   // The editor has saved the ensemble under a name the user chose: show it
   // as a freshly opened one.
-  savedName_ = FileName;
-  Guarded(this, [this] {
-    Run.SpiralMode = 0;
-    Go->setEnabled(true);
-    Null00->setEnabled(true);
-    FName->setText(QString::fromStdString(FileName));
-    Run.StepCount = 0;
-    LTime->setText("0");
-    PaintTaons();
-    FillListing();
-    RefreshParameterFields();
-  });
+  Guarded(this, [this] { ShowOpenedEnsemble(); });
 }
 
 }  // namespace vorun

@@ -130,22 +130,26 @@ void TMainForm::OpenEnsemble(const QString& name) {
     // Read before anything changes: a file that fails to load must become
     // neither the name on show nor the one Save writes to.
     ReadEnsembleFile(name.toStdString());
-    Run.SpiralMode = 0;
-    Go->setEnabled(true);
-    Null00->setEnabled(true);
     FileName = name.toStdString();
-    savedName_ = FileName;
-    FName->setText(name);
     ApplyRecord();
-    Run.StepCount = 0;
-    LTime->setText("0");
-    PaintTaons();
-    FillListing();
-    RefreshParameterFields();
+    ShowOpenedEnsemble();
     LoadCommentIntoMemo();
     RememberFile();
     NoteRecentFile(name);
   });
+}
+
+void TMainForm::ShowOpenedEnsemble() {
+  Run.SpiralMode = 0;
+  Go->setEnabled(true);
+  Null00->setEnabled(true);
+  savedName_ = FileName;
+  FName->setText(QString::fromStdString(FileName));
+  Run.StepCount = 0;
+  LTime->setText("0");
+  PaintTaons();
+  FillListing();
+  RefreshParameterFields();
 }
 
 void TMainForm::Save1Click() {
