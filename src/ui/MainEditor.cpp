@@ -14,8 +14,11 @@ void TMainForm::New1Click() {
   EditDlg->SetScopeButtons(Taoscope, Gravoscope);
   if (EditDlg->exec() != QDialog::Accepted) return;
   // The editor has saved the ensemble under a name the user chose: show it
-  // as a freshly opened one.
-  Guarded(this, [this] { ShowOpenedEnsemble(); });
+  // as a freshly opened one, and list it with the files saved under a new name.
+  Guarded(this, [this] {
+    ShowOpenedEnsemble();
+    NoteRecentFile(QString::fromStdString(FileName));
+  });
 }
 
 }  // namespace vorun

@@ -141,6 +141,18 @@ TEST_F(NewCommand, OkSavesAndShowsTheEnsembleAsFreshlyOpened) {
   EXPECT_EQ(Ensemble.ViewX[1], 9);
 }
 
+// Saved under a name the user chose, the ensemble joins the recent files as
+// one opened or saved with Save As does.
+TEST_F(NewCommand, OkPutsTheSavedFileAtTheTopOfTheRecentFiles) {
+  const std::string name = Path("chosen.tvx");
+  dialogs.saveAnswers.push_back(QString::fromStdString(name));
+  New([](TEditDlg& dlg) { FindControl<QPushButton>(dlg, "OKBtn")->click(); });
+  QMenu* recent = FindControl<QMenu>(form, "RecentFiles");
+  emit recent->aboutToShow();
+  ASSERT_FALSE(recent->actions().isEmpty());
+  EXPECT_EQ(recent->actions().first()->text(), "&1 " + QString::fromStdString(name));
+}
+
 // A cancelled save dialog returns to the editor; closed then with Cancel, it
 // leaves the main window as it was.
 TEST_F(NewCommand, OkWithCancelledSaveDialogReturnsToTheEditor) {
