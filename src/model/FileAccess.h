@@ -63,6 +63,11 @@ bool ReadAtMost(Descriptor& file, std::size_t limit, std::string& content);
 constexpr int StrayTemporaryAge = 60;
 void ReplaceFile(const std::string& target, const std::string& content);
 
+// ReplaceFile for the program's own files (the start file, the recent files):
+// their folder is made when first needed. A folder that cannot be made fails
+// the replacement, which reports the cause that matters to the user.
+void ReplaceFileMakingFolder(const std::string& target, const std::string& content);
+
 // Throws the Error that a ReplaceFile of target would be sure to meet, before
 // any work is done for it: a name that cannot be used, a target that is a
 // folder or not a regular file, a write-protected file, a folder that is

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <limits>
 #include <random>
 
@@ -205,6 +206,15 @@ void ReplaceFile(const std::string& target, const std::string& content) {
     ThrowFileError(error);
   }
   SyncFolder(t.folder);
+}
+
+void ReplaceFileMakingFolder(const std::string& target, const std::string& content) {
+  const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+  if (!folder.empty()) {
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+  }
+  ReplaceFile(target, content);
 }
 
 void CheckReplaceable(const std::string& target) {

@@ -49,13 +49,7 @@ void RememberRecentFile(const std::string& name) {
   const std::vector<std::string> list = WithRecentFile(ReadRecentFiles(), name);
   std::string content;
   for (const std::string& entry : list) content += entry + '\n';
-  const std::filesystem::path folder = std::filesystem::path(RecentFilesPath()).parent_path();
-  if (!folder.empty()) {
-    // As for the start file: a folder that cannot be made fails the write below.
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-  }
-  ReplaceFile(RecentFilesPath(), content);
+  ReplaceFileMakingFolder(RecentFilesPath(), content);
 }
 
 }  // namespace vorun

@@ -14,16 +14,7 @@ std::string StartFilePath = DefaultStartFilePath();
 
 namespace {
 
-void WriteStartFile(const std::string& content) {
-  // The folder is made when first needed. If that fails, the write below
-  // fails too and reports the cause that matters to the user.
-  const std::filesystem::path folder = std::filesystem::path(StartFilePath).parent_path();
-  if (!folder.empty()) {
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-  }
-  ReplaceFile(StartFilePath, content);
-}
+void WriteStartFile(const std::string& content) { ReplaceFileMakingFolder(StartFilePath, content); }
 
 }  // namespace
 
