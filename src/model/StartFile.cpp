@@ -2,7 +2,6 @@
 
 #include <climits>
 #include <cstdlib>
-#include <filesystem>
 
 #include "model/Error.h"
 #include "model/FileAccess.h"

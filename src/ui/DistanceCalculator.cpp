@@ -44,9 +44,7 @@ void DistanceCalculator::Calculate() {
     const Extended80 distance =
         RowDistance(part1_->text().toStdString(), part2_->text().toStdString(),
                     [this](int column, int row) { return grid_->Cell(column, row).toStdString(); });
-    result_->setText(QString::fromStdString(FloatToStr(distance)));
-    // The first digits are the ones that say what the number is.
-    result_->setCursorPosition(0);
+    ShowFromStart(result_, NumberText(distance));
   });
 }
 

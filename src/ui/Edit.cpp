@@ -17,13 +17,12 @@
 #include "ui/DistanceCalculator.h"
 #include "ui/ParameterFields.h"
 #include "ui/StringGrid.h"
+#include "ui/Widgets.h"
 #include "ui/WindowState.h"
 
 namespace vorun {
 
 namespace {
-
-QString Text(Extended80 value) { return QString::fromStdString(FloatToStr(value)); }
 
 Extended80 Value(const QLineEdit* field) { return StrToFloat(field->text().toStdString()); }
 
@@ -62,26 +61,21 @@ void TEditDlg::SetScopeButtons(const QAbstractButton* taoscope, const QAbstractB
 
 std::array<QString, 11> TEditDlg::ParameterTexts() {
   std::array<QString, 11> texts;
-  for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = Text(Ensemble.*ParameterFieldTable[i].member);
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    texts[i] = NumberText(Ensemble.*ParameterFieldTable[i].member);
   return texts;
 }
 
 std::array<QString, 6> TEditDlg::SlotTexts(int n) {
   const auto& e = Ensemble;
-  return {Text(e.PosX[n]), Text(e.PosY[n]), Text(e.PosZ[n]),
-          Text(e.VelU[n]), Text(e.VelV[n]), Text(e.VelW[n])};
-}
-
-void TEditDlg::ShowText(QLineEdit* field, const QString& text) {
-  field->setText(text);
-  // The first digits are the ones that say what the number is.
-  field->setCursorPosition(0);
+  return {NumberText(e.PosX[n]), NumberText(e.PosY[n]), NumberText(e.PosZ[n]),
+          NumberText(e.VelU[n]), NumberText(e.VelV[n]), NumberText(e.VelW[n])};
 }
 
 void TEditDlg::ShowParameters(bool all) {
   const std::array<QString, 11> texts = ParameterTexts();
   for (std::size_t i = 0; i < texts.size(); ++i)
-    if (all || texts[i] != shownParameters_[i]) ShowText(parameterFields_[i], texts[i]);
+    if (all || texts[i] != shownParameters_[i]) ShowFromStart(parameterFields_[i], texts[i]);
   shownParameters_ = texts;
 }
 
@@ -104,7 +98,7 @@ void TEditDlg::FormPaint() {
     const std::array<QString, 6> texts = SlotTexts(n);
     const std::array<QLineEdit*, 6> fields{EditX, EditY, EditZ, EditV, EditU, EditW};
     for (std::size_t i = 0; i < fields.size(); ++i)
-      if (texts[i] != shownSlot_[i]) ShowText(fields[i], texts[i]);
+      if (texts[i] != shownSlot_[i]) ShowFromStart(fields[i], texts[i]);
     shownSlot_ = texts;
     if ((e.Exists[n] != 0) != shownExists_) {
       shownExists_ = e.Exists[n] != 0;
@@ -122,7 +116,7 @@ void TEditDlg::ShowSelectedTaon() {
   shownRow_ = n;
   shownSlot_ = SlotTexts(n);
   const std::array<QLineEdit*, 6> fields{EditX, EditY, EditZ, EditV, EditU, EditW};
-  for (std::size_t i = 0; i < fields.size(); ++i) ShowText(fields[i], shownSlot_[i]);
+  for (std::size_t i = 0; i < fields.size(); ++i) ShowFromStart(fields[i], shownSlot_[i]);
   shownExists_ = Ensemble.Exists[n] != 0;
   DaoTrue->setChecked(shownExists_);
 }
@@ -150,7 +144,7 @@ void TEditDlg::FillEditorGrid() {
   for (int n = 1; n <= last; ++n) DaonsTable->SetCell(0, n, QString::fromStdString(IntToStr(n)));
   for (int n = 1; n <= last; ++n)
     for (int c = 0; c < 3; ++c)
-      DaonsTable->SetCell(c + 1, n, e.Exists[n] != 0 ? Text((*values[c])[n]) : QString());
+      DaonsTable->SetCell(c + 1, n, e.Exists[n] != 0 ? NumberText((*values[c])[n]) : QString());
 }
 
 void TEditDlg::DaonsTableSelectCell(int, int) {

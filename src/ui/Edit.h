@@ -94,7 +94,6 @@ class TEditDlg : public QDialog {
   bool OwnAreaIn(const QRegion& region) const;
   static std::array<QString, 11> ParameterTexts();
   static std::array<QString, 6> SlotTexts(int n);
-  static void ShowText(QLineEdit* field, const QString& text);
   // The eleven fields from the ensemble: all of them, or those whose value
   // changed since they were last filled.
   void ShowParameters(bool all);

@@ -33,6 +33,7 @@
 #include "ui/ParameterFields.h"
 #include "ui/StringGrid.h"
 #include "ui/ToolTips.h"
+#include "ui/Widgets.h"
 #include "ui/WindowState.h"
 #include "view/Navigation.h"
 
@@ -218,8 +219,7 @@ StepSettings TMainForm::CurrentStepSettings() const {
 
 void TMainForm::RefreshParameterFields() {
   for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i) {
-    parameterFields_[i]->setText(QString::fromStdString(FloatToStr(Ensemble.*ParameterFieldTable[i].member)));
-    parameterFields_[i]->setCursorPosition(0);
+    ShowFromStart(parameterFields_[i], NumberText(Ensemble.*ParameterFieldTable[i].member));
   }
 }
 

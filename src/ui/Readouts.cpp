@@ -20,6 +20,7 @@
 #include "model/NumberText.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
+#include "ui/Widgets.h"
 
 namespace vorun {
 
@@ -33,8 +34,6 @@ constexpr int PlotPeriods = 5;
 constexpr qint64 RatePeriodMs = 500;
 // More points than this in a series and it keeps every other one of them.
 constexpr qsizetype MaxPlotPoints = 2000;
-
-QString Number(Extended80 value) { return QString::fromStdString(FloatToStr(value)); }
 
 QLabel* Value(QWidget* parent) {
   auto* label = new QLabel("-", parent);
@@ -191,20 +190,21 @@ void TReadoutsWindow::Refresh() {
 
 void TReadoutsWindow::ShowValues(const Observables& o, std::int32_t step, Extended80 time) {
   StepValue->setText(QString::number(step));
-  TimeValue->setText(Number(time));
-  EnergyValue->setText(Number(o.kineticEnergy));
-  MeanEnergyValue->setText(o.taonCount > 0 ? Number(o.meanKineticEnergy) : QString("-"));
+  TimeValue->setText(NumberText(time));
+  EnergyValue->setText(NumberText(o.kineticEnergy));
+  MeanEnergyValue->setText(o.taonCount > 0 ? NumberText(o.meanKineticEnergy) : QString("-"));
   const Extended80 momentum[] = {o.momentumX, o.momentumY, o.momentumZ};
   const Extended80 centre[] = {o.centreX, o.centreY, o.centreZ};
   for (int i = 0; i < 3; ++i) {
-    MomentumValue[i]->setText(Number(momentum[i]));
-    CentreValue[i]->setText(o.taonCount > 0 ? Number(centre[i]) : QString("-"));
+    MomentumValue[i]->setText(NumberText(momentum[i]));
+    CentreValue[i]->setText(o.taonCount > 0 ? NumberText(centre[i]) : QString("-"));
   }
-  ClosestValue->setText(
-      o.closestA == 0
-          ? QString("none (fewer than two taons)")
-          : QString("%1 (slots %2 and %3)").arg(Number(o.smallestDistance)).arg(o.closestA).arg(o.closestB));
-  RadiusValue->setText(Number(o.largestRadius));
+  ClosestValue->setText(o.closestA == 0 ? QString("none (fewer than two taons)")
+                                        : QString("%1 (slots %2 and %3)")
+                                              .arg(NumberText(o.smallestDistance))
+                                              .arg(o.closestA)
+                                              .arg(o.closestB));
+  RadiusValue->setText(NumberText(o.largestRadius));
 }
 
 void TReadoutsWindow::AddSample(const Sample& sample) {

@@ -10,6 +10,7 @@
 
 #include "model/Error.h"
 #include "model/NumberText.h"
+#include "ui/Widgets.h"
 
 namespace vorun {
 
@@ -36,7 +37,7 @@ class ValueItem final : public QTableWidgetItem {
     if (!number_ || (role != Qt::DisplayRole && role != Qt::EditRole)) return QTableWidgetItem::data(role);
     // The separator may have changed since (it follows the locale).
     if (stale_ || separator_ != DecimalSeparator) {
-      text_ = QString::fromStdString(FloatToStr(value_));
+      text_ = NumberText(value_);
       stale_ = false;
       separator_ = DecimalSeparator;
     }

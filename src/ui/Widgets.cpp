@@ -8,6 +8,8 @@
 #include <QRadioButton>
 #include <QToolButton>
 
+#include "model/NumberText.h"
+
 namespace vorun {
 
 namespace {
@@ -32,6 +34,13 @@ QLineEdit* MakeField(QWidget* parent, const QString& text, int x, int y, int w, 
   auto* field = Placed(new QLineEdit(text, parent), x, y, w, h);
   field->setCursorPosition(0);
   return field;
+}
+
+QString NumberText(Extended80 value) { return QString::fromStdString(FloatToStr(value)); }
+
+void ShowFromStart(QLineEdit* field, const QString& text) {
+  field->setText(text);
+  field->setCursorPosition(0);
 }
 
 QLabel* MakeLabel(QWidget* parent, const QString& caption, int x, int y) {

@@ -6,6 +6,8 @@
 #include <QColor>
 #include <QString>
 
+#include "model/Global.h"
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -27,6 +29,13 @@ QPushButton* MakeButton(QWidget* parent, const QString& caption, int x, int y, i
 // the symbol-font codes of the design (0xEC, 0xED zoom; 0xEF-0xF2 and 0xF6,
 // 0xF7 rotation).
 QToolButton* MakeFlatButton(QWidget* parent, const QString& caption, int x, int y, int w, int h);
+
+// A real as the program shows it everywhere (FloatToStr's text).
+QString NumberText(Extended80 value);
+
+// Puts text into a field scrolled to its start: the first digits are the ones
+// that say what a number is.
+void ShowFromStart(QLineEdit* field, const QString& text);
 
 // A field in the colour of its parameter set, with black text on either colour.
 void SetFieldColour(QLineEdit* field, const QColor& colour);
