@@ -90,20 +90,10 @@ void TEditDlg::showEvent(QShowEvent* event) {
 // text the user typed and has not yet taken in stays.
 void TEditDlg::FormPaint() {
   EditFileName->setText(QString::fromStdString(FileName));
-  const int n = DaonsTable->Row();
-  const auto& e = Ensemble;
-  if (n != shownRow_) {
+  if (DaonsTable->Row() != shownRow_) {
     ShowSelectedTaon();
   } else {
-    const std::array<QString, 6> texts = SlotTexts(n);
-    const std::array<QLineEdit*, 6> fields{EditX, EditY, EditZ, EditV, EditU, EditW};
-    for (std::size_t i = 0; i < fields.size(); ++i)
-      if (texts[i] != shownSlot_[i]) ShowFromStart(fields[i], texts[i]);
-    shownSlot_ = texts;
-    if ((e.Exists[n] != 0) != shownExists_) {
-      shownExists_ = e.Exists[n] != 0;
-      DaoTrue->setChecked(shownExists_);
-    }
+    ShowSlot(false);
   }
   ShowParameters(false);
   FillEditorGrid();
@@ -114,11 +104,19 @@ void TEditDlg::ShowSelectedTaon() {
   NumberOfTaon->setText(QString::fromStdString(IntToStr(n)));
   NumberOfTaon->adjustSize();
   shownRow_ = n;
-  shownSlot_ = SlotTexts(n);
+  ShowSlot(true);
+}
+
+void TEditDlg::ShowSlot(bool all) {
+  const int n = DaonsTable->Row();
+  const std::array<QString, 6> texts = SlotTexts(n);
   const std::array<QLineEdit*, 6> fields{EditX, EditY, EditZ, EditV, EditU, EditW};
-  for (std::size_t i = 0; i < fields.size(); ++i) ShowFromStart(fields[i], shownSlot_[i]);
-  shownExists_ = Ensemble.Exists[n] != 0;
-  DaoTrue->setChecked(shownExists_);
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    if (all || texts[i] != shownSlot_[i]) ShowFromStart(fields[i], texts[i]);
+  shownSlot_ = texts;
+  const bool exists = Ensemble.Exists[n] != 0;
+  if (all || exists != shownExists_) DaoTrue->setChecked(exists);
+  shownExists_ = exists;
 }
 
 void TEditDlg::FillEditorGrid() {

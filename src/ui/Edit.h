@@ -97,6 +97,8 @@ class TEditDlg : public QDialog {
   // The eleven fields from the ensemble: all of them, or those whose value
   // changed since they were last filled.
   void ShowParameters(bool all);
+  // The same for the six fields and the presence box of the grid's current row.
+  void ShowSlot(bool all);
 
   // The four calculators; their controls carry the names EditCal1Part1 ... Reset4.
   std::array<std::unique_ptr<DistanceCalculator>, 4> calculators_;
