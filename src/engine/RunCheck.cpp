@@ -5,6 +5,7 @@
 
 #include "engine/Law.h"
 #include "model/Error.h"
+#include "model/Float80Bits.h"
 
 namespace vorun {
 
@@ -15,13 +16,8 @@ namespace {
 // (a zero fraction is an infinity). Without the integer bit the value is a
 // pseudo-NaN, which the arithmetic already refuses as an invalid operand.
 bool IsNaN(const Extended80& value) {
-  std::uint64_t significand;
-  std::uint16_t signAndExponent;
-  std::memcpy(&significand, &value, 8);
-  std::memcpy(&signAndExponent, reinterpret_cast<const char*>(&value) + 8, 2);
-  constexpr std::uint64_t integerBit = std::uint64_t{1} << 63;
-  return (signAndExponent & 0x7FFF) == 0x7FFF && (significand & integerBit) != 0 &&
-         (significand & ~integerBit) != 0;
+  const Bits b = BitsOf(value);
+  return (b.se & MaxBiased) == MaxBiased && (b.mant & TopBit) != 0 && (b.mant & ~TopBit) != 0;
 }
 
 std::string NotANumber(const std::string& what) {

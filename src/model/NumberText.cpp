@@ -11,6 +11,7 @@
 #include <limits>
 
 #include "model/Error.h"
+#include "model/Float80Bits.h"
 #include "model/FloatFault.h"
 
 namespace vorun {
@@ -47,12 +48,8 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // and drops the integer bit, so the bits are made into that normal value
 // first. Done on the bits: arithmetic on it would raise the denormal flag.
 Extended80 AsComputed(Extended80 value) {
-  unsigned char bytes[sizeof value];
-  std::memcpy(bytes, &value, sizeof value);
-  if ((bytes[8] | (bytes[9] & 0x7F)) == 0 && (bytes[7] & 0x80) != 0) {
-    bytes[8] = 1;
-    std::memcpy(&value, bytes, sizeof value);
-  }
+  const Bits b = BitsOf(value);
+  if ((b.se & MaxBiased) == 0 && (b.mant & TopBit) != 0) return FromBits(b.mant, 1, (b.se & 0x8000) != 0);
   return value;
 }
 

@@ -1,5 +1,5 @@
-// The exact arithmetic under the correctly rounded Exp and Ln: the bits of an
-// Extended80, 128-bit fixed point, rounding to nearest with gradual
+// The exact arithmetic under the correctly rounded Exp and Ln: 128-bit fixed
+// point, rounding to nearest with gradual
 // underflow, the test that an approximation with a known error bound rounds
 // safely, and the IEEE flags of the result. Integer arithmetic is the same on
 // every processor, so everything here is.
@@ -9,10 +9,8 @@
 
 #include <cfloat>
 #include <cstdint>
-#include <cstring>
 
-#include <emmintrin.h>
-
+#include "model/Float80Bits.h"
 #include "model/FloatFault.h"
 #include "model/Global.h"
 
@@ -20,34 +18,6 @@ namespace vorun::transcendental {
 
 using u128 = unsigned __int128;
 using i128 = __int128;
-
-constexpr std::uint64_t TopBit = std::uint64_t{1} << 63;
-constexpr int Bias = 16383;
-constexpr int MaxBiased = 0x7fff;
-
-struct Bits {
-  std::uint64_t mant;
-  std::uint16_t se;  // sign and biased exponent
-};
-
-inline Bits BitsOf(Extended80 x) {
-  Bits b;
-  std::memcpy(&b.mant, &x, 8);
-  std::memcpy(&b.se, reinterpret_cast<const char*>(&x) + 8, 2);
-  return b;
-}
-
-// The ten bytes go out in one 16-byte store, from which the x87 load can be
-// forwarded; two separate stores would stall it.
-inline Extended80 FromBits(std::uint64_t mant, int biased, bool negative) {
-  const std::uint64_t se = static_cast<std::uint64_t>(biased) | (negative ? 0x8000 : 0);
-  alignas(16) unsigned char bytes[16];
-  _mm_store_si128(reinterpret_cast<__m128i*>(bytes),
-                  _mm_set_epi64x(static_cast<long long>(se), static_cast<long long>(mant)));
-  Extended80 x;
-  std::memcpy(&x, bytes, sizeof x);
-  return x;
-}
 
 inline int Clz128(u128 v) {
   const auto hi = static_cast<std::uint64_t>(v >> 64);
