@@ -16,6 +16,7 @@
 #include "model/StartFile.h"
 #include "ui/DistanceCalculator.h"
 #include "ui/ParameterFields.h"
+#include "ui/SlotListing.h"
 #include "ui/StringGrid.h"
 #include "ui/Widgets.h"
 #include "ui/WindowState.h"
@@ -120,7 +121,6 @@ void TEditDlg::ShowSlot(bool all) {
 }
 
 void TEditDlg::FillEditorGrid() {
-  const auto& e = Ensemble;
   const bool velocities = Display.DlgListVelocities != 0;
   if (velocities) {
     DaonsTable->SetCell(0, 0, "Velo");
@@ -132,17 +132,7 @@ void TEditDlg::FillEditorGrid() {
     if (taoscope) DaonsTable->SetCell(0, 0, "Taons");
     if (gravoscope) DaonsTable->SetCell(0, 0, "Gravons");
   }
-  const std::array<QString, 3> headers =
-      velocities ? std::array<QString, 3>{"u(x)", "u(y)", "u(z)"} : std::array<QString, 3>{"X", "Y", "Z"};
-  const std::array<const SlotReals*, 3> values =
-      velocities ? std::array<const SlotReals*, 3>{&e.VelU, &e.VelV, &e.VelW}
-                 : std::array<const SlotReals*, 3>{&e.PosX, &e.PosY, &e.PosZ};
-  for (int c = 0; c < 3; ++c) DaonsTable->SetCell(c + 1, 0, headers[c]);
-  const int last = std::min<int>(e.SlotCount, MaxSlots);
-  for (int n = 1; n <= last; ++n) DaonsTable->SetCell(0, n, QString::fromStdString(IntToStr(n)));
-  for (int n = 1; n <= last; ++n)
-    for (int c = 0; c < 3; ++c)
-      DaonsTable->SetCell(c + 1, n, e.Exists[n] != 0 ? NumberText((*values[c])[n]) : QString());
+  FillSlotGrid(*DaonsTable, Ensemble, velocities);
 }
 
 void TEditDlg::DaonsTableSelectCell(int, int) {
