@@ -22,6 +22,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
 #include "ui/Palette.h"
+#include "ui/StringGrid.h"
 
 namespace vorun {
 
@@ -47,6 +48,9 @@ void TMainForm::ShowRunState(bool running) {
   ShapeRed->SetBrushColour(running ? ColourRed : ColourMaroon);
   ShapeLime->SetBrushColour(running ? ColourGreen : ColourLime);
   Run.Stopped = running ? 0 : 1;
+  // A run changes the scene and the listing faster than a screen shows them.
+  SceneView->SetPacedRepaints(running);
+  DaonsTable->SetPacedRepaints(running);
   Images->menuAction()->setEnabled(!running);
   Null00->setEnabled(!running);
   if (!running) return;

@@ -3,7 +3,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "model/Global.h"
 #include "ui/Main.h"
 
 namespace vorun {
@@ -31,7 +30,7 @@ TSceneView::TSceneView(TMainForm* form, QSize size) : QWidget(form), form_(form)
 
 void TSceneView::ImageChanged() {
   fresh_ = true;
-  pacer_.Changed(Run.Stopped == 0);
+  pacer_.Changed(paced_);
 }
 
 void TSceneView::paintEvent(QPaintEvent*) {

@@ -35,8 +35,10 @@ class TSceneView : public QWidget {
   QImage& Image() { return image_; }
   QtCanvas& Canvas() { return canvas_; }
   // Called after a renderer painted on the image: show it at the next event
-  // turn, or with the changes that follow it within a paced interval.
+  // turn or, while repaints are paced (a run), with the changes that follow it
+  // within the interval.
   void ImageChanged();
+  void SetPacedRepaints(bool paced) { paced_ = paced; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -49,6 +51,7 @@ class TSceneView : public QWidget {
   QImage image_;
   QtCanvas canvas_{image_};
   bool fresh_ = false;
+  bool paced_ = false;
   RepaintPacer pacer_{[this] {
     fresh_ = true;
     update();

@@ -118,7 +118,7 @@ void StringGrid::SetNumber(int column, int row, Extended80 value) {
 void StringGrid::ShowChangedNumbers() {
   if (!numbersChanged_) return;
   numbersChanged_ = false;
-  pacer_.Changed(Run.Stopped == 0);
+  pacer_.Changed(paced_);
 }
 
 void StringGrid::SetCurrent(int column, int row) {

@@ -31,11 +31,12 @@ class StringGrid : public QTableWidget {
   // here: a listing refilled after every step formats only the few cells in
   // view, and a value that did not change costs a comparison. Allocates
   // nothing. Once the refill is done, ShowChangedNumbers repaints the grid if
-  // any number changed, paced: a grid refilled at every step of a run is
-  // painted at most once an interval, always with the values of the last
-  // refill.
+  // any number changed; while repaints are paced (a grid refilled at every
+  // step of a run) it is painted at most once an interval, always with the
+  // values of the last refill.
   void SetNumber(int column, int row, Extended80 value);
   void ShowChangedNumbers();
+  void SetPacedRepaints(bool paced) { paced_ = paced; }
 
   // The current cell; never in the fixed row or column.
   int Row() const { return row_; }
@@ -66,6 +67,7 @@ class StringGrid : public QTableWidget {
   int row_ = 1;
   int col_ = 1;
   bool numbersChanged_ = false;
+  bool paced_ = false;
   RepaintPacer pacer_{[this] { viewport()->update(); }};
 };
 
