@@ -217,7 +217,10 @@ void PairTableForces(const PairTable& pairTable, const EnsembleState& e, int i, 
                      Extended80& z) {
   using SumsOf =
       void (*)(const PairTable::Data&, const EnsembleState&, int, Extended80&, Extended80&, Extended80&);
-  // In the order of the Formula enumerators.
+  // One indirect call per slot, in the order of the Formula enumerators.
+  static_assert(static_cast<int>(Formula::PolyExpon) == 0 && static_cast<int>(Formula::Exponential) == 1 &&
+                static_cast<int>(Formula::PolyExpSum) == 2 &&
+                static_cast<int>(Formula::ExpoPolyExpSum) == 3 && static_cast<int>(Formula::EPESminus) == 4);
   static constexpr SumsOf sums[] = {Sums<Formula::PolyExpon>, Sums<Formula::Exponential>,
                                     Sums<Formula::PolyExpSum>, Sums<Formula::ExpoPolyExpSum>,
                                     Sums<Formula::EPESminus>};

@@ -84,9 +84,17 @@ Extended80 HeaterFactor(const StepSettings& settings) { return settings.heater ?
 Extended80 CoolerFactor(const StepSettings& settings) { return settings.cooler ? 0.99L : 1.0L; }
 
 Extended80 WallBound(WallMode wall) {
-  // In the order of WallMode; Thermosout has no wall.
-  constexpr Extended80 bounds[] = {1.5L, 10, 100, 0};
-  return bounds[static_cast<int>(wall)];
+  switch (wall) {
+    case WallMode::Thermos3X3:
+      return 1.5L;
+    case WallMode::Thermos20X20:
+      return 10;
+    case WallMode::ThermosNXN:
+      return 100;
+    case WallMode::Thermosout:
+      break;
+  }
+  return 0;  // no wall
 }
 
 void AdvanceStepReference(EnsembleState& e, const StepSettings& settings) {
