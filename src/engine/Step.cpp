@@ -242,7 +242,7 @@ void AdvanceStep(EnsembleState& e, const StepSettings& settings, StepWorkspace& 
     SerialStep(e, settings, workspace, first);
     return;
   }
-  if (!workspace.pool || workspace.pool->Threads() != threads) {
+  if (!workspace.pool || workspace.pool->Requested() != threads) {
     workspace.pool.reset();
     workspace.pool = std::make_unique<WorkerPool>(threads);
   }

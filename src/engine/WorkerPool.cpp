@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
 
 namespace vorun {
 
@@ -105,9 +106,20 @@ int StepThreads() {
   return setting > 0 ? setting : DefaultStepThreads();
 }
 
-WorkerPool::WorkerPool(int threads) : threads_(std::clamp(threads, 1, MaxStepThreads)) {
+WorkerPool::WorkerPool(int threads)
+    : requested_(std::clamp(threads, 1, MaxStepThreads)), threads_(requested_) {
   workers_.reserve(threads_ - 1);
-  for (int n = 1; n < threads_; ++n) workers_.emplace_back([this, n] { Work(n); });
+  for (int n = 1; n < threads_; ++n) {
+    // A process limit (a container, a batch job) may allow no more threads.
+    // The step gives the same values on any count, so the pool makes do
+    // with the threads it got rather than ending the program.
+    try {
+      workers_.emplace_back([this, n] { Work(n); });
+    } catch (const std::system_error&) {
+      threads_ = n;
+      break;
+    }
+  }
 }
 
 WorkerPool::~WorkerPool() {

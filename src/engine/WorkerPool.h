@@ -55,7 +55,10 @@ class WorkerPool {
   WorkerPool(const WorkerPool&) = delete;
   WorkerPool& operator=(const WorkerPool&) = delete;
 
+  // The threads at work, fewer than asked for when the system would not
+  // start more.
   int Threads() const { return threads_; }
+  int Requested() const { return requested_; }
 
   // Runs job(context, n) for n = 0 .. Threads() - 1, n = 0 on the calling
   // thread, and returns when all have returned. The job must not throw.
@@ -65,7 +68,8 @@ class WorkerPool {
  private:
   void Work(int worker);
 
-  const int threads_;
+  const int requested_;
+  int threads_;
   std::vector<std::thread> workers_;
   std::mutex mutex_;
   std::condition_variable wake_;

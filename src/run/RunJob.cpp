@@ -87,7 +87,8 @@ JobFiles FilesFor(const RunOptions& options, const std::string& input) {
   return files;
 }
 
-JobResult RunJob(const RunOptions& options, const JobFiles& files, std::atomic<std::int64_t>& progress) {
+JobResult RunJob(const RunOptions& options, const JobFiles& files, std::atomic<std::int64_t>& progress,
+                 const std::function<void(std::int64_t)>& afterStep) {
   const auto started = std::chrono::steady_clock::now();
   JobResult result;
   std::string failing = files.input;
@@ -108,18 +109,21 @@ JobResult RunJob(const RunOptions& options, const JobFiles& files, std::atomic<s
 
     const ColourSplit split = options.settings.law.colourSplit;
     std::string rows;
-    std::int32_t lastRow = -1;
-    const auto writeRows = [&](std::int32_t step) {
+    std::int64_t lastRow = -1;
+    const auto writeRows = [&](std::int64_t step) {
       if (out.trajectory) {
         rows.clear();
         AppendTrajectoryRows(rows, state, step, split, options.notation);
+        failing = files.trajectory;
         out.trajectory->Write(rows);
       }
       if (out.observables) {
         rows.clear();
         AppendObservablesRow(rows, state, step, options.notation);
+        failing = files.observables;
         out.observables->Write(rows);
       }
+      failing = files.input;
       lastRow = step;
     };
     if (out.trajectory) out.trajectory->Write(TrajectoryHeader);
@@ -135,7 +139,8 @@ JobResult RunJob(const RunOptions& options, const JobFiles& files, std::atomic<s
     // window does, the run does not start, and the state stays as read.
     std::optional<std::string> fault = options.steps > 0 ? FindNaN(state, options.settings) : std::nullopt;
     if (fault) result.message = "step 1: " + *fault;
-    for (std::int32_t step = 1; step <= options.steps && !fault; ++step) {
+    // 64 bits: the counter passes the largest step count without wrapping.
+    for (std::int64_t step = 1; step <= options.steps && !fault; ++step) {
       try {
         AdvanceStep(state, options.settings, workspace);
       } catch (const Error& e) {
@@ -145,6 +150,7 @@ JobResult RunJob(const RunOptions& options, const JobFiles& files, std::atomic<s
       }
       result.stepsDone = step;
       progress.fetch_add(1, std::memory_order_relaxed);
+      if (afterStep) afterStep(step);
       if (step % options.every == 0) writeRows(step);
     }
     // The state a fault leaves is the last completed step; the files end with it.
@@ -167,6 +173,17 @@ JobResult RunJob(const RunOptions& options, const JobFiles& files, std::atomic<s
   } catch (const Error& e) {
     result.exitCode = 3;
     result.message = failing + ": " + e.what();
+  } catch (const std::bad_alloc&) {
+    // Whatever fails in one job stops that job alone: the others of the
+    // batch go on, and this one reports like a file error, writing nothing.
+    result.exitCode = 3;
+    result.message = failing + ": Out of memory";
+  } catch (const std::exception& e) {
+    result.exitCode = 3;
+    result.message = failing + ": " + e.what();
+  } catch (...) {
+    result.exitCode = 3;
+    result.message = failing + ": Unexpected failure";
   }
   return result;
 }

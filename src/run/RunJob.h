@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -24,7 +25,7 @@ struct JobFiles {
 struct JobResult {
   int exitCode = 0;     // 0 done, 3 file error, 4 fault
   std::string message;  // for stderr: "step K: <fault>" or "<file>: <error>"
-  std::int32_t stepsDone = 0;
+  std::int64_t stepsDone = 0;
 };
 
 // The names of one input's files: the output is DIR/<input's name> with an
@@ -32,8 +33,11 @@ struct JobResult {
 // without its extension, and with an out-dir a relative name lies in it.
 JobFiles FilesFor(const RunOptions& options, const std::string& input);
 
-// Runs one job. progress counts the steps completed, for the progress line.
-// A file error writes nothing; a fault writes the last completed step.
-JobResult RunJob(const RunOptions& options, const JobFiles& files, std::atomic<std::int64_t>& progress);
+// Runs one job. progress counts the steps completed, for the progress line;
+// afterStep, when given, is called after each completed step. A file error
+// writes nothing; a fault writes the last completed step. Nothing a job
+// meets escapes it: any failure comes back as exit code 3 and its message.
+JobResult RunJob(const RunOptions& options, const JobFiles& files, std::atomic<std::int64_t>& progress,
+                 const std::function<void(std::int64_t)>& afterStep = {});
 
 }  // namespace vorun::run

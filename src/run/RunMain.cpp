@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "engine/WorkerPool.h"
@@ -117,7 +118,16 @@ int RunMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   };
   const std::size_t workers = std::min<std::size_t>(static_cast<std::size_t>(options.jobs), count);
   std::vector<std::thread> threads;
-  for (std::size_t n = 0; n < workers; ++n) threads.emplace_back(work);
+  for (std::size_t n = 0; n < workers; ++n) {
+    // Under a process limit fewer threads may start, or none: the jobs then
+    // share the ones there are, or run one after another on this thread.
+    try {
+      threads.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  if (threads.empty()) work();
   {
     std::unique_lock<std::mutex> guard(lock);
     line.Show(0);

@@ -8,6 +8,8 @@
 #include <stdexcept>
 
 #include "engine/WorkerPool.h"
+#include "model/Error.h"
+#include "model/StartFile.h"
 
 namespace vorun::run {
 
@@ -198,6 +200,18 @@ ParsedOptions ParseRunOptions(const std::vector<std::string>& args, std::ostream
     o.jobs = Positive("--jobs", jobs, 1024);
     if (threads != "auto") o.threads = Positive("--threads", threads, MaxStepThreads);
 
+    // A name with a line break would break the messages and the lines of a
+    // log; the window refuses such names too, with the same words.
+    for (const std::vector<std::string>& group :
+         {o.inputs, {o.output, o.outDir, o.trajectory, o.observables, o.summary}}) {
+      for (const std::string& name : group) {
+        try {
+          CheckRememberable(name);
+        } catch (const Error& e) {
+          throw BadOption(e.what());
+        }
+      }
+    }
     if (!o.output.empty() && !o.outDir.empty()) throw BadOption("--output and --out-dir exclude each other");
     if (o.output.empty() && o.outDir.empty()) throw BadOption("--output or --out-dir is required");
     if (!o.output.empty() && o.inputs.size() > 1) throw BadOption("--output takes one input; use --out-dir");

@@ -33,18 +33,50 @@ std::string FileSha256(const std::string& name) {
   return text;
 }
 
+namespace {
+
+bool IsUtf8(const std::string& text) {
+  try {
+    [[maybe_unused]] const std::string dumped = nlohmann::json(text).dump();
+    return true;
+  } catch (const nlohmann::json::type_error&) {
+    return false;
+  }
+}
+
+std::string Hex(const std::string& bytes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string text;
+  for (const char c : bytes) {
+    text += digits[static_cast<unsigned char>(c) >> 4];
+    text += digits[static_cast<unsigned char>(c) & 15];
+  }
+  return text;
+}
+
+void PutFileName(nlohmann::ordered_json& j, const std::string& key, const std::string& name) {
+  j[key] = name.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(name);
+  // A file name is bytes and need not be UTF-8, which JSON text must be. The
+  // string then shows U+FFFD for each stray byte, and the exact bytes follow
+  // in hexadecimal, so a script can still open the very file.
+  if (!IsUtf8(name)) j[key + "Bytes"] = Hex(name);
+}
+
+std::string DumpJson(const nlohmann::ordered_json& j) {
+  return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace
+
 std::string SummaryJson(const SummaryFacts& facts, const EnsembleState& state) {
   const RunOptions& o = *facts.options;
   const auto real = [&](Extended80 v) { return FormatReal(v, o.notation); };
-  const auto nameOrNull = [](const std::string& name) {
-    return name.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(name);
-  };
   nlohmann::ordered_json j;
-  j["input"] = facts.files->input;
+  PutFileName(j, "input", facts.files->input);
   j["inputSha256"] = facts.inputSha256;
-  j["output"] = facts.files->output;
-  j["trajectory"] = nameOrNull(facts.files->trajectory);
-  j["observables"] = nameOrNull(facts.files->observables);
+  PutFileName(j, "output", facts.files->output);
+  PutFileName(j, "trajectory", facts.files->trajectory);
+  PutFileName(j, "observables", facts.files->observables);
   j["settings"] = {{"formula", FormulaName(o.settings.law.formula)},
                    {"split", SplitName(o.settings.law.colourSplit)},
                    {"scope", ScopeName(o.settings.law.scope)},
@@ -78,7 +110,7 @@ std::string SummaryJson(const SummaryFacts& facts, const EnsembleState& state) {
                 {"closestSlots",
                  m.closestA != 0 ? nlohmann::ordered_json{m.closestA, m.closestB} : nlohmann::ordered_json()},
                 {"largestRadius", real(m.largestRadius)}};
-  return j.dump(2) + "\n";
+  return DumpJson(j);
 }
 
 }  // namespace vorun::run

@@ -23,7 +23,7 @@ struct SummaryFacts {
   const JobFiles* files = nullptr;
   std::string inputSha256;
   Extended80 timeStep = 0;  // the one the run used
-  std::int32_t stepsDone = 0;
+  std::int64_t stepsDone = 0;
   std::optional<std::string> fault;  // the message, without "step K: "
   double wallSeconds = 0;
 };

@@ -2,6 +2,8 @@
 #include <cmath>
 #include <sstream>
 
+#include "model/Error.h"
+#include "model/StartFile.h"
 #include "run/RunFixture.h"
 #include "run/RunOptions.h"
 
@@ -16,6 +18,15 @@ struct BadCase {
 };
 
 void PrintTo(const BadCase& c, std::ostream* os) { *os << c.message; }
+
+std::string LineBreakRefusal() {
+  try {
+    CheckRememberable("a\nb");
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "no refusal";
+}
 
 class BadOption : public RunTest, public ::testing::WithParamInterface<BadCase> {};
 
@@ -70,7 +81,12 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{{"IN", "-o", "x.tvx"}, "--steps is required"},
         BadCase{{"IN", "-o", "x.tvx", "-n", "5", "--frobnicate"},
                 "The following argument was not expected: --frobnicate"},
-        BadCase{{"-o", "x.tvx", "-n", "5"}, "IN.tvx is required"}));
+        BadCase{{"-o", "x.tvx", "-n", "5"}, "IN.tvx is required"},
+        // The window's own words for a name with a line break.
+        BadCase{{"a\nb.tvx", "-o", "x.tvx", "-n", "5"}, LineBreakRefusal()},
+        BadCase{{"IN", "-o", "x\r.tvx", "-n", "5"}, LineBreakRefusal()},
+        BadCase{{"IN", "-o", "x.tvx", "-n", "5", "--summary", "s\n.json"}, LineBreakRefusal()},
+        BadCase{{"IN", "b.tvx", "--out-dir", "d\ne", "-n", "5"}, LineBreakRefusal()}));
 
 TEST_F(RunTest, HelpListsEveryOptionWithItsDefaultAndTheLocaleRule) {
   const RunOutcome r = Run({"--help"});
