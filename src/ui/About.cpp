@@ -52,7 +52,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   ProductName->move(131, 16);
   ProductName->adjustSize();
 
-  Version = new QLabel("Version 1.1", Panel);
+  Version = new QLabel("Version " VORUN_VERSION, Panel);
   Version->move(136, 48);
   Version->adjustSize();
 

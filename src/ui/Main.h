@@ -182,7 +182,7 @@ class TMainForm : public QMainWindow {
   // The built-in help, created at its first showing.
   THelpWindow* HelpWindow = nullptr;
   // File > Recent Files, File > Export Picture, View > Fit to View and
-  // View > Readouts (MainOpenWays.cpp, MainPicture.cpp, Readouts.cpp).
+  // View > Readouts (MainDesktop.cpp, MainPicture.cpp, Readouts.cpp).
   QMenu* RecentFiles = nullptr;
   QAction* ExportPicture = nullptr;
   QAction* FitToView = nullptr;

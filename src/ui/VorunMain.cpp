@@ -14,7 +14,7 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   vorun::SetUpApplication();
   QApplication::setWindowIcon(vorun::MakeProgramIcon());
-  QApplication::setApplicationVersion("1.1");
+  QApplication::setApplicationVersion(VORUN_VERSION);
 
   QCommandLineParser parser;
   parser.setApplicationDescription("Simulates up to 60 taons under five pair laws in 80-bit precision.");

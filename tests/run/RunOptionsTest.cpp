@@ -1,7 +1,7 @@
-#include <clocale>
 #include <cmath>
 #include <sstream>
 
+#include "DecimalCommaLocale.h"
 #include "model/Error.h"
 #include "model/StartFile.h"
 #include "run/RunFixture.h"
@@ -130,12 +130,13 @@ TEST(ParseReal, ReadsDecimalAndHexInTheCLocaleAndNothingElse) {
 
 // A locale with a decimal comma must not change what "0.5" means.
 TEST(ParseReal, IgnoresTheUsersLocale) {
-  const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
-  if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
-    GTEST_SKIP() << "no locale with a decimal comma installed";
-  const auto half = run::ParseReal("0.5");
-  const auto comma = run::ParseReal("0,5");
-  std::setlocale(LC_NUMERIC, saved.c_str());
+  std::optional<Extended80> half, comma;
+  {
+    const test::DecimalCommaLocale locale;
+    if (!locale.Active()) GTEST_SKIP() << "no locale with a decimal comma can be built here";
+    half = run::ParseReal("0.5");
+    comma = run::ParseReal("0,5");
+  }
   EXPECT_EQ(half, 0.5L);
   EXPECT_FALSE(comma);
 }
