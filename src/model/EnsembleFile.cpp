@@ -9,6 +9,7 @@
 #include "model/Ensemble.h"
 #include "model/Error.h"
 #include "model/FileAccess.h"
+#include "model/Parameters.h"
 
 namespace vorun {
 
@@ -57,55 +58,21 @@ bool ReadRecord(const std::string& name, EnsembleRecord& into, bool openMayFail)
 
 }  // namespace
 
-namespace {
-
-// Every real of the record beside its place in the ensemble, one table for
-// both directions, so that a field can never be read and not written.
-struct ScalarField {
-  Float80Bytes EnsembleRecord::*record;
-  Extended80 EnsembleState::*state;
-};
-constexpr ScalarField ScalarFields[] = {
-    {&EnsembleRecord::TimeStep, &EnsembleState::TimeStep},
-    {&EnsembleRecord::A1, &EnsembleState::A1},
-    {&EnsembleRecord::B1, &EnsembleState::B1},
-    {&EnsembleRecord::C1, &EnsembleState::C1},
-    {&EnsembleRecord::D1, &EnsembleState::D1},
-    {&EnsembleRecord::F1, &EnsembleState::F1},
-    {&EnsembleRecord::A2, &EnsembleState::A2},
-    {&EnsembleRecord::B2, &EnsembleState::B2},
-    {&EnsembleRecord::C2, &EnsembleState::C2},
-    {&EnsembleRecord::D2, &EnsembleState::D2},
-    {&EnsembleRecord::F2, &EnsembleState::F2},
-};
-
-struct SlotField {
-  Float80Bytes (EnsembleRecord::*record)[MaxSlots];
-  SlotReals EnsembleState::*state;
-};
-constexpr SlotField SlotFields[] = {
-    {&EnsembleRecord::PosX, &EnsembleState::PosX}, {&EnsembleRecord::PosY, &EnsembleState::PosY},
-    {&EnsembleRecord::PosZ, &EnsembleState::PosZ}, {&EnsembleRecord::VelU, &EnsembleState::VelU},
-    {&EnsembleRecord::VelV, &EnsembleState::VelV}, {&EnsembleRecord::VelW, &EnsembleState::VelW},
-};
-
-}  // namespace
-
 void CopyToRecord(const EnsembleState& e, EnsembleRecord& r) {
-  for (const ScalarField& f : ScalarFields) Store(r.*f.record, e.*f.state);
+  for (const ParameterName& p : ParameterNames) Store(r.*p.record, e.*p.state);
   const int count = ClampedSlotCount(e);
   for (int n = 1; n <= count; ++n) {
     r.Exists[n - 1] = e.Exists[n];
-    for (const SlotField& f : SlotFields) Store((r.*f.record)[n - 1], (e.*f.state)[n]);
+    for (const SlotFieldName& f : SlotFieldNames) Store((r.*f.record)[n - 1], (e.*f.state)[n]);
   }
 }
 
 void ApplyRecord(const EnsembleRecord& r, EnsembleState& e) {
-  for (const ScalarField& f : ScalarFields) Load(e.*f.state, r.*f.record);
+  for (const ParameterName& p : ParameterNames) Load(e.*p.state, r.*p.record);
   const int count = ClampedSlotCount(e);
   for (int n = 1; n <= count; ++n) {
     e.Exists[n] = r.Exists[n - 1];
-    for (const SlotField& f : SlotFields) Load((e.*f.state)[n], (r.*f.record)[n - 1]);
+    for (const SlotFieldName& f : SlotFieldNames) Load((e.*f.state)[n], (r.*f.record)[n - 1]);
   }
   SyncWorkingCopies(e, false);
 }

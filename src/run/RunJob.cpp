@@ -103,6 +103,7 @@ JobResult RunJob(const RunOptions& options, const JobFiles& files, std::atomic<s
     state.SlotCount = MaxSlots;
     ApplyRecord(record, state);
     if (options.timeStep) state.TimeStep = *options.timeStep;
+    for (const Override& o : options.overrides) state.*o.parameter->state = o.value;
 
     Outputs out;
     out.Open(files, failing);

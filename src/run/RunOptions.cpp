@@ -74,6 +74,21 @@ std::int32_t Positive(const std::string& option, const std::string& text, std::i
   return static_cast<std::int32_t>(*n);
 }
 
+// NAME=X, with the name from the table of parameters and X read as --dt is.
+Override ParseOverride(const std::string& text) {
+  const std::size_t equals = text.find('=');
+  if (equals == std::string::npos) throw BadOption("--set needs NAME=VALUE, not \"" + text + "\"");
+  const std::string name = text.substr(0, equals);
+  const ParameterName* parameter = FindParameter(name);
+  if (!parameter)
+    throw BadOption("--set: no parameter is named \"" + name + "\"; the names are " + ParameterNameList());
+  const std::optional<Extended80> value = ParseReal(text.substr(equals + 1));
+  if (!value)
+    throw BadOption("--set " + name + ": \"" + text.substr(equals + 1) +
+                    "\" is not a finite number with a point as decimal separator");
+  return {parameter, *value};
+}
+
 }  // namespace
 
 const char* FormulaName(Formula formula) { return NameOf(Formulas, static_cast<int>(formula)); }
@@ -109,7 +124,7 @@ ParsedOptions ParseRunOptions(const std::vector<std::string>& args, std::ostream
       "vorun-run"};
   app.footer(
       "Numbers are read in the C locale: the decimal separator is a point, whatever the locale says; "
-      "--dt also takes hexadecimal (0x1p-10). Flags are off unless given.\n"
+      "--dt and --set also take hexadecimal (0x1p-10). Flags are off unless given.\n"
       "With --out-dir, each output is DIR/<input's name>; a \"{}\" in the names given to --trajectory, "
       "--observables and --summary stands for the input's name without its extension, and relative "
       "names lie in DIR.\n"
@@ -119,6 +134,7 @@ ParsedOptions ParseRunOptions(const std::vector<std::string>& args, std::ostream
   formatter->column_width(34);
   app.formatter(formatter);
 
+  std::vector<std::string> sets;
   std::string steps, dt, formula = "E", split = "30", scope = "gravoscope", wall = "out", every = "1",
                          exact = "decimal", jobs = "1", threads = "auto";
   RunOptions o;
@@ -127,6 +143,10 @@ ParsedOptions ParseRunOptions(const std::vector<std::string>& args, std::ostream
   app.add_option("--out-dir", o.outDir, "Folder for the outputs of several inputs")->type_name("DIR");
   app.add_option("-n,--steps", steps, "Number of steps")->type_name("N")->required();
   app.add_option("--dt", dt, "Time step")->type_name("X")->default_str("the record's own");
+  // One value per --set, so that the inputs after it stay inputs.
+  app.add_option("--set", sets, "Replaces the time step (dt) or a parameter (A1 ... F2) of every input")
+      ->type_name("NAME=X")
+      ->allow_extra_args(false);
   app.add_option("--formula", formula, "PE, E, PES, EPES or EPES-")->type_name("F")->default_str(formula);
   app.add_option("--split", split, "Parameter set 2 is the last 30, 15 or 10 slots")
       ->type_name("T")
@@ -185,6 +205,18 @@ ParsedOptions ParseRunOptions(const std::vector<std::string>& args, std::ostream
       o.timeStep = ParseReal(dt);
       if (!o.timeStep) throw BadOption("--dt must be a finite number with a point as decimal separator");
       o.timeStepText = dt;
+    }
+    for (const std::string& text : sets) {
+      const Override next = ParseOverride(text);
+      for (const Override& earlier : o.overrides)
+        if (earlier.parameter == next.parameter)
+          throw BadOption(std::string("--set ") + next.parameter->name + " is given twice");
+      if (next.parameter->state == &EnsembleState::TimeStep) {
+        if (o.timeStep) throw BadOption("--dt and --set dt exclude each other");
+        o.timeStep = next.value;
+        o.timeStepText = text.substr(text.find('=') + 1);
+      }
+      o.overrides.push_back(next);
     }
     o.settings.law.formula = static_cast<Formula>(Choose(Formulas, "--formula", formula));
     o.settings.law.colourSplit = static_cast<ColourSplit>(Choose(Splits, "--split", split));

@@ -12,10 +12,17 @@
 #include "engine/ObservablesCsv.h"
 #include "engine/Settings.h"
 #include "model/Global.h"
+#include "model/Parameters.h"
 
 namespace vorun::run {
 
 using vorun::Notation;
+
+// A value of --set NAME=X: put into every input before the first step.
+struct Override {
+  const ParameterName* parameter;
+  Extended80 value;
+};
 
 struct RunOptions {
   std::vector<std::string> inputs;
@@ -24,6 +31,7 @@ struct RunOptions {
   std::int32_t steps = 0;
   std::optional<Extended80> timeStep;  // none: the record's own
   std::string timeStepText;            // as given, for the summary
+  std::vector<Override> overrides;     // in the order given
   StepSettings settings;
   bool checkBox1 = false;  // "(1+6)'": in no formula; kept so a summary names every box
   std::string trajectory;

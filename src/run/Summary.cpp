@@ -92,6 +92,9 @@ std::string SummaryJson(const SummaryFacts& facts, const EnsembleState& state) {
                    {"steps", o.steps},
                    {"every", o.every},
                    {"exact", o.notation == Notation::Hex ? "hex" : "decimal"}};
+  // An object even when empty, so that a sweep's summaries share one shape.
+  j["set"] = nlohmann::ordered_json::object();
+  for (const Override& over : o.overrides) j["set"][over.parameter->name] = real(over.value);
   j["stepsDone"] = facts.stepsDone;
   j["fault"] = facts.fault ? nlohmann::ordered_json{{"step", facts.stepsDone + 1}, {"message", *facts.fault}}
                            : nlohmann::ordered_json();
