@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 
 packages=(cmake g++ pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev libgtest-dev libbenchmark-dev libmpfr-dev
   libcli11-dev nlohmann-json3-dev nettle-dev clang-format locales clang libclang-rt-14-dev desktop-file-utils appstream
-  shared-mime-info)
+  shared-mime-info zlib1g-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

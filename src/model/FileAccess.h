@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -85,7 +86,8 @@ void CheckReplaceable(const std::string& target);
 // goes and the target stays as it was.
 class FileReplacement {
  public:
-  explicit FileReplacement(const std::string& target);
+  // bufferBytes: how much is gathered before a write to the file.
+  explicit FileReplacement(const std::string& target, std::size_t bufferBytes = std::size_t{1} << 20);
   ~FileReplacement();
   FileReplacement(const FileReplacement&) = delete;
   FileReplacement& operator=(const FileReplacement&) = delete;
@@ -97,6 +99,12 @@ class FileReplacement {
   void Finish();
   // Finish, then the new file takes the target's place.
   void Commit();
+  // Everything so far is on the disk and under the target's name, and the
+  // writing goes on in that same file: a long run's checkpoint. From here
+  // on the target grows in place; Commit only makes the rest durable.
+  void Publish();
+  // The bytes written so far, gathered ones included.
+  std::uint64_t Size() const { return written_ + buffer_.size(); }
 
  private:
   void Flush();
@@ -106,7 +114,10 @@ class FileReplacement {
   std::string folder_;
   std::string named_;  // the new file's name; empty while it has none
   std::string buffer_;
+  std::size_t bufferBytes_;
+  std::uint64_t written_ = 0;
   int fd_ = -1;
+  bool published_ = false;  // the file is the target already
   bool finished_ = false;
   bool done_ = false;  // committed, or failed and cleaned up
 };

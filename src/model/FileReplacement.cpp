@@ -50,8 +50,23 @@ std::string TemporaryName(const std::string& folder) {
          std::to_string(random() % 1000000);
 }
 
+// This machine's name, for the names of the files that grow during a long
+// run: a process number means something only on the machine that gave it.
+std::string HostName() {
+  char name[256] = {};
+  if (::gethostname(name, sizeof name - 1) != 0) return "unknown";
+  std::string host(name);
+  for (char& c : host)
+    if (c == '/' || c == '\0') c = '_';
+  return host.empty() ? "unknown" : host;
+}
+
+constexpr char PartSuffix[] = ".part";
+
 // The process number in a name made by TemporaryName, ".vorun-PID-N-R", or
-// -1 for any other name.
+// in the name of a growing file of this machine, ".vorun-PID-N-R-HOST.part";
+// -1 for any other name, and for a growing file of another machine, whose
+// process cannot be looked up from here.
 pid_t TemporaryOwner(const char* name) {
   static constexpr char prefix[] = ".vorun-";
   if (std::strncmp(name, prefix, sizeof prefix - 1) != 0) return -1;
@@ -66,7 +81,14 @@ pid_t TemporaryOwner(const char* name) {
     }
     if (digits == 0) return -1;
   }
-  if (*p != '\0' || pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return -1;
+  if (*p == '-') {
+    static const std::string host = HostName();
+    const std::string rest(p + 1);
+    if (rest != host + PartSuffix) return -1;
+  } else if (*p != '\0') {
+    return -1;
+  }
+  if (pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return -1;
   return static_cast<pid_t>(pid);
 }
 
@@ -110,17 +132,39 @@ struct Target {
   struct stat info {};
 };
 
+// True unless name is a symbolic link whose owner is neither the user nor
+// the owner of the folder that holds it.
+bool TrustedLink(const std::string& name) {
+  struct stat link;
+  if (::lstat(name.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return true;
+  if (link.st_uid == ::geteuid()) return true;
+  const std::size_t slash = name.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : name.substr(0, slash);
+  struct stat holder;
+  return ::stat(folder.c_str(), &holder) == 0 && holder.st_uid == link.st_uid;
+}
+
 // The checks of every replacement before it writes. A folder as target fails
 // at the rename in ReplaceFile, as it always has; the other ways say so at once.
 Target PrepareTarget(const std::string& target, bool folderFailsNow) {
   if (!IsUsableFileName(target)) ThrowFileError(EINVAL);
 
-  // Through a symbolic link, replace the file it points to, not the link.
+  // Through a symbolic link, replace the file it points to, not the link;
+  // but only a link that the user or the folder's owner made. Another
+  // user's link in a shared folder (/tmp) may point anywhere, and a rename
+  // onto its resolved target would pass by the kernel's own protection of
+  // such links: that link itself is replaced.
   Target t;
   t.path = target;
-  if (char* resolved = ::realpath(target.c_str(), nullptr)) {
-    t.path = resolved;
-    std::free(resolved);
+  if (TrustedLink(target)) {
+    if (char* resolved = ::realpath(target.c_str(), nullptr)) {
+      t.path = resolved;
+      std::free(resolved);
+    }
+  } else {
+    const std::size_t slash = t.path.rfind('/');
+    t.folder = slash == std::string::npos ? std::string() : t.path.substr(0, slash + 1);
+    return t;
   }
 
   t.exists = ::stat(t.path.c_str(), &t.info) == 0;
@@ -152,14 +196,17 @@ int CreateNamed(const std::string& folder, std::string& name, const char* suffix
 }
 
 // A file without a name in the folder where the file system can make one;
-// else a named one that ends in ".part", a name the stray clean-up of the
-// saves never takes, since such a file may be written for hours.
+// else (NFS, CIFS) a named one, ".vorun-PID-N-R-HOST.part". The stray
+// clean-up removes such a file once its process is gone and it has lain
+// untouched for a while, as it does for a save's, but only on the machine
+// that made it: elsewhere its process cannot be looked up, and the run that
+// writes it may last for hours.
 int CreateUnnamed(const std::string& folder, std::string& name) {
   name.clear();
   const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   if (fd >= 0) return fd;
   if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) ThrowFileError(errno);
-  return CreateNamed(folder, name, ".part");
+  return CreateNamed(folder, name, ("-" + HostName() + PartSuffix).c_str());
 }
 
 // The replacement keeps the old file's owner and group where allowed. Only
@@ -224,7 +271,8 @@ void CheckReplaceable(const std::string& target) {
   if (!name.empty()) ::unlink(name.c_str());
 }
 
-FileReplacement::FileReplacement(const std::string& target) {
+FileReplacement::FileReplacement(const std::string& target, std::size_t bufferBytes)
+    : bufferBytes_(std::max<std::size_t>(bufferBytes, 1)) {
   const Target t = PrepareTarget(target, true);
   path_ = t.path;
   folder_ = t.folder;
@@ -241,12 +289,15 @@ FileReplacement::~FileReplacement() {
 // system calls.
 void FileReplacement::Write(std::string_view content) {
   buffer_.append(content);
-  if (buffer_.size() >= (1u << 20)) Flush();
+  if (buffer_.size() >= bufferBytes_) Flush();
 }
 
 void FileReplacement::Flush() {
   if (const int error = WriteAll(fd_, buffer_.data(), buffer_.size())) Fail(error);
+  written_ += buffer_.size();
   buffer_.clear();
+  // A small buffer stays small: a burst of rows is no reason to keep memory.
+  if (buffer_.capacity() > 2 * bufferBytes_) buffer_.shrink_to_fit();
 }
 
 // The new file goes at once, so nothing is left of a failed write.
@@ -263,7 +314,7 @@ void FileReplacement::Finish() {
   if (finished_) return;
   Flush();
   if (::fsync(fd_) != 0) Fail(errno);
-  if (!named_.empty()) {
+  if (!named_.empty() || published_) {
     const int result = ::close(fd_);
     fd_ = -1;
     if (result != 0) Fail(errno);
@@ -274,6 +325,10 @@ void FileReplacement::Finish() {
 void FileReplacement::Commit() {
   if (done_) return;
   Finish();
+  if (published_) {
+    done_ = true;
+    return;
+  }
   if (named_.empty()) {
     // The file gets a name of a save's temporary file, then the target's.
     const std::string self = "/proc/self/fd/" + std::to_string(fd_);
@@ -291,6 +346,30 @@ void FileReplacement::Commit() {
   }
   if (::rename(named_.c_str(), path_.c_str()) != 0) Fail(errno);
   done_ = true;
+  SyncFolder(folder_);
+}
+
+void FileReplacement::Publish() {
+  if (done_ || finished_) return;
+  Flush();
+  if (::fsync(fd_) != 0) Fail(errno);
+  if (published_) return;
+  if (named_.empty()) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    for (int attempt = 0; attempt < 100 && named_.empty(); ++attempt) {
+      named_ = TemporaryName(folder_);
+      if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, named_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        const int error = errno;
+        named_.clear();
+        if (error != EEXIST) Fail(error);
+      }
+    }
+    if (named_.empty()) Fail(EEXIST);
+  }
+  // The descriptor stays open on what is now the target.
+  if (::rename(named_.c_str(), path_.c_str()) != 0) Fail(errno);
+  named_.clear();
+  published_ = true;
   SyncFolder(folder_);
 }
 

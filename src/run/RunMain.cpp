@@ -1,5 +1,8 @@
 #include "run/RunMain.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -8,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -16,6 +20,7 @@
 #include "model/FileAccess.h"
 #include "run/RunJob.h"
 #include "run/RunOptions.h"
+#include "run/StopSignal.h"
 
 namespace vorun::run {
 
@@ -34,6 +39,20 @@ std::string Duration(double seconds) {
   return text;
 }
 
+// "812 B", "3.4 MB", "10.9 GB": a trajectory may grow by gigabytes.
+std::string Size(std::int64_t bytes) {
+  const char* units[] = {"B", "kB", "MB", "GB", "TB"};
+  double value = static_cast<double>(bytes);
+  int unit = 0;
+  while (value >= 1000 && unit < 4) {
+    value /= 1000;
+    ++unit;
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, unit == 0 ? "%.0f %s" : "%.1f %s", value, units[unit]);
+  return text;
+}
+
 // One line on a terminal, rewritten in place; the jobs' messages clear it
 // first so that they stand on lines of their own.
 class ProgressLine {
@@ -41,13 +60,13 @@ class ProgressLine {
   ProgressLine(std::ostream& err, bool shown, std::int64_t total)
       : err_(err), shown_(shown), total_(total), start_(Clock::now()) {}
 
-  void Show(std::int64_t done) {
+  void Show(std::int64_t done, std::int64_t bytes) {
     if (!shown_) return;
     const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
     const double rate = seconds > 0 ? static_cast<double>(done) / seconds : 0;
-    char text[160];
-    std::snprintf(text, sizeof text, "\rstep %lld of %lld, %.0f steps/s, %s left",
-                  static_cast<long long>(done), static_cast<long long>(total_), rate,
+    char text[200];
+    std::snprintf(text, sizeof text, "\rstep %lld of %lld, %.0f steps/s, %s written, %s left",
+                  static_cast<long long>(done), static_cast<long long>(total_), rate, Size(bytes).c_str(),
                   rate > 0 ? Duration(static_cast<double>(total_ - done) / rate).c_str() : "?:??");
     err_ << text << "\x1b[K" << std::flush;
     drawn_ = true;
@@ -66,6 +85,24 @@ class ProgressLine {
   bool drawn_ = false;
 };
 
+// Why the out-dir cannot hold the outputs, or nothing once it is there.
+std::optional<std::string> MakeOutDir(const std::string& dir) {
+  struct stat info;
+  if (::stat(dir.c_str(), &info) == 0)
+    return S_ISDIR(info.st_mode) ? std::nullopt
+                                 : std::optional<std::string>("cannot write into it: it is not a folder");
+  if (::lstat(dir.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+    return "cannot create the folder: it is a symbolic link to nothing";
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (!ec) return std::nullopt;
+  try {
+    ThrowFileError(ec.value());
+  } catch (const Error& e) {
+    return std::string("cannot create the folder: ") + e.what();
+  }
+}
+
 }  // namespace
 
 int RunMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal) {
@@ -74,26 +111,31 @@ int RunMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   const RunOptions& options = *parsed.options;
   SetStepThreads(options.threads);
 
-  if (!options.outDir.empty()) {
-    std::error_code ec;
-    std::filesystem::create_directories(options.outDir, ec);
-    if (ec) {
-      try {
-        ThrowFileError(ec.value());
-      } catch (const Error& e) {
-        err << "vorun-run: " << options.outDir << ": " << e.what() << "\n";
-        return 3;
-      }
-    }
-  }
-
   const std::size_t count = options.inputs.size();
   std::vector<JobFiles> files;
   for (const std::string& input : options.inputs) files.push_back(FilesFor(options, input));
+  // Before anything is written: no output may end up in another's place.
+  if (const std::optional<std::string> clash = FindClash(files)) {
+    err << "vorun-run: " << *clash << "\n";
+    return 2;
+  }
+
+  // A folder made for a run that writes nothing goes again at the end.
+  bool madeOutDir = false;
+  if (!options.outDir.empty()) {
+    madeOutDir = !std::filesystem::exists(options.outDir);
+    if (const std::optional<std::string> problem = MakeOutDir(options.outDir)) {
+      err << "vorun-run: " << options.outDir << ": " << *problem << "\n";
+      return 3;
+    }
+  }
+
   // Named after the input only when there are several.
   const auto prefix = [&](std::size_t job) { return count > 1 ? files[job].input + ": " : std::string(); };
 
-  std::atomic<std::int64_t> progress{0};
+  const StopOnSignal stopOnSignal;
+  ClearStopRequest();
+  JobProgress progress;
   std::atomic<std::size_t> next{0};
   std::mutex lock;
   std::condition_variable finished;
@@ -103,9 +145,12 @@ int RunMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 
   // Each worker takes the next input until none is left. The jobs share
   // nothing but the options, so each result is that of a run on its own.
+  // After a stop no job starts.
   const auto work = [&] {
     for (std::size_t job = next++; job < count; job = next++) {
-      const JobResult result = RunJob(options, files[job], progress);
+      const int stop = StopRequested();
+      const JobResult result =
+          stop != 0 ? JobResult{128 + stop, "", 0} : RunJob(options, files[job], progress);
       const std::lock_guard<std::mutex> guard(lock);
       if (!result.message.empty()) {
         line.Clear();
@@ -130,14 +175,17 @@ int RunMain(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   if (threads.empty()) work();
   {
     std::unique_lock<std::mutex> guard(lock);
-    line.Show(0);
+    line.Show(0, 0);
     while (done < count) {
       finished.wait_for(guard, std::chrono::milliseconds(250));
-      if (done < count) line.Show(progress.load(std::memory_order_relaxed));
+      if (done < count)
+        line.Show(progress.steps.load(std::memory_order_relaxed),
+                  progress.bytes.load(std::memory_order_relaxed));
     }
     line.Clear();
   }
   for (std::thread& t : threads) t.join();
+  if (madeOutDir) ::rmdir(options.outDir.c_str());  // only when empty
   return exitCode;
 }
 

@@ -177,6 +177,11 @@ ParsedOptions ParseRunOptions(const std::vector<std::string>& args, std::ostream
       ->type_name("T")
       ->default_str(threads);
   app.add_flag("-q,--quiet", o.quiet, "No progress line");
+  std::string checkpointEvery;
+  app.add_option("--checkpoint-every", checkpointEvery, "Steps between two checkpoints (OUT.checkpoint)")
+      ->type_name("K")
+      ->default_str("none");
+  app.add_flag("--resume", o.resume, "Go on from OUT.checkpoint when there is one");
 
   std::vector<const char*> argv;
   argv.reserve(args.size());
@@ -231,6 +236,9 @@ ParsedOptions ParseRunOptions(const std::vector<std::string>& args, std::ostream
       throw BadOption("--exact must be decimal or hex");
     o.jobs = Positive("--jobs", jobs, 1024);
     if (threads != "auto") o.threads = Positive("--threads", threads, MaxStepThreads);
+    if (!checkpointEvery.empty())
+      o.checkpointEvery =
+          Positive("--checkpoint-every", checkpointEvery, std::numeric_limits<std::int32_t>::max());
 
     // A name with a line break would break the messages and the lines of a
     // log; the window refuses such names too, with the same words.

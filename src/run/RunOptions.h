@@ -42,6 +42,8 @@ struct RunOptions {
   int jobs = 1;
   int threads = 0;  // threads of each step; 0: the cores (or VORUN_THREADS)
   bool quiet = false;
+  std::int32_t checkpointEvery = 0;  // 0: no checkpoints
+  bool resume = false;               // go on from the checkpoint when there is one
 };
 
 // What the parse decided: run, or end at once with this exit code (0 after

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "model/EnsembleFile.h"
 #include "model/Global.h"
 #include "run/RunJob.h"
 #include "run/RunOptions.h"
@@ -25,11 +26,34 @@ struct SummaryFacts {
   Extended80 timeStep = 0;  // the one the run used
   std::int64_t stepsDone = 0;
   std::optional<std::string> fault;  // the message, without "step K: "
+  int interruptedBy = 0;             // the signal that stopped the run, or 0
+  std::optional<std::int64_t> resumedFrom;
+  std::string outputSha256;  // of the record written
+  std::optional<std::uint64_t> trajectorySize, observablesSize;
   double wallSeconds = 0;
 };
 
 // The summary's text, ending in a line break. state is the last completed
 // step.
 std::string SummaryJson(const SummaryFacts& facts, const EnsembleState& state);
+
+std::string RecordSha256(const EnsembleRecord& record);
+
+// Where a run stood at a checkpoint: its step, its record, and how much of
+// each CSV file belonged to it.
+struct Checkpoint {
+  std::int64_t step = 0;
+  EnsembleRecord record{};
+  std::optional<std::uint64_t> trajectorySize, observablesSize;
+};
+
+// The checkpoint file's text: the checkpoint with the input's hash and the
+// settings, so that only the same run resumes from it.
+std::string CheckpointJson(const SummaryFacts& facts, const Checkpoint& checkpoint);
+
+// The checkpoint in text, checked against the run about to resume (facts
+// with the options, the files, the input's hash and the time step). Throws
+// an Error that says why when it belongs to another run.
+Checkpoint ReadCheckpoint(const std::string& text, const SummaryFacts& facts);
 
 }  // namespace vorun::run

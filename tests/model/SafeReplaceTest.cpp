@@ -191,8 +191,17 @@ TEST_F(SafeReplace, TemporaryFilesOfADeadProcessAreRemovedByTheNextSave) {
     stray(".vorun-" + dead + "-9-1");  // another user's
     ASSERT_EQ(chown(Path(".vorun-" + dead + "-9-1").c_str(), 1, 1), 0);
   }
+  // The growing files of a long run where the file system has no unnamed
+  // files: only this machine's may be judged by their process number.
+  char host[256] = {};
+  ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+  stray(".vorun-" + dead + "-10-42-" + host + ".part");      // removed
+  stray(".vorun-" + alive + "-11-42-" + host + ".part");     // its process still runs
+  stray(".vorun-" + dead + "-12-42-" + host + "x.part");     // another machine's
+  stray(".vorun-" + dead + "-13-42-" + host + ".part.old");  // not a name this program makes
   auto expected = Listing(folder_);
   std::erase(expected, ".vorun-" + dead + "-3-123456");
+  std::erase(expected, ".vorun-" + dead + "-10-42-" + host + ".part");
   expected.push_back("ring.tvx");
   std::sort(expected.begin(), expected.end());
 

@@ -120,9 +120,9 @@ TEST_F(RunTest, JobsReportEachFailureByInputAndExitWithTheHighestStatus) {
   const RunOutcome r = Run({Path("good.tvx"), Path("missing.tvx"), Path("fault.tvx"), "--out-dir",
                             Path("out"), "-n", "6", "--jobs", "2"});
   EXPECT_EQ(r.exitCode, 4);
-  EXPECT_NE(
-      r.err.find("vorun-run: " + Path("missing.tvx") + ": " + Path("missing.tvx") + ": File not found\n"),
-      std::string::npos)
+  EXPECT_NE(r.err.find("vorun-run: " + Path("missing.tvx") + ": " + Path("missing.tvx") +
+                       ": cannot read: File not found\n"),
+            std::string::npos)
       << r.err;
   EXPECT_NE(r.err.find("vorun-run: " + Path("fault.tvx") + ": step 5: Floating point division by zero\n"),
             std::string::npos)

@@ -82,6 +82,15 @@ class RunTest : public ::testing::Test {
     return {code, out.str(), err.str()};
   }
 
+  // The names in a folder (the test's own by default), sorted.
+  std::vector<std::string> Listing(const std::string& where = "") const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(where.empty() ? folder_ : fs::path(where)))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
   // Every file in the test's folder, with its bytes.
   std::vector<std::pair<std::string, std::string>> Contents() const {
     std::vector<std::pair<std::string, std::string>> all;

@@ -95,18 +95,16 @@ TEST_F(RunTest, AFailureOfAnyKindEndsOnlyItsOwnJob) {
   options.steps = 5;
   options.trajectory = Path("t.csv");
   const run::JobFiles files = run::FilesFor(options, Path("in.tvx"));
-  std::atomic<std::int64_t> progress{0};
-  for (const auto& [thrown, message] :
-       std::vector<std::pair<std::function<void()>, std::string>>{
+  run::JobProgress progress;
+  for (const auto& [thrown, message] : std::vector<std::pair<std::function<void()>, std::string>>{
            {[] { throw std::runtime_error("surprise"); }, "surprise"},
            {[] { throw std::bad_alloc(); }, "Out of memory"},
            {[] { throw 42; }, "Unexpected failure"}}) {
-    const run::JobResult failed =
-        run::RunJob(options, files, progress, [&](std::int64_t step) {
-          if (step == 2) thrown();
-        });
+    const run::JobResult failed = run::RunJob(options, files, progress, [&](std::int64_t step) {
+      if (step == 2) thrown();
+    });
     EXPECT_EQ(failed.exitCode, 3);
-    EXPECT_EQ(failed.message, Path("in.tvx") + ": " + message);
+    EXPECT_EQ(failed.message, Path("in.tvx") + ": cannot run: " + message);
     EXPECT_EQ(Contents(), before);
   }
   const run::JobResult next = run::RunJob(options, files, progress);

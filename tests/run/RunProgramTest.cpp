@@ -121,9 +121,9 @@ TEST_P(FileError, Exits3AndWritesNothing) {
   const RunOutcome r = Run({Path("in.tvx"), "-o", output, "-n", "5", "--trajectory", Path("t.csv"),
                             "--observables", Path("o.csv"), "--summary", Path("s.json")});
   EXPECT_EQ(r.exitCode, 3);
-  const std::string culprit =
-      GetParam().input.empty() || GetParam().input.size() < 3776 ? Path("in.tvx") : output;
-  EXPECT_EQ(r.err, "vorun-run: " + culprit + ": " + GetParam().message + "\n");
+  const bool input = GetParam().input.empty() || GetParam().input.size() < 3776;
+  const std::string culprit = input ? Path("in.tvx") + ": cannot read: " : output + ": cannot write: ";
+  EXPECT_EQ(r.err, "vorun-run: " + culprit + GetParam().message + "\n");
   EXPECT_EQ(Contents(), before);
 }
 
