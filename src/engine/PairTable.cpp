@@ -1,5 +1,7 @@
 #include "engine/PairTable.h"
 
+#include <chrono>
+
 #include "engine/Law.h"
 #include "engine/LawTerms.h"
 #include "engine/ShellTerm.h"
@@ -72,35 +74,107 @@ Extended80 Bracket(const LawSettings& law, const SetTerms& set, Extended80 r, Ex
   return O::Sub(bracket, sf);
 }
 
-void FillPair(const PairTable::Data& table, const EnsembleState& e, PairValues& p, int lo, int hi,
-              const bool need[2]) {
-  const LawSettings& law = table.law;
-  Extended80 dx, dy, dz;
-  p.r = PairDistance<Unchecked>(e, lo, hi, dx, dy, dz);
-  if (law.formula == Formula::PolyExpSum && law.checkBox2 && law.checkBox3) {
-    p.first[0] = p.first[1] = 0;
+// The pairs of one row, staged so that each exponential and logarithm of the
+// row goes into one batch: the values are those of the single calls, and the
+// flags only add up, which is all that the caller reads of them.
+struct RowScratch {
+  int hi[MaxSlots];
+  bool need[MaxSlots][2];
+  Extended80 lnR[MaxSlots];
+  Extended80 args[4 * MaxSlots];
+};
+
+// Times the batches when a clock is given.
+template <class Batch>
+void Timed(std::int64_t* ns, Batch batch) {
+  if (ns == nullptr) {
+    batch();
     return;
   }
-  const Extended80 lnR = O::Ln(p.r);
-  p.r2 = O::Exp(O::Mul(-2, lnR));
-  const bool r2Bounded = R2Bounded(p.r2);
-  for (int s = 0; s < 2; ++s) {
-    if (!need[s]) continue;
-    const SetTerms& set = table.sets[s];
-    switch (law.formula) {
-      case Formula::Exponential:
-        p.first[s] = O::Exp(O::Div(set.B, p.r));
-        p.second[s] = O::Exp(O::Div(-set.B, p.r));
-        break;
-      case Formula::PolyExpon:
-        p.first[s] = O::Exp(O::Mul(O::Div(set.B, p.r), lnR));
-        break;
-      default:
-        p.first[s] = Bracket(law, set, p.r, p.r2, r2Bounded);
-        break;
-    }
+  const auto start = std::chrono::steady_clock::now();
+  batch();
+  *ns +=
+      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+void FillRow(PairTable::Data& t, const EnsembleState& e, int lo, std::int64_t* transcendentalNs) {
+  const LawSettings& law = t.law;
+  RowScratch row;
+  int count = 0;
+  const bool loMoved = lo >= t.firstMoved;
+  for (int hi = lo + 1; hi <= e.SlotCount; ++hi) {
+    if (e.Exists[hi] == 0) continue;
+    const bool hiMoved = hi >= t.firstMoved;
+    if (!loMoved && !hiMoved) continue;
+    bool* need = row.need[count];
+    need[0] = need[1] = false;
+    if (loMoved) need[t.setXY[hi]] = need[t.setZ[hi]] = true;
+    if (hiMoved) need[t.setXY[lo]] = need[t.setZ[lo]] = true;
+    row.hi[count++] = hi;
   }
-  if (law.formula == Formula::PolyExpon) p.oneLessLnR = O::Sub(1, lnR);
+  for (int n = 0; n < count; ++n) {
+    Extended80 dx, dy, dz;
+    t.pairs[lo][row.hi[n]].r = PairDistance<Unchecked>(e, lo, row.hi[n], dx, dy, dz);
+  }
+  if (law.formula == Formula::PolyExpSum && law.checkBox2 && law.checkBox3) {
+    for (int n = 0; n < count; ++n) {
+      PairValues& p = t.pairs[lo][row.hi[n]];
+      p.first[0] = p.first[1] = 0;
+    }
+    return;
+  }
+  for (int n = 0; n < count; ++n) row.args[n] = t.pairs[lo][row.hi[n]].r;
+  Timed(transcendentalNs, [&] { LnBatch(row.args, row.lnR, count); });
+  for (int n = 0; n < count; ++n) row.args[n] = O::Mul(-2, row.lnR[n]);
+  Timed(transcendentalNs, [&] { ExpBatch(row.args, row.args, count); });
+  for (int n = 0; n < count; ++n) t.pairs[lo][row.hi[n]].r2 = row.args[n];
+
+  int m = 0;
+  switch (law.formula) {
+    case Formula::Exponential:
+      for (int n = 0; n < count; ++n) {
+        const PairValues& p = t.pairs[lo][row.hi[n]];
+        for (int s = 0; s < 2; ++s) {
+          if (!row.need[n][s]) continue;
+          row.args[m++] = O::Div(t.sets[s].B, p.r);
+          row.args[m++] = O::Div(-t.sets[s].B, p.r);
+        }
+      }
+      Timed(transcendentalNs, [&] { ExpBatch(row.args, row.args, m); });
+      m = 0;
+      for (int n = 0; n < count; ++n) {
+        PairValues& p = t.pairs[lo][row.hi[n]];
+        for (int s = 0; s < 2; ++s) {
+          if (!row.need[n][s]) continue;
+          p.first[s] = row.args[m++];
+          p.second[s] = row.args[m++];
+        }
+      }
+      break;
+    case Formula::PolyExpon:
+      for (int n = 0; n < count; ++n) {
+        const PairValues& p = t.pairs[lo][row.hi[n]];
+        for (int s = 0; s < 2; ++s)
+          if (row.need[n][s]) row.args[m++] = O::Mul(O::Div(t.sets[s].B, p.r), row.lnR[n]);
+      }
+      Timed(transcendentalNs, [&] { ExpBatch(row.args, row.args, m); });
+      m = 0;
+      for (int n = 0; n < count; ++n) {
+        PairValues& p = t.pairs[lo][row.hi[n]];
+        for (int s = 0; s < 2; ++s)
+          if (row.need[n][s]) p.first[s] = row.args[m++];
+        p.oneLessLnR = O::Sub(1, row.lnR[n]);
+      }
+      break;
+    default:
+      for (int n = 0; n < count; ++n) {
+        PairValues& p = t.pairs[lo][row.hi[n]];
+        const bool r2Bounded = R2Bounded(p.r2);
+        for (int s = 0; s < 2; ++s)
+          if (row.need[n][s]) p.first[s] = Bracket(law, t.sets[s], p.r, p.r2, r2Bounded);
+      }
+      break;
+  }
 }
 
 // sum + s * (d / r) * R for one partner, formed as AddPairTerm forms it.
@@ -191,19 +265,9 @@ bool PreparePairTable(PairTable& table, const EnsembleState& e, const LawSetting
   return !FloatFaultPending();
 }
 
-void FillPairRow(PairTable& table, const EnsembleState& e, int lo) {
-  PairTable::Data& t = *table.data;
+void FillPairRow(PairTable& table, const EnsembleState& e, int lo, std::int64_t* transcendentalNs) {
   if (e.Exists[lo] == 0) return;
-  const bool loMoved = lo >= t.firstMoved;
-  for (int hi = lo + 1; hi <= e.SlotCount; ++hi) {
-    if (e.Exists[hi] == 0) continue;
-    const bool hiMoved = hi >= t.firstMoved;
-    if (!loMoved && !hiMoved) continue;
-    bool need[2] = {false, false};
-    if (loMoved) need[t.setXY[hi]] = need[t.setZ[hi]] = true;
-    if (hiMoved) need[t.setXY[lo]] = need[t.setZ[lo]] = true;
-    FillPair(t, e, t.pairs[lo][hi], lo, hi, need);
-  }
+  FillRow(*table.data, e, lo, transcendentalNs);
   SettleMemory();
 }
 

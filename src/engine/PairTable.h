@@ -12,6 +12,7 @@
 // replays the three-pass law to learn the first fault and where it stops.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "engine/Settings.h"
@@ -41,9 +42,10 @@ bool FillPairTable(PairTable& table, const EnsembleState& e, const LawSettings& 
 // The same in parts, so that several threads can share the work: first the
 // values of the whole step (false when a flag came up), then the rows, each
 // the pairs (lo, hi > lo), in any order and on any thread. A row leaves its
-// flags up in the thread that filled it.
+// flags up in the thread that filled it. With transcendentalNs given, the
+// time of the row's exponentials and logarithms is added to it.
 bool PreparePairTable(PairTable& table, const EnsembleState& e, const LawSettings& law, int firstMoved);
-void FillPairRow(PairTable& table, const EnsembleState& e, int lo);
+void FillPairRow(PairTable& table, const EnsembleState& e, int lo, std::int64_t* transcendentalNs = nullptr);
 
 // The three force components on slot i of e from the table filled for e. A
 // fault in the sums leaves its flag up for the caller to test.

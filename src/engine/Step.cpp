@@ -1,6 +1,8 @@
 #include "engine/Step.h"
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 
 #include "engine/Law.h"
 #include "engine/LawTerms.h"
@@ -142,31 +144,21 @@ void StoreSlot(EnsembleState& e, int i, const StepSettings& settings, const Slot
   e.NextVelW[i] = r.vz, e.NextPosZ[i] = r.pz;
 }
 
-// The one-thread step. The shared values of the whole step come first,
-// before anything is written; if a flag comes up there, the three-pass step
-// runs instead and finds the fault exactly where it lies.
-void SerialStep(EnsembleState& e, const StepSettings& settings, StepWorkspace& workspace, int first) {
-  if (!law::FillPairTable(workspace.table, e, settings.law, first)) {
-    AdvanceStepReference(e, settings);
-    return;
-  }
-  for (int i = first; i <= e.SlotCount; ++i) {
-    if (e.Exists[i] == 0) continue;
-    SlotResult r;
-    ComputeSlot(workspace.table, e, i, settings, r);
-    StoreSlot(e, i, settings, r);
-  }
-  CommitSlots(e, first);
-  ApplyWalls(e, settings.wall);
+std::int64_t Now() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
 // What the threads of one step share. Rows are handed out one at a time from
-// a counter, so a thread that finds cheap rows takes more of them; who
-// computes a value never changes it.
+// a counter, largest first, so a thread that finds cheap rows takes more of
+// them; who computes a value never changes it.
 struct SharedStep {
   const EnsembleState* e = nullptr;
   const StepSettings* settings = nullptr;
   StepWorkspace* workspace = nullptr;
+  StepPhases* phases = nullptr;
+  std::int64_t start = 0;
   int first = 1;
   int threads = 1;
   alignas(64) std::atomic<int> nextRow{1};
@@ -183,14 +175,31 @@ struct SharedStep {
 void ShareOfStep(void* context, int worker) {
   SharedStep& step = *static_cast<SharedStep*>(context);
   const EnsembleState& e = *step.e;
+  StepPhases::Thread* clock = step.phases ? &step.phases->threads[worker] : nullptr;
+  std::int64_t t0 = 0, t1 = 0;
+  if (clock) {
+    t0 = Now();
+    clock->wake += t0 - step.start;
+  }
   ClearFloatFaults();
   for (int lo = step.nextRow.fetch_add(1, std::memory_order_relaxed); lo <= e.SlotCount;
        lo = step.nextRow.fetch_add(1, std::memory_order_relaxed))
-    law::FillPairRow(step.workspace->table, e, lo);
+    law::FillPairRow(step.workspace->table, e, lo, clock ? &clock->transcendental : nullptr);
   step.faulted[worker].raised = FloatFaultPending();
   if (step.faulted[worker].raised) ClearFloatFaults();
-  step.filled.fetch_add(1, std::memory_order_acq_rel);
-  WaitUntil([&] { return step.filled.load(std::memory_order_acquire) == step.threads; });
+  if (clock) {
+    t1 = Now();
+    clock->fill += t1 - t0;
+  }
+  if (step.threads > 1) {
+    step.filled.fetch_add(1, std::memory_order_acq_rel);
+    WaitUntil([&] { return step.filled.load(std::memory_order_acquire) == step.threads; });
+    if (clock) {
+      t0 = Now();
+      clock->waitFill += t0 - t1;
+      t1 = t0;
+    }
+  }
   for (int n = 0; n < step.threads; ++n)
     if (step.faulted[n].raised) return;
   // Every slot costs the same, so they are dealt out in turn, without a
@@ -199,25 +208,42 @@ void ShareOfStep(void* context, int worker) {
     if (e.Exists[i] == 0) continue;
     ComputeSlot(step.workspace->table, e, i, *step.settings, step.workspace->results[i]);
   }
+  if (clock) clock->sums += Now() - t1;
 }
 
-// The step of SerialStep with the pair table, the sums and the integration
-// shared out. What the threads hand back is what SerialStep computes at that
-// point, and the calling thread stores it in the same order.
-void ParallelStep(EnsembleState& e, const StepSettings& settings, StepWorkspace& workspace, int first) {
+// The step: the shared values of the whole step come first, before anything
+// is written; if a flag comes up there, the three-pass step runs instead and
+// finds the fault exactly where it lies. Then the pair table, the sums and
+// the integration, shared out over the threads when there are several; the
+// calling thread stores what they hand back in slot order, commits and
+// applies the walls, so values, faults and the arrays after a fault are the
+// same for every thread count.
+void OneStep(EnsembleState& e, const StepSettings& settings, StepWorkspace& workspace, int first,
+             int threads) {
+  StepPhases* phases = workspace.phases;
+  const std::int64_t start = phases ? Now() : 0;
   if (!law::PreparePairTable(workspace.table, e, settings.law, first)) {
     AdvanceStepReference(e, settings);
     return;
   }
-  WorkerPool& pool = *workspace.pool;
   SharedStep step;
   step.e = &e;
   step.settings = &settings;
   step.workspace = &workspace;
+  step.phases = phases;
   step.first = first;
-  step.threads = pool.Threads();
-  pool.Run(ShareOfStep, &step);
-  for (int n = 0; n < step.threads; ++n) {
+  step.threads = threads;
+  if (phases) {
+    step.start = Now();
+    phases->prepare += step.start - start;
+  }
+  if (threads == 1)
+    ShareOfStep(&step, 0);
+  else
+    workspace.pool->Run(ShareOfStep, &step);
+  const std::int64_t shared = phases ? Now() : 0;
+  if (phases) phases->shared += shared - step.start;
+  for (int n = 0; n < threads; ++n) {
     if (step.faulted[n].raised) {
       AdvanceStepReference(e, settings);
       return;
@@ -227,6 +253,12 @@ void ParallelStep(EnsembleState& e, const StepSettings& settings, StepWorkspace&
     if (e.Exists[i] != 0) StoreSlot(e, i, settings, workspace.results[i]);
   CommitSlots(e, first);
   ApplyWalls(e, settings.wall);
+  if (phases) {
+    const std::int64_t end = Now();
+    phases->store += end - shared;
+    phases->total += end - start;
+    ++phases->steps;
+  }
 }
 
 }  // namespace
@@ -237,16 +269,14 @@ StepWorkspace::~StepWorkspace() = default;
 void AdvanceStep(EnsembleState& e, const StepSettings& settings, StepWorkspace& workspace) {
   const int first = settings.blockade ? 5 : 1;
   ClearFloatFaults();
-  const int threads = workspace.threads > 0 ? workspace.threads : StepThreads();
-  if (threads <= 1) {
-    SerialStep(e, settings, workspace, first);
-    return;
-  }
-  if (!workspace.pool || workspace.pool->Requested() != threads) {
+  const int requested =
+      std::clamp(workspace.threads > 0 ? workspace.threads : StepThreads(), 1, MaxStepThreads);
+  if (requested > 1 && (!workspace.pool || workspace.pool->Requested() != requested)) {
     workspace.pool.reset();
-    workspace.pool = std::make_unique<WorkerPool>(threads);
+    workspace.pool = std::make_unique<WorkerPool>(requested);
   }
-  ParallelStep(e, settings, workspace, first);
+  // The system may have started fewer threads than asked for.
+  OneStep(e, settings, workspace, first, requested > 1 ? workspace.pool->Threads() : 1);
 }
 
 void AdvanceStep(EnsembleState& e, const StepSettings& settings) {

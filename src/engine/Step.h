@@ -8,10 +8,12 @@
 // the working arrays. The step allocates nothing.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "engine/PairTable.h"
 #include "engine/Settings.h"
+#include "engine/WorkerPool.h"
 #include "model/Global.h"
 
 namespace vorun {
@@ -24,13 +26,27 @@ Extended80 CoolerFactor(const StepSettings& settings);
 // Half-width of the square wall in the x-z plane; 0 for Thermosout.
 Extended80 WallBound(WallMode wall);
 
-class WorkerPool;
-
 // A slot's working velocity and position after the step as a worker hands
 // them back.
 struct alignas(64) SlotResult {
   Extended80 vx = 0, vy = 0, vz = 0, px = 0, py = 0, pz = 0;
   bool faulted = false;  // a flag came up in its sums or its integration
+};
+
+// Where the wall time of steps went, in nanoseconds summed over the steps
+// that ran with it, for diagnosing a machine from one benchmark run. The
+// caller's own part: prepare (the values of the whole step), shared (from the
+// start of the threads' work until the last of them is done), store (the
+// stores in slot order, the commit and the walls). Each thread's: wake (from the start
+// until it began), fill (the pair table's rows), transcendental (the batches
+// of exponentials and logarithms within fill), waitFill (until every thread
+// had filled its rows), sums (forces and integration of its slots).
+struct StepPhases {
+  struct alignas(64) Thread {
+    std::int64_t wake = 0, fill = 0, transcendental = 0, waitFill = 0, sums = 0;
+  };
+  std::int64_t steps = 0, total = 0, prepare = 0, shared = 0, store = 0;
+  Thread threads[MaxStepThreads];
 };
 
 // The scratch space of the one-pass step. One per ensemble or per thread:
@@ -47,6 +63,8 @@ struct StepWorkspace {
   // count stays the same.
   std::unique_ptr<WorkerPool> pool;
   SlotResult results[MaxSlots + 1];
+  // Where the steps' time goes, when set; nullptr costs nothing.
+  StepPhases* phases = nullptr;
 };
 
 // Advances e by one step of its TimeStep, computing the three force

@@ -22,6 +22,29 @@ namespace vorun {
 Extended80 Exp(Extended80 x);
 Extended80 Ln(Extended80 x);
 
+// y[i] = Exp(x[i]) (or Ln) for 0 <= i < n, the same bits as n single calls,
+// with the flags that those calls raise. x and y may be the same array. Many
+// independent arguments at once let the exponential run in vector registers.
+void ExpBatch(const Extended80* x, Extended80* y, int n);
+void LnBatch(const Extended80* x, Extended80* y, int n);
+
+// The ways a batch can be computed. Scalar is the single call for each
+// argument; the vector paths need the instruction set in their name.
+enum class BatchPath { Scalar, Avx2, Avx512 };
+constexpr BatchPath AllBatchPaths[] = {BatchPath::Scalar, BatchPath::Avx2, BatchPath::Avx512};
+const char* BatchPathName(BatchPath path);
+// Whether this processor (and its operating system) can run the path.
+bool BatchPathAvailable(BatchPath path);
+// The path ExpBatch and LnBatch take: the widest available at the start;
+// SetBatchPath chooses another (an unavailable one falls back to Scalar),
+// for measurements and tests.
+BatchPath CurrentBatchPath();
+void SetBatchPath(BatchPath path);
+// How many arguments of vector batches were left to the single call, being
+// out of the vector path's range or too close to a rounding boundary for its
+// error bound (for measurements and tests).
+std::uint64_t BatchSetAside();
+
 // sin(x) correctly rounded, computed the slow way. For the few constants of
 // the program that need a sine; nothing in a step calls it.
 Extended80 SinCorrectlyRounded(Extended80 x);
@@ -36,6 +59,11 @@ namespace transcendental {
 // compare against them and the fallback uses them.
 Extended80 ExpByMpfr(Extended80 x);
 Extended80 LnByMpfr(Extended80 x);
+
+// The batches on a given path, whatever CurrentBatchPath() is; an
+// unavailable path runs as Scalar.
+void ExpBatchOn(BatchPath path, const Extended80* x, Extended80* y, int n);
+void LnBatchOn(BatchPath path, const Extended80* x, Extended80* y, int n);
 
 }  // namespace transcendental
 

@@ -128,9 +128,31 @@ Tables BuildTables() {
     mpfr_div_2ui(v, v, 8, MPFR_RNDN);
     mpfr_exp2(v, v, MPFR_RNDN);
     t.exp2[i] = ToFixed(v, 126);
+    t.exp2Hi[i] = mpfr_get_d(v, MPFR_RNDN);
+    mpfr_sub_d(v, v, t.exp2Hi[i], MPFR_RNDN);
+    t.exp2Lo[i] = mpfr_get_d(v, MPFR_RNDN);
   }
   mpfr_const_log2(v, MPFR_RNDN);
   t.lnStep = ToFixed(v, 128);
+  {
+    mpfr_t rest, part;
+    mpfr_init2(rest, 256);
+    mpfr_init2(part, 30);
+    mpfr_div_2ui(rest, v, 8, MPFR_RNDN);
+    for (int n = 0; n < 3; ++n) {
+      if (n < 2) {
+        mpfr_set(part, rest, MPFR_RNDN);
+        t.lnStepParts[n] = mpfr_get_d(part, MPFR_RNDN);
+      } else {
+        t.lnStepParts[n] = mpfr_get_d(rest, MPFR_RNDN);
+      }
+      mpfr_sub_d(rest, rest, t.lnStepParts[n], MPFR_RNDN);
+    }
+    mpfr_ui_div(rest, 256, v, MPFR_RNDN);
+    t.stepsPerUnit = mpfr_get_d(rest, MPFR_RNDN);
+    mpfr_clear(part);
+    mpfr_clear(rest);
+  }
   t.ln2 = static_cast<i128>(ToFixed(v, 112));
   for (int i = 0; i < C1Count; ++i) {
     // Interval [1 + i/128, 1 + (i+1)/128) of t, centre (257 + 2i) / 256; the

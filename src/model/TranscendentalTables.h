@@ -25,6 +25,14 @@ struct Tables {
   i128 lnC1[C1Count];  // ln(c1 / 2^16) at 2^-112
   std::uint32_t c2[C2Count];
   i128 lnC2[C2Count];  // ln(c2 / 2^24) at 2^-112
+  // For the vector path: 2^(i/256) as the double nearest it plus the double
+  // nearest the rest (together within 2^-105 of it, relative).
+  double exp2Hi[ExpSteps], exp2Lo[ExpSteps];
+  // ln 2 / 256 as L1 + L2 + L3: L1 and L2 of 30 significant bits, so that
+  // their products with any reduction index below 2^23 are exact; L3 the
+  // double nearest the rest. And 256 / ln 2 to the nearest double.
+  double lnStepParts[3];
+  double stepsPerUnit;
 };
 
 // The tables, built at the first call by any thread.

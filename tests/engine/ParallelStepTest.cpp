@@ -13,6 +13,7 @@
 #include "StepCases.h"
 #include "engine/Step.h"
 #include "engine/WorkerPool.h"
+#include "model/Transcendental.h"
 
 namespace vorun {
 namespace {
@@ -106,6 +107,57 @@ TEST_P(ParallelCloud, MatchesOneThreadAndThreePass) {
 
 INSTANTIATE_TEST_SUITE_P(Formulas, ParallelCloud, testing::ValuesIn(AllFormulas),
                          [](const testing::TestParamInfo<Formula>& info) { return FormulaName(info.param); });
+
+// The pair table's exponentials and logarithms on every batch path of this
+// processor, on one thread and on two: the three-pass step with its single
+// calls, bit for bit, and the faults of the cases with their steps.
+class ParallelStepOnBatchPaths : public testing::TestWithParam<BatchPath> {
+ protected:
+  void SetUp() override {
+    if (!BatchPathAvailable(GetParam()))
+      GTEST_SKIP() << BatchPathName(GetParam()) << " not on this processor";
+    saved_ = CurrentBatchPath();
+    SetBatchPath(GetParam());
+  }
+  void TearDown() override { SetBatchPath(saved_); }
+
+ private:
+  BatchPath saved_ = BatchPath::Scalar;
+};
+
+TEST_P(ParallelStepOnBatchPaths, EveryFormulaMatchesThreePass) {
+  const EnsembleState start = FullCloud();
+  for (Formula formula : AllFormulas) {
+    StepSettings s;
+    s.law.formula = formula;
+    s.law.colourSplit = ColourSplit::Bk;
+    const Outcome reference = cases::Run(AdvanceStepReference, start, s, 10);
+    for (int threads : {1, 2}) {
+      const Outcome outcome = RunOn(threads, start, s, 10);
+      ExpectSame(outcome, reference, std::string(FormulaName(formula)) + " on " + std::to_string(threads));
+    }
+  }
+}
+
+TEST_P(ParallelStepOnBatchPaths, FaultsMatchThreePass) {
+  for (const FaultCase& c : cases::AllFaults()) {
+    EnsembleState start = cases::MixedEnsemble();
+    c.spoil(start);
+    StepSettings s;
+    s.law.formula = c.formula;
+    s.heater = true;
+    const Outcome reference = cases::Run(AdvanceStepReference, start, s, c.step + 1);
+    EXPECT_EQ(reference.error, c.message);
+    ExpectSame(RunOn(2, start, s, c.step + 1), reference, c.message);
+  }
+}
+
+std::string PathName(const testing::TestParamInfo<BatchPath>& info) {
+  constexpr const char* names[] = {"Scalar", "Avx2", "Avx512"};
+  return names[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, ParallelStepOnBatchPaths, testing::ValuesIn(AllBatchPaths), PathName);
 
 class ParallelStepFault : public testing::TestWithParam<FaultCase> {};
 

@@ -1,0 +1,235 @@
+// Batches of Exp and Ln. The vector path settles most exponentials with an
+// error bound of its own and rounds them with the same safe-rounding test as
+// the single call; an argument outside its range, or a result too close to a
+// rounding boundary for its bound, is finished by the single call. Both are
+// correctly rounded, so the bits agree whoever computes them.
+//
+// The flags: every result of the vector path is finite, normal and inexact,
+// so a batch raises inexact once for all of them; the single calls raise
+// their own. The sticky flags then hold what n single calls would leave.
+#include <immintrin.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "model/Transcendental.h"
+#include "model/TranscendentalArithmetic.h"
+#include "model/TranscendentalTables.h"
+
+// Each kernel is compiled for its own instruction set only; the default
+// build stays portable, and the kernels run only where the processor has it.
+#pragma GCC push_options
+#pragma GCC target("avx2,fma")
+#define VORUN_LANES 4
+#define VORUN_LANES_NAMESPACE vorun::transcendental::avx2
+#include "model/TranscendentalVector.h"
+#undef VORUN_LANES
+#undef VORUN_LANES_NAMESPACE
+#pragma GCC pop_options
+
+#pragma GCC push_options
+#pragma GCC target("avx512f")
+#define VORUN_LANES 8
+#define VORUN_LANES_NAMESPACE vorun::transcendental::avx512
+#include "model/TranscendentalVector.h"
+#undef VORUN_LANES
+#undef VORUN_LANES_NAMESPACE
+#pragma GCC pop_options
+
+namespace vorun {
+
+namespace {
+
+using namespace transcendental;
+
+// Found at the first use, which may come from another file's static
+// initialisation.
+BatchPath Widest() {
+  static const BatchPath widest = [] {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f")) return BatchPath::Avx512;
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return BatchPath::Avx2;
+    return BatchPath::Scalar;
+  }();
+  return widest;
+}
+
+// -1 until a path is set: then the widest.
+std::atomic<int> chosen{-1};
+std::atomic<std::uint64_t> setAside{0};
+
+// The kernels' error bounds hold for IEEE doubles rounded to nearest, with
+// subnormals kept: a caller that changed the SSE control word gets the
+// single calls.
+bool SseRoundsToNearest() { return (_mm_getcsr() & 0xe040u) == 0; }
+
+// |x| from 2^-60 to 11350: the results are normal and far from overflow.
+constexpr int ExpLowestBiased = Bias - 60;
+constexpr std::uint64_t ExpHighestSignificand = std::uint64_t{11350} << 50;  // in the binade of 2^13
+
+constexpr int Chunk = 64;
+
+// The arguments of one chunk that go to the kernel, split into doubles.
+struct ExpChunk {
+  alignas(64) double xh[Chunk];
+  alignas(64) double xl[Chunk];
+  alignas(64) double yh[Chunk];
+  alignas(64) double yl[Chunk];
+  alignas(64) long long k[Chunk];
+  int index[Chunk];
+};
+
+double DoubleOfBits(std::uint64_t bits) {
+  double d;
+  std::memcpy(&d, &bits, 8);
+  return d;
+}
+
+// x = xh + xl with xh the top 53 bits of the significand; built from the
+// bits, so that no flag is raised.
+void Split(const Bits& b, double& xh, double& xl) {
+  const std::uint64_t sign = static_cast<std::uint64_t>(b.se & 0x8000) << 48;
+  const int e = (b.se & 0x7fff) - Bias;
+  xh = DoubleOfBits(sign | (static_cast<std::uint64_t>(e + 1023) << 52) |
+                    ((b.mant >> 11) & ((std::uint64_t{1} << 52) - 1)));
+  const auto low = static_cast<int>(b.mant & 0x7ff);
+  xl = low == 0 ? 0.0
+                : static_cast<double>(low) *
+                      DoubleOfBits(sign | (static_cast<std::uint64_t>(e - 63 + 1023) << 52));
+}
+
+// y = yh + yl (0.99 < y < 2.01) as an integer at 2^-124, the low part cut
+// off below 2^-124.
+u128 FixedOf(double yh, double yl) {
+  constexpr std::uint64_t Fraction = (std::uint64_t{1} << 52) - 1, Hidden = std::uint64_t{1} << 52;
+  std::uint64_t hb, lb;
+  std::memcpy(&hb, &yh, 8);
+  std::memcpy(&lb, &yl, 8);
+  const int he = static_cast<int>((hb >> 52) & 0x7ff) - 1075;
+  u128 y = u128{(hb & Fraction) | Hidden} << (he + 124);
+  const int lBiased = static_cast<int>((lb >> 52) & 0x7ff);
+  if ((lb << 1) == 0) return y;
+  const int le = (lBiased == 0 ? 1 : lBiased) - 1075;
+  const u128 ml = (lb & Fraction) | (lBiased == 0 ? 0 : Hidden);
+  const int sh = le + 124;
+  const u128 part = sh >= 0 ? ml << sh : (sh > -128 ? ml >> -sh : 0);
+  return (lb >> 63) ? y - part : y + part;
+}
+
+using ExpKernel = void (*)(const double*, const double*, double*, double*, long long*, int, const Tables&);
+
+void ExpVector(ExpKernel kernel, int lanes, const Extended80* x, Extended80* y, int n) {
+  const Tables& tables = TheTables();
+  ExpChunk c;
+  bool anyDone = false;
+  int single = 0;
+  for (int i = 0; i < n;) {
+    int m = 0;
+    for (; i < n && m < Chunk; ++i) {
+      const Bits b = BitsOf(x[i]);
+      const int biased = b.se & 0x7fff;
+      const bool inRange = (b.mant & TopBit) != 0 && biased >= ExpLowestBiased &&
+                           (biased < Bias + 13 || (biased == Bias + 13 && b.mant <= ExpHighestSignificand));
+      if (!inRange) {
+        y[i] = Exp(x[i]);
+        ++single;
+        continue;
+      }
+      Split(b, c.xh[m], c.xl[m]);
+      c.index[m++] = i;
+    }
+    if (m == 0) continue;
+    const int padded = (m + lanes - 1) / lanes * lanes;
+    for (int p = m; p < padded; ++p) c.xh[p] = c.xl[p] = 0;
+    kernel(c.xh, c.xl, c.yh, c.yl, c.k, padded, tables);
+    for (int p = 0; p < m; ++p) {
+      const int at = c.index[p];
+      const u128 fixed = FixedOf(c.yh[p], c.yl[p]);
+      Rounded r;
+      if (!RoundsSafely(fixed, (fixed >> 80) + 4, static_cast<int>(c.k[p] >> 8) - 124, r)) {
+        y[at] = Exp(x[at]);
+        ++single;
+        continue;
+      }
+      // Written as bits: loading them into the x87 and storing them again
+      // would cost more than the whole vector computation of the lane.
+      const auto se = static_cast<std::uint16_t>(r.biased);
+      std::memcpy(&y[at], &r.mant, 8);
+      std::memcpy(reinterpret_cast<char*>(&y[at]) + 8, &se, 2);
+      anyDone = true;
+    }
+  }
+  if (anyDone) RaiseInexact();
+  if (single > 0) setAside.fetch_add(single, std::memory_order_relaxed);
+}
+
+void ExpEach(const Extended80* x, Extended80* y, int n) {
+  for (int i = 0; i < n; ++i) y[i] = Exp(x[i]);
+}
+
+}  // namespace
+
+const char* BatchPathName(BatchPath path) {
+  switch (path) {
+    case BatchPath::Scalar:
+      return "scalar";
+    case BatchPath::Avx2:
+      return "AVX2";
+    case BatchPath::Avx512:
+      return "AVX-512";
+  }
+  return "?";
+}
+
+bool BatchPathAvailable(BatchPath path) {
+  switch (path) {
+    case BatchPath::Scalar:
+      return true;
+    case BatchPath::Avx2:
+      return Widest() != BatchPath::Scalar;
+    case BatchPath::Avx512:
+      return Widest() == BatchPath::Avx512;
+  }
+  return false;
+}
+
+std::uint64_t BatchSetAside() { return setAside.load(std::memory_order_relaxed); }
+
+BatchPath CurrentBatchPath() {
+  const int path = chosen.load(std::memory_order_relaxed);
+  return path < 0 ? Widest() : static_cast<BatchPath>(path);
+}
+
+void SetBatchPath(BatchPath path) {
+  chosen.store(static_cast<int>(BatchPathAvailable(path) ? path : BatchPath::Scalar),
+               std::memory_order_relaxed);
+}
+
+void ExpBatch(const Extended80* x, Extended80* y, int n) { ExpBatchOn(CurrentBatchPath(), x, y, n); }
+
+void LnBatch(const Extended80* x, Extended80* y, int n) { LnBatchOn(CurrentBatchPath(), x, y, n); }
+
+namespace transcendental {
+
+void ExpBatchOn(BatchPath path, const Extended80* x, Extended80* y, int n) {
+  if (!BatchPathAvailable(path) || !SseRoundsToNearest()) path = BatchPath::Scalar;
+  switch (path) {
+    case BatchPath::Avx512:
+      ExpVector(avx512::ExpLanes, 8, x, y, n);
+      return;
+    case BatchPath::Avx2:
+      ExpVector(avx2::ExpLanes, 4, x, y, n);
+      return;
+    case BatchPath::Scalar:
+      break;
+  }
+  ExpEach(x, y, n);
+}
+
+void LnBatchOn(BatchPath, const Extended80* x, Extended80* y, int n) {
+  for (int i = 0; i < n; ++i) y[i] = Ln(x[i]);
+}
+
+}  // namespace transcendental
+
+}  // namespace vorun
