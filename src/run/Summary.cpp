@@ -157,6 +157,7 @@ std::string CheckpointJson(const SummaryFacts& facts, const Checkpoint& checkpoi
   PutFileName(j, "input", facts.files->input);
   j["inputSha256"] = facts.inputSha256;
   j["settings"] = SettingsJson(facts);
+  j["set"] = SetJson(*facts.options);
   j["trajectorySize"] =
       checkpoint.trajectorySize ? nlohmann::ordered_json(*checkpoint.trajectorySize) : nullptr;
   j["observablesSize"] =
