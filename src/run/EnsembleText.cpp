@@ -429,7 +429,10 @@ std::string EnsembleCsv(const EnsembleRecord& r, Notation notation) {
     const SlotView s{slot, r};
     if (!s.shown()) continue;
     text += std::to_string(slot) + "," + std::to_string(s.exists());
-    for (std::size_t f = 0; f < SlotFieldNames.size(); ++f) text += "," + RealText(s.real(f), notation);
+    for (std::size_t f = 0; f < SlotFieldNames.size(); ++f) {
+      text += ',';
+      text += RealText(s.real(f), notation);
+    }
     text += "\n";
   }
   return text;
