@@ -288,16 +288,22 @@ FileReplacement::~FileReplacement() {
 // Small pieces are gathered, so that a trajectory of short rows costs few
 // system calls.
 void FileReplacement::Write(std::string_view content) {
+  // The buffer never grows beyond its size: a batch of many files counts
+  // on that bound.
+  if (buffer_.size() + content.size() > bufferBytes_) Flush();
+  if (content.size() >= bufferBytes_) {
+    if (const int error = WriteAll(fd_, content.data(), content.size())) Fail(error);
+    written_ += content.size();
+    return;
+  }
+  if (buffer_.capacity() < bufferBytes_) buffer_.reserve(bufferBytes_);
   buffer_.append(content);
-  if (buffer_.size() >= bufferBytes_) Flush();
 }
 
 void FileReplacement::Flush() {
   if (const int error = WriteAll(fd_, buffer_.data(), buffer_.size())) Fail(error);
   written_ += buffer_.size();
   buffer_.clear();
-  // A small buffer stays small: a burst of rows is no reason to keep memory.
-  if (buffer_.capacity() > 2 * bufferBytes_) buffer_.shrink_to_fit();
 }
 
 // The new file goes at once, so nothing is left of a failed write.

@@ -54,7 +54,7 @@ struct Doing {
 // One budget for the buffers of all CSV files of a batch, so that a
 // thousand jobs do not hold a gigabyte of rows between them.
 std::size_t CsvBufferBytes(int jobs) {
-  constexpr std::size_t budget = std::size_t{32} << 20;
+  constexpr std::size_t budget = std::size_t{16} << 20;
   return std::clamp<std::size_t>(budget / (2 * static_cast<std::size_t>(std::max(jobs, 1))),
                                  std::size_t{16} << 10, std::size_t{1} << 20);
 }
