@@ -315,6 +315,9 @@ class TMainForm : public QMainWindow {
   // Set while the program itself fills the memo, which is no change by the user.
   bool settingComment_ = false;
   RepaintPacer stepLabelPacer_{[this] { ShowStepLabel(); }};
+  // During a run the scene is drawn only as often as the screen shows it;
+  // what needs the picture at once (the end of a run, Export Picture) flushes.
+  RepaintPacer scenePacer_{[this] { PaintTaons(); }};
 };
 
 // The one main window of the process, set while it exists.

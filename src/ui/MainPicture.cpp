@@ -56,6 +56,7 @@ QByteArray SvgBytes(const Scene& shown, const QString& title) {
 }  // namespace
 
 QImage TMainForm::ScenePicture() {
+  scenePacer_.Flush();
   const Scene scene = MakeScene();
   const QImage& image = SceneView->Image();
   return image.copy(0, 0, std::min(scene.width, image.width()), std::min(scene.panTop, image.height()));

@@ -53,7 +53,10 @@ void TMainForm::ShowRunState(bool running) {
   DaonsTable->SetPacedRepaints(running);
   Images->menuAction()->setEnabled(!running);
   Null00->setEnabled(!running);
-  if (!running) return;
+  if (!running) {
+    scenePacer_.Flush();
+    return;
+  }
   SetFittedCaption(Null00, "0");
   SetTextColour(Null00, ColourMaroon);
 }
@@ -99,7 +102,7 @@ void TMainForm::ShowStep() {
   // Text for the label costs an allocation; no screen shows it more often
   // than the pacer lets it change.
   if (Run.ShowStepCount != 0) stepLabelPacer_.Changed(true);
-  PaintTaons();
+  scenePacer_.Changed(true);
   if (ShowList->isChecked()) FillListing();
 }
 

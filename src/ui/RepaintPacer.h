@@ -22,6 +22,14 @@ class RepaintPacer {
     QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
   }
 
+  // Shows a change that is still waiting for the end of its interval now,
+  // for whoever needs the widget current at once.
+  void Flush() {
+    if (!pending_) return;
+    pending_ = false;
+    show_();
+  }
+
   void Changed(bool paced) {
     if (!paced) {
       pending_ = false;

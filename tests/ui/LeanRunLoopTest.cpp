@@ -22,6 +22,7 @@
 #include "ui/Controls.h"
 #include "ui/MainFormFixture.h"
 #include "ui/MainFormProbe.h"
+#include "ui/SceneView.h"
 #include "ui/StringGrid.h"
 #include "ui/ThreadMenu.h"
 
@@ -134,6 +135,32 @@ TEST_F(LeanRunLoop, ListingShowsTheValuesOfTheLastStep) {
   QApplication::processEvents();
   EXPECT_EQ(Cell(1, 1), "0.125");
   EXPECT_NE(Grid()->viewport()->grab().toImage(), before);
+}
+
+// The run loop draws the scene only when its pacer fires: the first step of
+// a run at once, the steps that follow within the interval not at all, and
+// the last of them when the interval ends or when something needs the
+// picture at once (Export Picture flushes it).
+TEST_F(LeanRunLoop, SceneIsDrawnWhenThePacerFiresAndOnDemand) {
+  SetUpCloud();
+  Ensemble.TimeStep = 0.2L;  // moves the taons by pixels in a few steps
+  auto* scene = FindControl<TSceneView>(form, "SceneView");
+  LoopStep();
+  const QImage first = scene->Image().copy();
+  // No event turn between these steps, so the pacer's interval cannot end.
+  for (int n = 0; n < 5; ++n) LoopStep();
+  EXPECT_EQ(scene->Image(), first);
+  const QImage exported = form->ScenePicture();
+  EXPECT_NE(scene->Image(), first);
+  // What was flushed is the drawing of the last step.
+  MainFormProbe::PaintScene(*form);
+  EXPECT_EQ(form->ScenePicture(), exported);
+  // Without a flush, the pacer draws the last step when its interval ends.
+  LoopStep();
+  const QImage beforeTick = scene->Image().copy();
+  LoopStep();
+  EXPECT_EQ(scene->Image(), beforeTick);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return scene->Image() != beforeTick; }, 1000));
 }
 
 TEST_F(LeanRunLoop, NumbersGiveWayToTextAndBack) {
