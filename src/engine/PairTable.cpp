@@ -42,46 +42,30 @@ struct PairTable::Data {
 
 namespace {
 
-Extended80 Slope(const ShellConstants& c, Extended80 r, Extended80 r2, bool r2Bounded) {
-  return FastShellSlope<Unchecked>(c, r, r2, r2Bounded);
-}
+// The shell slopes of one row, each formed as FastShellSlope forms it, with
+// the same shortcuts, but stage by stage over all of them, so that every
+// logarithm and exponential of a stage goes into one batch.
+struct ShellJobs {
+  static constexpr int Most = 8 * MaxSlots;  // pairs, two sets, four shells
+  int count = 0;
+  const ShellConstants* shell[Most];
+  Extended80* out[Most];
+  Extended80 r[Most], r2[Most];
+  bool qBounded[Most];
+  Extended80 lnU[Most], rest[Most], w[Most];
+  int live[Most];
+  int wJob[Most];
+  Extended80 args[2 * Most];
+  Extended80 wArgs[Most];
 
-// The bracket of PolyExpSum, ExpoPolyExpSum or EPESminus for one set.
-Extended80 Bracket(const LawSettings& law, const SetTerms& set, Extended80 r, Extended80 r2, bool r2Bounded) {
-  if (law.formula == Formula::PolyExpSum) {
-    Extended80 tB = 0;
-    if (!law.checkBox2) tB = -Slope(set.shells[ShellB], r, r2, r2Bounded);
-    Extended80 tCDF = 0;
-    if (!law.checkBox3) {
-      const Extended80 sc = Slope(set.shells[ShellC], r, r2, r2Bounded);
-      const Extended80 sd = Slope(set.shells[ShellD], r, r2, r2Bounded);
-      const Extended80 sf = Slope(set.shells[ShellF], r, r2, r2Bounded);
-      tCDF = O::Sub(O::Sub(-sc, sd), sf);
-    }
-    return O::Add(tB, tCDF);
+  void Add(const ShellConstants& c, Extended80 rIn, Extended80 r2In, bool r2Bounded, Extended80* slope) {
+    shell[count] = &c;
+    out[count] = slope;
+    r[count] = rIn;
+    r2[count] = r2In;
+    qBounded[count] = c.bounded && r2Bounded;
+    ++count;
   }
-  const Extended80 ex = O::Exp(O::Div(-set.B, r));
-  const Extended80 sc = Slope(set.shells[ShellC], r, r2, r2Bounded);
-  const Extended80 sd = Slope(set.shells[ShellD], r, r2, r2Bounded);
-  const Extended80 sf = Slope(set.shells[ShellF], r, r2, r2Bounded);
-  Extended80 bracket = O::Mul(O::Mul(set.B, r2), ex);
-  bracket = O::Add(bracket, O::Mul(10, sc));
-  if (law.formula == Formula::EPESminus) {
-    bracket = O::Add(bracket, O::Mul(12, sd));
-    return O::Add(bracket, O::Mul(6, sf));
-  }
-  bracket = O::Sub(bracket, O::Mul(2, sd));
-  return O::Sub(bracket, sf);
-}
-
-// The pairs of one row, staged so that each exponential and logarithm of the
-// row goes into one batch: the values are those of the single calls, and the
-// flags only add up, which is all that the caller reads of them.
-struct RowScratch {
-  int hi[MaxSlots];
-  bool need[MaxSlots][2];
-  Extended80 lnR[MaxSlots];
-  Extended80 args[4 * MaxSlots];
 };
 
 // Times the batches when a clock is given.
@@ -95,6 +79,137 @@ void Timed(std::int64_t* ns, Batch batch) {
   batch();
   *ns +=
       std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+void ShellSlopes(ShellJobs& j, std::int64_t* ns) {
+  int live = 0;
+  for (int q = 0; q < j.count; ++q) {
+    const ShellConstants& c = *j.shell[q];
+    const Extended80 u = O::Mul(c.k, j.r[q]);
+    if (j.qBounded[q] && std::isgreaterequal(u, FarFrom) && std::islessequal(u, FarTo)) {
+      *j.out[q] = 0;
+      continue;
+    }
+    j.args[2 * live] = O::Mul(c.tenthK, j.r[q]);
+    j.args[2 * live + 1] = u;
+    j.live[live++] = q;
+  }
+  Timed(ns, [&] { LnBatch(j.args, j.args, 2 * live); });
+  for (int i = 0; i < live; ++i) {
+    const int q = j.live[i];
+    j.lnU[q] = j.args[2 * i + 1];
+    j.args[2 * i] = O::Mul(-1, j.args[2 * i]);
+    j.args[2 * i + 1] = O::Mul(20, j.lnU[q]);
+  }
+  Timed(ns, [&] { ExpBatch(j.args, j.args, 2 * live); });
+  int calls = 0;
+  for (int i = 0; i < live; ++i) {
+    const int q = j.live[i];
+    const Extended80 inverse = j.args[2 * i];
+    j.rest[q] = O::Sub(2.5L, j.args[2 * i + 1]);
+    const Extended80 exponent = O::Mul(inverse, j.rest[q]);
+    const Extended80 wArg = O::Mul(exponent, j.lnU[q]);
+    j.w[q] = 0;
+    if (std::isless(wArg, ExpZeroBelow)) continue;
+    j.wJob[calls] = q;
+    j.wArgs[calls++] = wArg;
+  }
+  Timed(ns, [&] { ExpBatch(j.wArgs, j.wArgs, calls); });
+  for (int n = 0; n < calls; ++n) j.w[j.wJob[n]] = j.wArgs[n];
+  int full = 0;
+  for (int i = 0; i < live; ++i) {
+    const int q = j.live[i];
+    if (j.w[q] == 0 && j.qBounded[q] && std::isgreaterequal(j.lnU[q], -LnUBound) &&
+        std::islessequal(j.lnU[q], LnUBound)) {
+      *j.out[q] = 0;
+      continue;
+    }
+    j.live[full] = q;
+    j.args[full++] = O::Mul(18, j.lnU[q]);
+  }
+  Timed(ns, [&] { ExpBatch(j.args, j.args, full); });
+  for (int i = 0; i < full; ++i) {
+    const int q = j.live[i];
+    const ShellConstants& c = *j.shell[q];
+    const Extended80 u18 = j.args[i];
+    Extended80 slope = O::Mul(O::Sub(1, j.lnU[q]), j.rest[q]);
+    slope = O::Mul(slope, j.r2[q]);
+    slope = O::Mul(slope, c.inverseTenthK);
+    Extended80 m = O::Mul(j.lnU[q], u18);
+    m = O::Mul(m, c.k200);
+    slope = O::Sub(slope, m);
+    *j.out[q] = O::Mul(j.w[q], slope);
+  }
+}
+
+// The bracket of PolyExpSum, ExpoPolyExpSum or EPESminus for one set from
+// its slopes and, but for PolyExpSum, ex = exp(-B / r).
+Extended80 Bracket(const LawSettings& law, const SetTerms& set, Extended80 r2, Extended80 ex,
+                   const Extended80 (&slope)[4]) {
+  if (law.formula == Formula::PolyExpSum) {
+    Extended80 tB = 0;
+    if (!law.checkBox2) tB = -slope[ShellB];
+    Extended80 tCDF = 0;
+    if (!law.checkBox3) tCDF = O::Sub(O::Sub(-slope[ShellC], slope[ShellD]), slope[ShellF]);
+    return O::Add(tB, tCDF);
+  }
+  Extended80 bracket = O::Mul(O::Mul(set.B, r2), ex);
+  bracket = O::Add(bracket, O::Mul(10, slope[ShellC]));
+  if (law.formula == Formula::EPESminus) {
+    bracket = O::Add(bracket, O::Mul(12, slope[ShellD]));
+    return O::Add(bracket, O::Mul(6, slope[ShellF]));
+  }
+  bracket = O::Sub(bracket, O::Mul(2, slope[ShellD]));
+  return O::Sub(bracket, slope[ShellF]);
+}
+
+// The pairs of one row, staged so that each exponential and logarithm of the
+// row goes into one batch: the values are those of the single calls, and the
+// flags only add up, which is all that the caller reads of them.
+struct RowScratch {
+  int hi[MaxSlots];
+  bool need[MaxSlots][2];
+  Extended80 lnR[MaxSlots];
+  Extended80 args[4 * MaxSlots];
+};
+
+// The brackets of the shell formulas for the pairs of a row.
+void ShellBrackets(PairTable::Data& t, int lo, RowScratch& row, int count, std::int64_t* ns) {
+  const LawSettings& law = t.law;
+  const bool pes = law.formula == Formula::PolyExpSum;
+  ShellJobs jobs;
+  Extended80 slopes[MaxSlots][2][4];
+  for (int n = 0; n < count; ++n) {
+    const PairValues& p = t.pairs[lo][row.hi[n]];
+    const bool r2Bounded = R2Bounded(p.r2);
+    for (int s = 0; s < 2; ++s) {
+      if (!row.need[n][s]) continue;
+      const SetTerms& set = t.sets[s];
+      if (pes && !law.checkBox2) jobs.Add(set.shells[ShellB], p.r, p.r2, r2Bounded, &slopes[n][s][ShellB]);
+      if (!pes || !law.checkBox3) {
+        for (Shell h : {ShellC, ShellD, ShellF})
+          jobs.Add(set.shells[h], p.r, p.r2, r2Bounded, &slopes[n][s][h]);
+      }
+    }
+  }
+  ShellSlopes(jobs, ns);
+  int m = 0;
+  if (!pes) {
+    for (int n = 0; n < count; ++n) {
+      for (int s = 0; s < 2; ++s)
+        if (row.need[n][s]) row.args[m++] = O::Div(-t.sets[s].B, t.pairs[lo][row.hi[n]].r);
+    }
+    Timed(ns, [&] { ExpBatch(row.args, row.args, m); });
+  }
+  m = 0;
+  for (int n = 0; n < count; ++n) {
+    PairValues& p = t.pairs[lo][row.hi[n]];
+    for (int s = 0; s < 2; ++s) {
+      if (!row.need[n][s]) continue;
+      const Extended80 ex = pes ? 0 : row.args[m++];
+      p.first[s] = Bracket(law, t.sets[s], p.r2, ex, slopes[n][s]);
+    }
+  }
 }
 
 void FillRow(PairTable::Data& t, const EnsembleState& e, int lo, std::int64_t* transcendentalNs) {
@@ -167,12 +282,7 @@ void FillRow(PairTable::Data& t, const EnsembleState& e, int lo, std::int64_t* t
       }
       break;
     default:
-      for (int n = 0; n < count; ++n) {
-        PairValues& p = t.pairs[lo][row.hi[n]];
-        const bool r2Bounded = R2Bounded(p.r2);
-        for (int s = 0; s < 2; ++s)
-          if (row.need[n][s]) p.first[s] = Bracket(law, t.sets[s], p.r, p.r2, r2Bounded);
-      }
+      ShellBrackets(t, lo, row, count, transcendentalNs);
       break;
   }
 }
