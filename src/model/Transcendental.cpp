@@ -139,14 +139,9 @@ constexpr std::int64_t LnCoefficient[8] = {0,
 // |ln x| > 0.34), so the bound is at most 2^-82 of it, relative.
 Extended80 LnFinite(Extended80 x, std::uint64_t m, int e) {
   const Tables& t = TheTables();
-  const int i1 = static_cast<int>((m >> 56) & (C1Count - 1));
-  const bool upper = i1 >= C1Upper;
-  const int exponent = e + (upper ? 1 : 0);
-  u128 t1 = u128{m} * t.c1[i1];
-  if (!upper) t1 <<= 1;
-  const auto i2 = static_cast<int>(static_cast<i128>(t1 - (u128{1} << 80)) >> 66);
-  const int j = i2 - C2Low;
-  const auto z = static_cast<i128>(t1 * t.c2[j] - (u128{1} << 104));
+  const LnReduced reduced = ReduceForLn(t, m, e);
+  const int i1 = reduced.i1, j = reduced.j, exponent = reduced.exponent;
+  const i128 z = reduced.z;
 
   const auto zh = static_cast<std::int64_t>(z >> 27);
   std::int64_t g = LnCoefficient[7];

@@ -43,6 +43,27 @@ Tables BuildTables();
   return tables;
 }
 
+// The exact reduction of ln for a 64-bit significand m (top bit set) and its
+// exponent e: x = 2^e m / 2^63 = 2^exponent / (c1[i1] / 2^16) / (c2[j] / 2^24)
+// * (1 + z / 2^104), |z| < 2^90.
+struct LnReduced {
+  int i1, j, exponent;
+  i128 z;
+};
+
+[[gnu::always_inline]] inline LnReduced ReduceForLn(const Tables& t, std::uint64_t m, int e) {
+  LnReduced r;
+  r.i1 = static_cast<int>((m >> 56) & (C1Count - 1));
+  const bool upper = r.i1 >= C1Upper;
+  r.exponent = e + (upper ? 1 : 0);
+  u128 t1 = u128{m} * t.c1[r.i1];
+  if (!upper) t1 <<= 1;
+  const auto i2 = static_cast<int>(static_cast<i128>(t1 - (u128{1} << 80)) >> 66);
+  r.j = i2 - C2Low;
+  r.z = static_cast<i128>(t1 * t.c2[r.j] - (u128{1} << 104));
+  return r;
+}
+
 using MpfrFunction = int (*)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
 
 // f(x) rounded to Extended80 by MPFR; tiny tells whether the 64-bit result

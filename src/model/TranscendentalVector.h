@@ -125,4 +125,47 @@ inline void ExpLanes(const double* xhIn, const double* xlIn, double* yhOut, doub
   }
 }
 
+// ln(1 + z) for z = zh + zl (an exact, not necessarily normalised sum),
+// |z| < 2^-14, as ph + pl:
+//   z = a0 + b0 normalised exactly, |b0| <= 2^-67;
+//   z^2/2 = qh + ql, qh = a0^2/2 and the FMA's exact rest, plus a0 b0 (the
+//     dropped b0^2/2 and the roundings stay below 2^-130);
+//   t = (a0^2 a0) G(a0), G = 1/3 - z/4 + z^2/5 - z^3/6 + z^4/7: eight roundings
+//     of 2^-53 at most, with the neglected b0, make t good to 2^-50 of
+//     |t| < 2^-43.58: 2^-93.6; the series beyond z^7 is below 2^-115;
+//   a0 - qh is an exact Fast2Sum (rest ae); (b0 - ql) + ae + t is rounded
+//     three times, the last at |w| < 2^-43.5 (2^-97.5), the others below
+//     2^-118.
+// So ph + pl is within 2^-93.4 of ln(1 + z), absolute.
+inline void LnLanes(const double* zhIn, const double* zlIn, double* phOut, double* plOut, int n) {
+  const Doubles half = Splat(0.5);
+  const Doubles g3 = Splat(1.0 / 3), g4 = Splat(-1.0 / 4), g5 = Splat(1.0 / 5), g6 = Splat(-1.0 / 6),
+                g7 = Splat(1.0 / 7);
+  for (int i = 0; i < n; i += VORUN_LANES) {
+    Doubles zh, zl;
+    std::memcpy(&zh, zhIn + i, sizeof zh);
+    std::memcpy(&zl, zlIn + i, sizeof zl);
+    Doubles a0, b0;
+    TwoSum(zh, zl, a0, b0);
+    const Doubles s = a0 * a0;
+    const Doubles se = Fma(a0, a0, -s);
+    const Doubles qh = s * half;
+    const Doubles ql = Fma(a0, b0, se * half);
+    Doubles g = Fma(g7, a0, g6);
+    g = Fma(g, a0, g5);
+    g = Fma(g, a0, g4);
+    g = Fma(g, a0, g3);
+    const Doubles t = (s * a0) * g;
+    Doubles a, ae;
+    FastTwoSum(a0, -qh, a, ae);
+    Doubles w = b0 - ql;
+    w = w + ae;
+    w = w + t;
+    Doubles ph, pl;
+    FastTwoSum(a, w, ph, pl);
+    std::memcpy(phOut + i, &ph, sizeof ph);
+    std::memcpy(plOut + i, &pl, sizeof pl);
+  }
+}
+
 }  // namespace VORUN_LANES_NAMESPACE
