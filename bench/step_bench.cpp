@@ -5,7 +5,10 @@
 // flies apart, whatever the formula does to it; the copy is a few kilobytes
 // against a step's 10800 pair terms. Wall time, since a step on several
 // threads spends CPU time outside the timed one. Scaling/<formula>/<n> steps
-// on n threads, for the table of steps per second against the thread count.
+// on n threads, for the table of steps per second against the thread count;
+// Phases/<formula>/<n> the share of each phase of such a step, so that a
+// machine on which the threads do not scale can be diagnosed from one run.
+// Transcendental* the single calls and the batches on each path.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>

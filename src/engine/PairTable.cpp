@@ -319,7 +319,7 @@ void Sums(const PairTable::Data& table, const EnsembleState& e, int i, Extended8
   Extended80 x = 0, y = 0, z = 0;
   for (int j = 1; j <= e.SlotCount; ++j) {
     if (e.Exists[j] == 0 || j == i) continue;
-    const PairValues& p = j > i ? table.pairs[i][j] : table.pairs[j][i];
+    const PairValues& p = table.pairs[i][j];
     const Extended80 dx = O::Sub(e.PosX[i], e.PosX[j]);
     const Extended80 dy = O::Sub(e.PosY[i], e.PosY[j]);
     const Extended80 dz = O::Sub(e.PosZ[i], e.PosZ[j]);
@@ -377,7 +377,12 @@ bool PreparePairTable(PairTable& table, const EnsembleState& e, const LawSetting
 
 void FillPairRow(PairTable& table, const EnsembleState& e, int lo, std::int64_t* transcendentalNs) {
   if (e.Exists[lo] == 0) return;
-  FillRow(*table.data, e, lo, transcendentalNs);
+  PairTable::Data& t = *table.data;
+  FillRow(t, e, lo, transcendentalNs);
+  // Each slot then reads its partners from its own row, in order: on several
+  // threads the entries another core wrote come as a stream of whole lines
+  // instead of one line per partner down a column.
+  for (int hi = lo + 1; hi <= e.SlotCount; ++hi) t.pairs[hi][lo] = t.pairs[lo][hi];
   SettleMemory();
 }
 
