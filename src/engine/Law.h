@@ -26,6 +26,19 @@ namespace vorun {
 constexpr Extended80 ShellScale = 1.029L;
 constexpr Extended80 ShellTenth = 0.1L;
 
+// The lengths B, C, D, F of both sets in the order in which every step
+// divides ShellScale by them, whatever the formula then reads: a value that
+// faults there faults every step. The step and the check before a run both
+// take them from here.
+struct DividedLength {
+  const char* name;
+  Extended80 EnsembleState::*field;
+};
+inline constexpr DividedLength DividedLengths[8] = {{"B1", &EnsembleState::B1}, {"C1", &EnsembleState::C1},
+                                                    {"D1", &EnsembleState::D1}, {"F1", &EnsembleState::F1},
+                                                    {"B2", &EnsembleState::B2}, {"C2", &EnsembleState::C2},
+                                                    {"D2", &EnsembleState::D2}, {"F2", &EnsembleState::F2}};
+
 // One force component on the taon in slot i. The caller calls these only for
 // occupied slots; slot i itself is not tested. All eight k = 1.029 / P of both
 // sets are formed on every call, so a zero B, C, D or F faults whatever the

@@ -54,11 +54,9 @@ void MakeSets(const EnsembleState& e, ParameterSet (&sets)[2]) {
   using O = Op<K>;
   sets[0] = {e.A1, e.B1, e.C1, e.D1, e.F1, 0, 0, 0, 0};
   sets[1] = {e.A2, e.B2, e.C2, e.D2, e.F2, 0, 0, 0, 0};
-  for (ParameterSet& p : sets) {
-    p.kB = Settled(O::Div(ShellScale, p.B));
-    p.kC = Settled(O::Div(ShellScale, p.C));
-    p.kD = Settled(O::Div(ShellScale, p.D));
-    p.kF = Settled(O::Div(ShellScale, p.F));
+  for (int s = 0; s < 2; ++s) {
+    Extended80* const k[] = {&sets[s].kB, &sets[s].kC, &sets[s].kD, &sets[s].kF};
+    for (int n = 0; n < 4; ++n) *k[n] = Settled(O::Div(ShellScale, e.*DividedLengths[4 * s + n].field));
   }
 }
 

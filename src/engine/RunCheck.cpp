@@ -6,6 +6,7 @@
 #include "engine/Law.h"
 #include "model/Error.h"
 #include "model/Float80Bits.h"
+#include "model/FloatFault.h"
 
 namespace vorun {
 
@@ -80,6 +81,23 @@ std::optional<std::string> FindNaN(const EnsembleState& e, const StepSettings& s
   };
   for (const auto& p : parameters)
     if (p.used && setUsed[p.set] && IsNaN(p.value)) return NotANumber(std::string("The parameter ") + p.name);
+  // Each step divides by these, used or not: a zero, a value too small to
+  // divide by or a signalling NaN there would fault at step 1 without a name.
+  // The very division tells, with the step's own flags.
+  for (const DividedLength& length : DividedLengths) {
+    ClearFloatFaults();
+    [[maybe_unused]] const Extended80 k = Settled(ShellScale / e.*length.field);
+    if (FloatFaultPending()) {
+      std::string fault;
+      try {
+        ThrowPendingFloatFault();
+      } catch (const Error& error) {
+        fault = error.what();
+      }
+      return std::string("The parameter ") + length.name + " makes every step fail: " + fault +
+             ". The run does not start.";
+    }
+  }
 
   for (int n = 1; n <= count; ++n) {
     if (e.Exists[n] == 0) continue;
@@ -91,11 +109,20 @@ std::optional<std::string> FindNaN(const EnsembleState& e, const StepSettings& s
       const Extended80& value;
       bool read;
     } quantities[] = {
-        {"The position x", e.PosX[n], true},         {"The position y", e.PosY[n], true},
-        {"The position z", e.PosZ[n], true},         {"The position x", e.NextPosX[n], moved(n)},
-        {"The position y", e.NextPosY[n], moved(n)}, {"The position z", e.NextPosZ[n], moved(n)},
-        {"The velocity x", e.NextVelU[n], moved(n)}, {"The velocity y", e.NextVelV[n], moved(n)},
+        {"The position x", e.PosX[n], true},
+        {"The position y", e.PosY[n], true},
+        {"The position z", e.PosZ[n], true},
+        {"The position x", e.NextPosX[n], moved(n)},
+        {"The position y", e.NextPosY[n], moved(n)},
+        {"The position z", e.NextPosZ[n], moved(n)},
+        {"The velocity x", e.NextVelU[n], moved(n)},
+        {"The velocity y", e.NextVelV[n], moved(n)},
         {"The velocity z", e.NextVelW[n], moved(n)},
+        // A held slot's velocity is not stepped, but the kinetic energy and
+        // every observable of the run are summed over it.
+        {"The velocity x", e.VelU[n], true},
+        {"The velocity y", e.VelV[n], true},
+        {"The velocity z", e.VelW[n], true},
     };
     for (const auto& q : quantities)
       if (q.read && IsNaN(q.value)) return NotANumber(q.what + slot);

@@ -24,7 +24,7 @@ struct NaNCase {
   Step step;
 };
 
-class RunCheck : public testing::TestWithParam<NaNCase> {
+class CheckedEnsemble : public testing::Test {
  protected:
   // Two taons in set 1 (slots 1, 2) and two in set 2 (31, 32) under Ak, apart
   // far enough that no shell term overflows.
@@ -38,6 +38,8 @@ class RunCheck : public testing::TestWithParam<NaNCase> {
   }
   StepSettings settings;
 };
+
+class RunCheck : public CheckedEnsemble, public testing::WithParamInterface<NaNCase> {};
 
 bool AnyOccupiedSlotIsNaN() {
   const auto& e = TestEnsemble;
@@ -85,6 +87,7 @@ const std::string PosY31Message = Says("The position y of slot 31");
 const std::string VelW2Message = Says("The velocity z of slot 2");
 const std::string PosZ1Message = Says("The position z of slot 1");
 const std::string PosX5Message = Says("The position x of slot 5");
+const std::string VelY3Message = Says("The velocity y of slot 3");
 
 INSTANTIATE_TEST_SUITE_P(
     Values, RunCheck,
@@ -140,8 +143,59 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 "", Step::Clean},
         NaNCase{"SignallingNaN", [](EnsembleState& e, StepSettings&) { PutSignallingNaN(e.PosZ[1]); },
-                PosZ1Message.c_str(), Step::Faults}),
+                PosZ1Message.c_str(), Step::Faults},
+        // Held, it is not stepped; but the energy and every observable of
+        // the run are summed over it, and would all be NaN.
+        NaNCase{"HeldVelocityReadByTheObservables",
+                [](EnsembleState& e, StepSettings& s) {
+                  e.VelV[3] = e.NextVelV[3] = QuietNaN;
+                  s.blockade = true;
+                  e.Exists[3] = 1;
+                },
+                VelY3Message.c_str(), Step::SpreadsNaN}),
     [](const testing::TestParamInfo<NaNCase>& info) { return info.param.name; });
+
+struct DivisionCase {
+  const char* name;
+  std::function<void(Extended80&)> put;
+  const char* fault;  // of the step, and named by the check; "" for none
+};
+
+void PrintTo(const DivisionCase& c, std::ostream* os) { *os << c.name; }
+
+class DividedLength : public CheckedEnsemble, public testing::WithParamInterface<DivisionCase> {};
+
+// Under the exponential law, which reads none of C, D, F, each step still
+// divides by every one of them: the check names exactly the values whose
+// division faults, with the fault the step would report unnamed.
+TEST_P(DividedLength, IsNamedExactlyWhenItsDivisionFaultsTheStep) {
+  for (const auto& [name, field] : {std::pair{"C1", &EnsembleState::C1}, std::pair{"F2", &EnsembleState::F2},
+                                    std::pair{"D1", &EnsembleState::D1}}) {
+    SetUp();
+    GetParam().put(TestEnsemble.*field);
+    const std::string fault = GetParam().fault;
+    const std::string expected = fault.empty()
+                                     ? ""
+                                     : std::string("The parameter ") + name +
+                                           " makes every step fail: " + fault + ". The run does not start.";
+    EXPECT_EQ(FindNaN(TestEnsemble, settings).value_or(""), expected) << name;
+    EXPECT_EQ(ErrorOf([&] { AdvanceStep(TestEnsemble, settings); }), fault) << name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, DividedLength,
+    testing::Values(
+        DivisionCase{"Zero", [](Extended80& v) { v = 0; }, "Floating point division by zero"},
+        DivisionCase{"SmallestDenormal", [](Extended80& v) { std::memcpy(&v, "\1\0\0\0\0\0\0\0\0\0", 10); },
+                     "Floating point overflow"},
+        DivisionCase{"SignallingNaN", [](Extended80& v) { PutSignallingNaN(v); },
+                     "Invalid floating point operation"},
+        // These divide cleanly, and the law never reads the result.
+        DivisionCase{"LargestDenormal",
+                     [](Extended80& v) { std::memcpy(&v, "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x7F\0\0", 10); }, ""},
+        DivisionCase{"Infinity", [](Extended80& v) { v = std::numeric_limits<Extended80>::infinity(); }, ""}),
+    [](const testing::TestParamInfo<DivisionCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace vorun
