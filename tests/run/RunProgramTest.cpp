@@ -79,7 +79,10 @@ TEST_F(RunTest, FaultAtTheFirstStepWritesTheInputsStateAndRowZero) {
   WriteBytes(Path("in.tvx"), in);
   const RunOutcome r = Run({Path("in.tvx"), "-o", Path("out.tvx"), "-n", "3", "--trajectory", Path("t.csv")});
   EXPECT_EQ(r.exitCode, 4);
-  EXPECT_EQ(r.err, "vorun-run: step 1: Floating point division by zero\n");
+  EXPECT_EQ(
+      r.err,
+      "vorun-run: step 1: The parameter F2 makes every step fail: Floating point division by zero. The run "
+      "does not start.\n");
   EXPECT_EQ(ReadBytes(Path("out.tvx")), in);
   EXPECT_EQ(CsvRows(ReadBytes(Path("t.csv"))).size(), 4u);  // step 0, four taons
 }
