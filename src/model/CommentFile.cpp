@@ -1,5 +1,7 @@
 #include "model/CommentFile.h"
 
+#include <sys/stat.h>
+
 #include "model/Error.h"
 #include "model/FileAccess.h"
 #include "model/Global.h"
@@ -97,21 +99,40 @@ std::string DecodeComment(const std::string& bytes) {
 
 std::string EncodeComment(const std::string& text) { return WithCrLf(text); }
 
+namespace {
+
+bool EndsInEnsembleExtension(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string tail = name.substr(name.size() - 4);
+  for (char& c : tail) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return tail == ".tvx";
+}
+
+// True when both names lead to one existing file (a link, a second hard link).
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat x, y;
+  return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev &&
+         x.st_ino == y.st_ino;
+}
+
+}  // namespace
+
 std::string CommentFileName() {
-  // Characters, not bytes: a name is UTF-8, and a continuation byte belongs
-  // to the character before it.
-  std::size_t cut = FileName.size();
-  int dropped = 0;
-  while (cut > 0 && dropped < 4) {
-    --cut;
-    if ((static_cast<unsigned char>(FileName[cut]) & 0xC0) != 0x80) ++dropped;
-  }
-  if (dropped < 4) return FileName + ".txt";
-  return FileName.substr(0, cut) + ".txt";
+  // The extension of an ensemble file gives way to ".txt", as it always has,
+  // so stored comment files stay found; so does the spiral's working name.
+  // Any other name keeps all its characters: dropping four that are no
+  // extension could name the ensemble itself ("x.txt"), or a file outside
+  // its folder ("/data/abc" -> "/data.txt").
+  if (EndsInEnsembleExtension(FileName)) return FileName.substr(0, FileName.size() - 4) + ".txt";
+  if (FileName == "ThetraSpiral") return "ThetraSp.txt";
+  return FileName + ".txt";
 }
 
 std::optional<std::string> LoadComment() {
   const std::string name = CommentFileName();
+  // A link may make the comment file the ensemble file itself: its record is
+  // no comment.
+  if (SameFile(name, FileName)) return std::nullopt;
   const int fd = OpenForReading(name);
   if (fd < 0) return std::nullopt;
   Descriptor file(fd);
@@ -121,6 +142,11 @@ std::optional<std::string> LoadComment() {
   return DecodeComment(bytes);
 }
 
-void SaveComment(const std::string& text) { ReplaceFile(CommentFileName(), EncodeComment(text)); }
+void SaveComment(const std::string& text) {
+  const std::string name = CommentFileName();
+  if (SameFile(name, FileName))
+    throw Error("The comment file " + name + " is the ensemble file itself; the comment is not saved.");
+  ReplaceFile(name, EncodeComment(text));
+}
 
 }  // namespace vorun

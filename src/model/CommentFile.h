@@ -10,8 +10,11 @@
 
 namespace vorun {
 
-// FileName less its last four characters, plus ".txt" (a name of up to three
-// characters keeps them all): ring.tvx -> ring.txt, name.ab -> nam.txt.
+// Beside the ensemble file: a name ending in ".tvx" (in any case) with that
+// replaced by ".txt" (ring.tvx -> ring.txt), any other name with ".txt"
+// appended (notes.txt -> notes.txt.txt, /data/abc -> /data/abc.txt); the
+// spiral's working name ThetraSpiral gives ThetraSp.txt. A comment file that
+// is the ensemble file itself (through a link) is neither loaded nor saved.
 std::string CommentFileName();
 
 // The largest comment file that is loaded. A memo of more text is no comment

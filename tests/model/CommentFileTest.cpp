@@ -16,23 +16,48 @@ struct CommentName {
 
 class CommentFileNames : public testing::TestWithParam<CommentName> {};
 
-TEST_P(CommentFileNames, DropExactlyFourCharacters) {
+// The .tvx mapping stays what stored comment files rely on; any other name
+// keeps every character, so the comment never lands on the ensemble itself
+// or outside its folder.
+TEST_P(CommentFileNames, ReplaceTheEnsembleExtensionOrAppend) {
   FileName = GetParam().fileName;
   EXPECT_EQ(CommentFileName(), GetParam().commentName);
   EXPECT_EQ(FileName, GetParam().fileName);
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, CommentFileNames,
-                         testing::Values(CommentName{"name.ab", "nam.txt"}, CommentName{"abc", "abc.txt"},
-                                         CommentName{"abcd", ".txt"}, CommentName{"", ".txt"},
+                         testing::Values(CommentName{"name.ab", "name.ab.txt"}, CommentName{"abc", "abc.txt"},
+                                         CommentName{"abcd", "abcd.txt"}, CommentName{"", ".txt"},
                                          CommentName{"D:\\runs\\ring.tvx", "D:\\runs\\ring.txt"},
                                          CommentName{"/home/u/runs/ring.tvx", "/home/u/runs/ring.txt"},
+                                         CommentName{"RING.TVX", "RING.txt"}, CommentName{".tvx", ".txt"},
                                          CommentName{"ThetraSpiral", "ThetraSp.txt"},
-                                         // Characters, not bytes: "ö" takes two bytes of UTF-8.
-                                         CommentName{"a.tvö", "a.txt"},
+                                         CommentName{"x.txt", "x.txt.txt"},
+                                         CommentName{"/home/u/data/abc", "/home/u/data/abc.txt"},
+                                         CommentName{"a.tvö", "a.tvö.txt"},
                                          CommentName{"größe.tvx", "größe.txt"}));
 
 using Comment = FileTest;
+
+// Every saving of a comment beside an ensemble named without .tvx leaves the
+// ensemble's bytes as they were; a link that makes the comment file the
+// ensemble itself is refused, and nothing is loaded from it.
+TEST_F(Comment, NeverTheEnsembleFileItself) {
+  const std::string record(3776, '\x5A');
+  WriteBytes(Path("x.txt"), record);
+  FileName = Path("x.txt");
+  SaveComment("a note");
+  EXPECT_EQ(ReadBytes(Path("x.txt")), record);
+  EXPECT_EQ(ReadBytes(Path("x.txt.txt")), "a note");
+
+  WriteBytes(Path("y.tvx"), record);
+  fs::create_symlink(Path("y.tvx"), Path("y.txt"));
+  FileName = Path("y.tvx");
+  EXPECT_EQ(LoadComment(), std::nullopt);
+  EXPECT_EQ(ErrorOf([] { SaveComment("over the record"); }),
+            "The comment file " + Path("y.txt") + " is the ensemble file itself; the comment is not saved.");
+  EXPECT_EQ(ReadBytes(Path("y.tvx")), record);
+}
 
 TEST_F(Comment, LinesAreWrittenWithCrLfAndNoBreakAfterTheLast) {
   FileName = Path("ring.tvx");
