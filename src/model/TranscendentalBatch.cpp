@@ -18,23 +18,41 @@
 
 // Each kernel is compiled for its own instruction set only; the default
 // build stays portable, and the kernels run only where the processor has it.
+// GCC takes the target of a region from its own pragma; clang (the fuzz
+// build) from an attribute applied to every function of the region.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2,fma")
+#endif
 #define VORUN_LANES 4
 #define VORUN_LANES_NAMESPACE vorun::transcendental::avx2
 #include "model/TranscendentalVector.h"
 #undef VORUN_LANES
 #undef VORUN_LANES_NAMESPACE
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx512f")
+#endif
 #define VORUN_LANES 8
 #define VORUN_LANES_NAMESPACE vorun::transcendental::avx512
 #include "model/TranscendentalVector.h"
 #undef VORUN_LANES
 #undef VORUN_LANES_NAMESPACE
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 namespace vorun {
 
