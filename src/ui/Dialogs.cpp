@@ -42,6 +42,12 @@ class QtDialogs final : public DialogSeam {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setEscapeButton(QMessageBox::Cancel);
         break;
+      case MessageButtons::SaveDiscardCancel:
+        box.setIcon(QMessageBox::Warning);
+        box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Save);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
     }
     // Qt sizes the box by its text and leaves only a little room for the
     // title, which the window manager then cuts to "Vorun - Q...".
@@ -56,11 +62,16 @@ class QtDialogs final : public DialogSeam {
         return MessageAnswer::No;
       case QMessageBox::Cancel:
         return MessageAnswer::Cancel;
+      case QMessageBox::Save:
+        return MessageAnswer::Save;
+      case QMessageBox::Discard:
+        return MessageAnswer::Discard;
       default:
         // Closed by its close box: the safe answer of each kind.
-        return buttons == MessageButtons::YesNoCancel ? MessageAnswer::Cancel
-               : buttons == MessageButtons::YesNo     ? MessageAnswer::No
-                                                      : MessageAnswer::Ok;
+        return buttons == MessageButtons::YesNoCancel || buttons == MessageButtons::SaveDiscardCancel
+                   ? MessageAnswer::Cancel
+               : buttons == MessageButtons::YesNo ? MessageAnswer::No
+                                                  : MessageAnswer::Ok;
     }
   }
 

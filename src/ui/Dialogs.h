@@ -11,8 +11,8 @@ class QWidget;
 namespace vorun {
 
 enum class MessageKind { Information, Confirmation, Error };
-enum class MessageButtons { Ok, YesNo, YesNoCancel };
-enum class MessageAnswer { Ok, Yes, No, Cancel };
+enum class MessageButtons { Ok, YesNo, YesNoCancel, SaveDiscardCancel };
+enum class MessageAnswer { Ok, Yes, No, Cancel, Save, Discard };
 
 struct FileDialogRequest {
   QString filter;            // "Taons files (*.tvx)|*.tvx"

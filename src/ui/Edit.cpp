@@ -14,7 +14,9 @@
 #include "model/Global.h"
 #include "model/NumberText.h"
 #include "model/StartFile.h"
+#include "ui/Dialogs.h"
 #include "ui/DistanceCalculator.h"
+#include "ui/FileErrors.h"
 #include "ui/ParameterFields.h"
 #include "ui/SlotListing.h"
 #include "ui/StringGrid.h"
@@ -136,8 +138,31 @@ void TEditDlg::FillEditorGrid() {
 }
 
 void TEditDlg::DaonsTableSelectCell(int, int) {
-  // The row still current is shown once more; the move itself is always allowed.
+  // Typed values of the row being left are not dropped without a word; "Yes"
+  // stores them as the button of that name does.
+  if (SlotEdited()) {
+    const QString question =
+        QString("The values of slot %1 were changed. Store them?").arg(NumberOfTaon->text());
+    switch (Dialogs().Message(this, MessageKind::Confirmation, question, MessageButtons::YesNoCancel)) {
+      case MessageAnswer::Yes:
+        if (StoreSlot()) break;
+        [[fallthrough]];
+      case MessageAnswer::Cancel:
+        DaonsTable->RefuseSelection();
+        return;
+      default:
+        break;
+    }
+  }
+  // The row still current is shown once more, which drops what was typed.
   ShowSelectedTaon();
+}
+
+bool TEditDlg::SlotEdited() const {
+  const std::array<const QLineEdit*, 6> fields{EditX, EditY, EditZ, EditV, EditU, EditW};
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    if (fields[i]->text() != shownSlot_[i]) return true;
+  return DaoTrue->isChecked() != shownExists_;
 }
 
 void TEditDlg::DaonsTableClick() {
@@ -150,8 +175,10 @@ void TEditDlg::DaonsTableDblClick() {
   FillEditorGrid();
 }
 
-void TEditDlg::SubmitClick() {
-  Guarded(this, [this] {
+void TEditDlg::SubmitClick() { StoreSlot(); }
+
+bool TEditDlg::StoreSlot() {
+  return Guarded(this, [this] {
     const int n = StrToInt(NumberOfTaon->text().toStdString());
     auto& e = Ensemble;
     // Each value is stored as soon as it is read: a bad field stops the rest.
@@ -163,6 +190,8 @@ void TEditDlg::SubmitClick() {
     e.VelW[n] = Value(EditW);
     e.Exists[n] = DaoTrue->isChecked() ? 1 : 0;
     FillEditorGrid();
+    // The fields now show what the slot holds, so that nothing counts as typed.
+    ShowSlot(true);
   });
 }
 
@@ -177,11 +206,12 @@ void TEditDlg::OKBtnClick() {
     const auto name = Dialogs().SaveFileName(this, TaonsFiles);
     // Cancelled: back to the editor with everything typed still in place.
     if (!name) return;
-    CheckRememberable(name->toStdString());
+    const std::string file = name->toStdString();
+    OnFile("save", file, [&] { CheckRememberable(file); });
     TakeParameters();
-    WriteEnsembleFile(name->toStdString());
-    FileName = name->toStdString();
-    RememberFile();
+    OnFile("save", file, [&] { WriteEnsembleFile(file); });
+    FileName = file;
+    OnFile("update the start file", StartFilePath, [] { RememberFile(); });
     SyncWorkingCopies(Ensemble, true);
     finished = true;
   });
@@ -196,7 +226,8 @@ void TEditDlg::SaveasClick() {
     if (!name) return;
     EditFileName->setText(*name);
     TakeParameters();
-    WriteEnsembleFile(name->toStdString());
+    const std::string file = name->toStdString();
+    OnFile("save", file, [&] { WriteEnsembleFile(file); });
   });
 }
 

@@ -53,6 +53,11 @@ class TEditDlg : public QDialog {
   void DaonsTableClick();
   void DaonsTableDblClick();
   void SubmitClick();
+  // "&Yes": the slot's fields into the ensemble; false (reported) when a
+  // field holds no number.
+  bool StoreSlot();
+  // The fields of the slot on show differ from what the ensemble holds.
+  bool SlotEdited() const;
   // Closes the dialog with OK once the ensemble is saved; a cancelled save
   // dialog or a failed step (its error shown) leaves it open as it was.
   void OKBtnClick();

@@ -171,6 +171,8 @@ void TMainForm::FormPaint() {
 }
 
 void TMainForm::TimerTimer() {
+  // A run, the editor or a field may have changed the ensemble since.
+  UpdateTitle();
   if (Display.SpinOn == 0) return;
   SpinTimerTick(MakeScene(), true);
   SceneView->ImageChanged();
@@ -227,9 +229,12 @@ void TMainForm::RefreshParameterFields() {
 // value expects it to take effect.
 bool TMainForm::ParameterFieldExit(QLineEdit* field) {
   for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i) {
-    if (parameterFields_[i] == field)
-      return Guarded(
+    if (parameterFields_[i] == field) {
+      const bool taken = Guarded(
           this, [&] { Ensemble.*ParameterFieldTable[i].member = StrToFloat(field->text().toStdString()); });
+      UpdateTitle();
+      return taken;
+    }
   }
   return true;
 }
@@ -240,8 +245,11 @@ namespace {
 
 // A leave, not a window switch: a message box or another window taking the
 // focus does not leave the field.
+// The menu bar counts as a popup: Alt, F10 or a click on a menu leave the
+// field alike, which is not at all, so the menu opens with nothing asked.
 bool IsLeave(const QFocusEvent* focus) {
-  return focus->reason() != Qt::ActiveWindowFocusReason && focus->reason() != Qt::PopupFocusReason;
+  return focus->reason() != Qt::ActiveWindowFocusReason && focus->reason() != Qt::PopupFocusReason &&
+         focus->reason() != Qt::MenuBarFocusReason;
 }
 
 }  // namespace

@@ -11,11 +11,14 @@
 
 #include <QLocale>
 #include <QMainWindow>
+#include <QStringList>
 #include <QWidget>
 #include <array>
+#include <exception>
 #include <string>
 
 #include "engine/Settings.h"
+#include "model/EnsembleFile.h"
 #include "ui/RepaintPacer.h"
 #include "ui/SceneView.h"
 #include "view/Renderer.h"
@@ -80,6 +83,8 @@ class TMainForm : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
   // During a run the window closes once the run has ended after its current step.
   void closeEvent(QCloseEvent* event) override;
+  // The failures met before the window was on the screen are reported now.
+  void showEvent(QShowEvent* event) override;
 
  private:
   // The scene widget hands on its paint, resize and mouse events.
@@ -287,11 +292,38 @@ class TMainForm : public QMainWindow {
   // becomes the Save target: step 0, Go and Null00 enabled, the scene, the
   // listing and the fields refilled.
   void ShowOpenedEnsemble();
-  // The comment file of FileName into the memo, when there is one.
+  // The comment file of FileName into the memo, or an empty memo when it has
+  // none: another file's text left there would be saved beside this one. A
+  // comment file that is there but cannot be read is reported.
   void LoadCommentIntoMemo();
-  // Before the window closes: asks about typed comment text. False when the
-  // user cancelled or the text could not be saved.
-  bool CommentSavedOrDropped();
+  void ShowComment(const QString& text);
+  // The memo's text into the comment file of FileName; false (reported) when
+  // that failed, and the text is then still a change to ask about.
+  bool SaveCommentOrReport();
+  // Before the ensemble on show is replaced or the window closes: asks about
+  // typed comment text, then about an ensemble that differs from its file.
+  // False when the user cancelled or a save failed; nothing is lost then.
+  bool MaybeSave();
+  // The ensemble part of MaybeSave, for commands that replace the ensemble but keep the comment.
+  bool MaybeSaveEnsemble();
+  // The ensemble as it stands is the one its file holds (just read or saved).
+  void MarkEnsembleSaved();
+  bool EnsembleDiffersFromFile() const;
+  // The caption names the file on show and marks an ensemble that differs from it.
+  void UpdateTitle();
+  // Reports a failure to the user. Before the window is on the screen the
+  // report waits until it is, so that it comes with the window it belongs to.
+  void Report(const QString& message);
+  template <class Body>
+  bool Attempt(Body&& body) {
+    try {
+      body();
+      return true;
+    } catch (const std::exception& e) {
+      Report(QString::fromUtf8(e.what()));
+      return false;
+    }
+  }
   // The ensemble into a file the user chose, which becomes the Save target.
   void SaveUnderChosenName(const QString& name);
   // The run starts with what the focused parameter field shows; false when
@@ -314,6 +346,11 @@ class TMainForm : public QMainWindow {
   std::string savedName_;
   // Set while the program itself fills the memo, which is no change by the user.
   bool settingComment_ = false;
+  // What the ensemble's file holds, as last read or written; the caption's
+  // mark and the question at quit compare the live ensemble with it.
+  EnsembleRecord savedRecord_{};
+  QStringList pendingReports_;
+  bool shown_ = false;
   RepaintPacer stepLabelPacer_{[this] { ShowStepLabel(); }};
   // During a run the scene is drawn only as often as the screen shows it;
   // what needs the picture at once (the end of a run, Export Picture) flushes.

@@ -139,6 +139,9 @@ void TMainForm::CreatePanel() {
   PageControl->addTab(TabSheet2, "Commentary");
   PageControl->setCurrentIndex(0);
   CreateListingPage();
+  connect(PageControl, &QTabWidget::currentChanged, this, [this] {
+    if (PageControl->currentWidget() == TabSheet1) FillListing();
+  });
 
   Comment = new QPlainTextEdit("No Comment", TabSheet2);
   Comment->setGeometry(0, 0, 341, 123);
@@ -296,6 +299,10 @@ void TMainForm::CreateRunPanel() {
 
   ShowList = MakeCheck(p, "Show Listing", 128, 152, 97, 17);
   SetBold(ShowList);
+  // Unticked, a run leaves the listing as it was; ticked, it shows the ensemble at once.
+  connect(ShowList, &QCheckBox::toggled, this, [this](bool on) {
+    if (on) FillListing();
+  });
   Warm = MakeCheck(p, "Heater", 152, 168, 65, 17);
   Cool = MakeCheck(p, "Cooler", 152, 184, 65, 17);
   SetBold(Warm);

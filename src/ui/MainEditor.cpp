@@ -12,7 +12,11 @@ namespace vorun {
 void TMainForm::New1Click() {
   if (EditDlg == nullptr) return;
   EditDlg->SetScopeButtons(Taoscope, Gravoscope);
-  if (EditDlg->exec() != QDialog::Accepted) return;
+  if (EditDlg->exec() != QDialog::Accepted) {
+    // "Yes" may have stored slots without a save.
+    UpdateTitle();
+    return;
+  }
   // The editor has saved the ensemble under a name the user chose: show it
   // as a freshly opened one, and list it with the files saved under a new name.
   Guarded(this, [this] {

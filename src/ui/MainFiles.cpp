@@ -1,19 +1,27 @@
 // Start-up of the main window and the commands that put an ensemble or a
 // built-in figure on show or store the ensemble: Open, Save, Save As, the
 // Taons and Spiral images, and the comment memo's prompt.
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
+#include <cerrno>
+#include <cstring>
+#include <utility>
 
 #include "model/CommentFile.h"
 #include "model/Ensemble.h"
 #include "model/EnsembleFile.h"
 #include "model/Figures.h"
+#include "model/FileAccess.h"
 #include "model/Global.h"
 #include "model/StartFile.h"
 #include "ui/Dialogs.h"
+#include "ui/FileErrors.h"
 #include "ui/Main.h"
 #include "ui/WindowState.h"
 #include "view/Projection.h"
@@ -38,10 +46,11 @@ void TMainForm::FormCreate() {
   BuildStepMatrix(View);
 
   // A failure here (a start file that cannot be created, a last ensemble file
-  // shorter than one record) is reported, and the rest of start-up still runs,
-  // so the window opens stopped with its steps, listing and fields in place.
+  // shorter than one record) is reported once the window is up, and the rest
+  // of start-up still runs, so the window opens stopped with its steps,
+  // listing and fields in place.
   bool loaded = false;
-  Guarded(this, [&] { loaded = LoadLastEnsemble(); });
+  Attempt([&] { loaded = LoadLastEnsemble(); });
   // The time step in use is the one EditDT shows: a loaded ensemble keeps its
   // own, otherwise the default.
   if (!loaded) Ensemble.TimeStep = DefaultTimeStep();
@@ -52,6 +61,7 @@ void TMainForm::FormCreate() {
   FillListing();
   RefreshParameterFields();
   Run.Stopped = 1;
+  MarkEnsembleSaved();
 }
 
 bool TMainForm::LoadLastEnsemble() {
@@ -60,7 +70,7 @@ bool TMainForm::LoadLastEnsemble() {
     FileName = "ThetraSpiral";
     // Created after the spiral is built, so that a start file that cannot be
     // created still leaves the spiral on show.
-    CreateEmptyStartFile();
+    OnFile("create the start file", StartFilePath, [] { CreateEmptyStartFile(); });
     return false;
   }
   if (LastFileName.empty()) {
@@ -86,7 +96,7 @@ bool TMainForm::TryReadOrFallBack(bool nameTheSquare) {
     if (nameTheSquare) FName->setText("The easy square");
   };
   try {
-    if (TryReadEnsembleFile(FileName)) {
+    if (OnFile("open", FileName, [&] { return TryReadEnsembleFile(FileName); })) {
       ApplyRecord();
       return true;
     }
@@ -101,14 +111,33 @@ bool TMainForm::TryReadOrFallBack(bool nameTheSquare) {
 }
 
 void TMainForm::LoadCommentIntoMemo() {
-  const std::optional<std::string> comment = LoadComment();
-  if (!comment) return;
-  QString text = Text(*comment);
+  const std::string name = CommentFileName();
+  std::optional<std::string> comment;
+  const bool read = Attempt([&] {
+    OnFile("read", name, [&] {
+      comment = LoadComment();
+      if (comment) return;
+      // Missing is the usual case and says nothing; a comment file that is
+      // there but gives nothing (a folder, a FIFO, no permission) is reported.
+      const int fd = OpenForReading(name);
+      if (fd >= 0) {
+        Descriptor opened(fd);
+      } else if (fd != -ENOENT && fd != -ENOTDIR) {
+        ThrowFileError(-fd);
+      }
+    });
+  });
+  QString text = read && comment ? Text(*comment) : QString();
   text.replace("\r\n", "\n");
+  ShowComment(text);
+}
+
+void TMainForm::ShowComment(const QString& text) {
   // The loaded text is the file's, so it is no change to ask about.
   settingComment_ = true;
   if (text != Comment->toPlainText()) Comment->setPlainText(text);
   settingComment_ = false;
+  Display.CommentChanged = 0;
 }
 
 void TMainForm::Open1Click() {
@@ -121,20 +150,20 @@ void TMainForm::Open1Click() {
 // and the recent files all come here.
 void TMainForm::OpenEnsemble(const QString& name) {
   Guarded(this, [&] {
+    const std::string file = name.toStdString();
     // Refused before anything changes: opened, it would be remembered.
-    CheckRememberable(name.toStdString());
-    // A menu command or F3 does not leave the memo, so its prompt would come
-    // only after the new ensemble's comment had replaced the typed text, or
-    // would save that text beside the wrong file. Opening counts as leaving.
-    CommentExit();
+    OnFile("open", file, [&] { CheckRememberable(file); });
+    // Typed comment text and a changed ensemble are asked about before the
+    // new file replaces them; Cancel leaves everything as it is.
+    if (!MaybeSave()) return;
     // Read before anything changes: a file that fails to load must become
     // neither the name on show nor the one Save writes to.
-    ReadEnsembleFile(name.toStdString());
-    FileName = name.toStdString();
+    OnFile("open", file, [&] { ReadEnsembleFile(file); });
+    FileName = file;
     ApplyRecord();
     ShowOpenedEnsemble();
     LoadCommentIntoMemo();
-    RememberFile();
+    OnFile("update the start file", StartFilePath, [] { RememberFile(); });
     NoteRecentFile(name);
   });
 }
@@ -150,6 +179,7 @@ void TMainForm::ShowOpenedEnsemble() {
   PaintTaons();
   FillListing();
   RefreshParameterFields();
+  MarkEnsembleSaved();
 }
 
 void TMainForm::Save1Click() {
@@ -161,7 +191,8 @@ void TMainForm::Save1Click() {
       Saveas1Click();
       return;
     }
-    WriteEnsembleFile(FileName);
+    OnFile("save", FileName, [&] { WriteEnsembleFile(FileName); });
+    MarkEnsembleSaved();
   });
 }
 
@@ -175,16 +206,20 @@ void TMainForm::Saveas1Click() {
 }
 
 void TMainForm::SaveUnderChosenName(const QString& name) {
-  CheckRememberable(name.toStdString());
-  FileName = name.toStdString();
+  const std::string file = name.toStdString();
+  OnFile("save", file, [&] { CheckRememberable(file); });
+  FileName = file;
   FName->setText(name);
-  WriteEnsembleFile(FileName);
+  OnFile("save", file, [&] { WriteEnsembleFile(file); });
   savedName_ = FileName;
-  RememberFile();
+  MarkEnsembleSaved();
+  OnFile("update the start file", StartFilePath, [] { RememberFile(); });
   NoteRecentFile(name);
 }
 
 void TMainForm::Spiral1Click() {
+  // The spiral takes the ensemble's place.
+  if (!MaybeSaveEnsemble()) return;
   Guarded(this, [&] {
     Run.SpiralMode = 1;
     MakeStartFigure(Ensemble, Run);
@@ -192,11 +227,14 @@ void TMainForm::Spiral1Click() {
     Null00->setEnabled(false);
     PaintSpiral();
   });
+  UpdateTitle();
 }
 
 // Brings back the ensemble the start file names, without touching the step
 // counter, the fields or the comment.
 void TMainForm::Daons1Click() {
+  // The file is read again over the ensemble on show.
+  if (!MaybeSaveEnsemble()) return;
   Guarded(this, [&] {
     Run.SpiralMode = 0;
     Go->setEnabled(true);
@@ -208,19 +246,25 @@ void TMainForm::Daons1Click() {
     if (LastFileName.empty()) {
       MakeStartFigure(Ensemble, Run);
       FileName = "This is a stabil structur of taons";
+      // A figure, not the file of the ensemble shown before.
+      savedName_.clear();
       FillListing();
       FName->setText(Text(FileName));
       PaintTaons();
+      MarkEnsembleSaved();
       return;
     }
     FileName = LastFileName;
     FName->setText(Text(FileName));
     savedName_ = FileName;
+    const bool read = TryReadOrFallBack(false);
+    MarkEnsembleSaved();
     // The next paint of the window draws the easy square of a fallback.
-    if (!TryReadOrFallBack(false)) return;
+    if (!read) return;
     PaintTaons();
     FillListing();
   });
+  UpdateTitle();
 }
 
 void TMainForm::CommentChange() {
@@ -229,30 +273,107 @@ void TMainForm::CommentChange() {
 
 void TMainForm::CommentExit() {
   if (Display.CommentChanged != 1) return;
-  Display.CommentChanged = 0;
-  Guarded(this, [&] {
-    if (Dialogs().Message(this, MessageKind::Confirmation, "The text was changed. Save now?",
-                          MessageButtons::YesNo) == MessageAnswer::Yes)
-      SaveComment(Comment->toPlainText().toStdString());
-  });
-}
-
-bool TMainForm::CommentSavedOrDropped() {
-  if (Display.CommentChanged != 1) return true;
   switch (Dialogs().Message(this, MessageKind::Confirmation, "The text was changed. Save now?",
                             MessageButtons::YesNoCancel)) {
-    case MessageAnswer::Cancel:
-      return false;
-    case MessageAnswer::Yes: {
-      // A save that fails keeps the program open, with the text still there.
-      if (!Guarded(this, [&] { SaveComment(Comment->toPlainText().toStdString()); })) return false;
+    case MessageAnswer::Yes:
+      if (SaveCommentOrReport()) Display.CommentChanged = 0;
       break;
-    }
+    case MessageAnswer::Cancel:
+      // Back to the memo, as if it had not been left.
+      PageControl->setCurrentWidget(TabSheet2);
+      QTimer::singleShot(0, Comment, [memo = Comment] { memo->setFocus(Qt::OtherFocusReason); });
+      break;
     default:
+      Display.CommentChanged = 0;
       break;
   }
-  Display.CommentChanged = 0;
-  return true;
+}
+
+bool TMainForm::SaveCommentOrReport() {
+  const std::string name = CommentFileName();
+  return Attempt([&] { OnFile("save", name, [&] { SaveComment(Comment->toPlainText().toStdString()); }); });
+}
+
+bool TMainForm::MaybeSave() {
+  if (Display.CommentChanged == 1) {
+    switch (Dialogs().Message(this, MessageKind::Confirmation, "The text was changed. Save now?",
+                              MessageButtons::YesNoCancel)) {
+      case MessageAnswer::Cancel:
+        return false;
+      case MessageAnswer::Yes:
+        // A save that fails keeps the text, and the program, as they are.
+        if (!SaveCommentOrReport()) return false;
+        break;
+      default:
+        break;
+    }
+    Display.CommentChanged = 0;
+  }
+  return MaybeSaveEnsemble();
+}
+
+bool TMainForm::MaybeSaveEnsemble() {
+  // The spiral is a figure with no file: nothing of it is lost.
+  if (Run.SpiralMode != 0 || !EnsembleDiffersFromFile()) return true;
+  const QString text = savedName_.empty()
+                           ? QString("The ensemble on show has not been saved. Save it?")
+                           : QString("The ensemble was changed since it was saved in %1. Save the changes?")
+                                 .arg(Text(savedName_));
+  switch (Dialogs().Message(this, MessageKind::Confirmation, text, MessageButtons::SaveDiscardCancel)) {
+    case MessageAnswer::Save:
+      Save1Click();
+      // A failed or cancelled save leaves the changes unsaved: nothing goes.
+      return !EnsembleDiffersFromFile();
+    case MessageAnswer::Discard:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TMainForm::MarkEnsembleSaved() {
+  savedRecord_ = FileRecord;
+  CopyToRecord(Ensemble, savedRecord_);
+  UpdateTitle();
+}
+
+bool TMainForm::EnsembleDiffersFromFile() const {
+  EnsembleRecord now = savedRecord_;
+  CopyToRecord(Ensemble, now);
+  return std::memcmp(&now, &savedRecord_, sizeof now) != 0;
+}
+
+void TMainForm::UpdateTitle() {
+  if (Run.SpiralMode != 0) {
+    if (windowTitle() != "Vorun - Quarvel") setWindowTitle("Vorun - Quarvel");
+    setWindowModified(false);
+    return;
+  }
+  const QString file = savedName_.empty() ? QString("Untitled") : QFileInfo(Text(savedName_)).fileName();
+  // "[*]" is where Qt shows the mark while the window is modified.
+  const QString title =
+      QString(file).replace("[*]", "[[*]]") + QString::fromUtf8("[*] \u2013 Vorun - Quarvel");
+  if (windowTitle() != title) setWindowTitle(title);
+  setWindowModified(EnsembleDiffersFromFile());
+}
+
+void TMainForm::Report(const QString& message) {
+  if (!shown_) {
+    pendingReports_ << message;
+    return;
+  }
+  ReportError(this, message);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  // After the first event turn, so that the box stands over a window that is drawn.
+  QTimer::singleShot(0, this, [this] {
+    const QStringList reports = std::exchange(pendingReports_, {});
+    for (const QString& message : reports) ReportError(this, message);
+  });
 }
 
 }  // namespace vorun

@@ -11,6 +11,7 @@
 #include "model/FileAccess.h"
 #include "model/Global.h"
 #include "ui/Dialogs.h"
+#include "ui/FileErrors.h"
 #include "ui/Main.h"
 #include "ui/PainterCanvas.h"
 #include "ui/WindowState.h"
@@ -74,7 +75,8 @@ void TMainForm::ExportPictureClick() {
       bytes = SvgBytes(MakeScene(), QFileInfo(*name).completeBaseName());
     else
       throw Error("'" + name->toStdString() + "': a picture is saved as .png or .svg");
-    ReplaceFile(name->toStdString(), bytes.toStdString());
+    const std::string file = name->toStdString();
+    OnFile("save", file, [&] { ReplaceFile(file, bytes.toStdString()); });
   });
 }
 

@@ -55,6 +55,9 @@ void TMainForm::ShowRunState(bool running) {
   Null00->setEnabled(!running);
   if (!running) {
     scenePacer_.Flush();
+    // A run with the listing hidden left it as it was at the start.
+    FillListing();
+    UpdateTitle();
     return;
   }
   SetFittedCaption(Null00, "0");
@@ -117,6 +120,7 @@ void TMainForm::Null00Click() {
     SetFittedCaption(Null00, "Yes Null");
     SetTextColour(Null00, ColourMaroon);
     FillListing();
+    UpdateTitle();
     const std::optional<QString> name = Dialogs().SaveFileName(this, TaonsFiles);
     if (!name) return;
     SaveUnderChosenName(*name);
@@ -136,8 +140,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  // Typed comment text is not lost without a word; Cancel keeps the program open.
-  if (!CommentSavedOrDropped()) {
+  // Typed comment text and a changed ensemble are not lost without a word;
+  // Cancel keeps the program open.
+  if (!MaybeSave()) {
     event->ignore();
     return;
   }

@@ -19,6 +19,7 @@
 #include "model/Global.h"
 #include "model/NumberText.h"
 #include "ui/Dialogs.h"
+#include "ui/FileErrors.h"
 #include "ui/Main.h"
 #include "ui/Widgets.h"
 
@@ -265,7 +266,8 @@ void TReadoutsWindow::SaveCsvClick() {
     if (!name) return;
     std::string text = ObservablesCsvHeader();
     for (const Sample& s : samples_) text += ObservablesCsvRow(s.step, s.time, s.values);
-    ReplaceFile(name->toStdString(), text);
+    const std::string file = name->toStdString();
+    OnFile("save", file, [&] { ReplaceFile(file, text); });
   });
 }
 

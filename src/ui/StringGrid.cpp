@@ -150,7 +150,15 @@ void StringGrid::currentChanged(const QModelIndex& current, const QModelIndex& p
   const int row = current.row() + 1;
   const int column = current.column();
   if (row == row_ && column == col_) return;
+  refused_ = false;
   emit SelectCell(column, row);
+  if (refused_) {
+    refused_ = false;
+    // Back to the old cell; its own change comes here again and stops above.
+    const QModelIndex old = model()->index(row_ - 1, col_);
+    selectionModel()->setCurrentIndex(old, QItemSelectionModel::ClearAndSelect);
+    return;
+  }
   row_ = row;
   col_ = column;
   emit Clicked();

@@ -42,6 +42,8 @@ class StringGrid : public QTableWidget {
   int Row() const { return row_; }
   int Col() const { return col_; }
   void SetCurrent(int column, int row);
+  // Called from a SelectCell handler: the current cell stays where it was.
+  void RefuseSelection() { refused_ = true; }
 
   void SetDefaultColumnWidth(int width);
   void SetDefaultRowHeight(int height);
@@ -49,8 +51,8 @@ class StringGrid : public QTableWidget {
 
  signals:
   // A new cell becomes current, by mouse or keyboard. SelectCell comes first,
-  // while Row() and Col() still give the old cell; Clicked follows once they
-  // give the new one.
+  // while Row() and Col() still give the old cell, and its handler may refuse
+  // the move; Clicked follows once they give the new one.
   void SelectCell(int column, int row);
   void Clicked();
   // A double click anywhere on the grid, fixed cells included.
@@ -68,6 +70,7 @@ class StringGrid : public QTableWidget {
   int col_ = 1;
   bool numbersChanged_ = false;
   bool paced_ = false;
+  bool refused_ = false;
   RepaintPacer pacer_{[this] { viewport()->update(); }};
 };
 

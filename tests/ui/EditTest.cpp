@@ -123,14 +123,46 @@ TEST_F(Editor, ClearingPresenceEmptiesTheRowButKeepsTheValues) {
   EXPECT_EQ(Cell(2, 3), "103");
 }
 
-TEST_F(Editor, TypedTextIsLostOnAnotherSelection) {
+TEST_F(Editor, TypedTextIsDroppedOnAnotherSelectionOnlyWhenTheUserSaysNo) {
   Open();
   Select(2);
   Type(Line("EditX"), "42");
+  dialogs.answers.push_back(MessageAnswer::No);
   Select(6);
+  EXPECT_EQ(dialogs.Texts(), QStringList{"The values of slot 2 were changed. Store them?"});
+  EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::YesNoCancel);
   Select(2);
   EXPECT_EQ(Line("EditX")->text(), "2");
   EXPECT_EQ(Ensemble.PosX[2], 2);
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+// Cancel stays on the row with the typed values; Yes stores them as the
+// "Yes" button does, then moves on.
+TEST_F(Editor, LeavingAnEditedRowAsksAndCancelOrYesLoseNothing) {
+  Open();
+  Select(2);
+  Type(Line("EditX"), "42");
+  FindControl<QCheckBox>(dlg, "DaoTrue")->setChecked(false);
+  dialogs.answers.push_back(MessageAnswer::Cancel);
+  const QRect cell = Grid()->visualItemRect(Grid()->item(5, 1));
+  QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, cell.center());
+  QApplication::processEvents();
+  EXPECT_EQ(Grid()->Row(), 2);
+  EXPECT_EQ(FindControl<QLabel>(dlg, "NumberOfTaon")->text(), "2");
+  EXPECT_EQ(Line("EditX")->text(), "42");
+  EXPECT_EQ(Ensemble.PosX[2], 2);
+
+  dialogs.answers.push_back(MessageAnswer::Yes);
+  Select(6);
+  EXPECT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(Ensemble.PosX[2], 42);
+  EXPECT_EQ(Ensemble.Exists[2], 0);
+  EXPECT_EQ(Line("EditX")->text(), "6");
+  // Stored, the row holds nothing typed: back and away again asks nothing.
+  Select(2);
+  Select(3);
+  EXPECT_EQ(dialogs.messages.size(), 2u);
 }
 
 // Repaints come at any time (a window uncovering the dialog, a click, a scroll
@@ -142,6 +174,8 @@ TEST_F(Editor, TypedValuesSurviveRepaintsRowClicksAndScrolls) {
   Type(Line("EditX"), "42");
   dlg.repaint();
   EXPECT_EQ(Line("EditX")->text(), "42");
+  // Another row asks about the typed X; the user lets it go.
+  dialogs.answers.push_back(MessageAnswer::No);
   Select(3);
   Grid()->verticalScrollBar()->setValue(Grid()->verticalScrollBar()->maximum());
   dlg.repaint();

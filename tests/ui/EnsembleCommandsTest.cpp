@@ -67,12 +67,15 @@ TEST_F(Commands, CancelledOpenChangesNothing) {
   EXPECT_FALSE(Push("Go")->isEnabled());
 }
 
-TEST_F(Commands, OpenWithoutCommentFileKeepsTheMemo) {
+// The memo holds the comment of the file on show: words left from before
+// would otherwise be saved beside a file they were never written for.
+TEST_F(Commands, OpenWithoutCommentFileEmptiesTheMemo) {
   std::filesystem::remove(Path("ring.txt"));
   FindControl<QPlainTextEdit>(form, "Comment")->setPlainText("Earlier words");
-  dialogs.answers.push_back(MessageAnswer::No);  // keep "Earlier words" unsaved
+  dialogs.answers.push_back(MessageAnswer::No);  // let "Earlier words" go unsaved
   Open(Path("ring.tvx"));
-  EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->toPlainText(), "Earlier words");
+  EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->toPlainText(), "");
+  EXPECT_EQ(Display.CommentChanged, 0);
 }
 
 // A file that fails to load changes nothing: neither the show, nor the name,
@@ -80,7 +83,7 @@ TEST_F(Commands, OpenWithoutCommentFileKeepsTheMemo) {
 TEST_F(Commands, OpenOfAMissingNameReportsItAndChangesNothing) {
   Open(Path("gone.tvx"));
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text, "File not found");
+  EXPECT_EQ(dialogs.messages[0].text.toStdString(), "Cannot open " + Path("gone.tvx") + ": file not found");
   EXPECT_EQ(Line("FName")->text(), "File Name");
   EXPECT_FALSE(Push("Go")->isEnabled());
   EXPECT_EQ(vorun::Run.SpiralMode, 1);
@@ -95,7 +98,8 @@ TEST_F(Commands, FailedOpenKeepsTheEnsembleItsNameAndTheSaveTarget) {
   const std::string tenBytes = "0123456789";
   WriteText(Path("ten.tvx"), tenBytes);
   Open(Path("ten.tvx"));
-  ASSERT_EQ(dialogs.Texts(), QStringList{"Read beyond end of file"});
+  ASSERT_EQ(dialogs.Texts(), QStringList{QString::fromStdString("Cannot open " + Path("ten.tvx") +
+                                                                ": read beyond end of file")});
   EXPECT_EQ(Line("FName")->text().toStdString(), Path("ring.tvx"));
   EXPECT_EQ(ReadText(StartFilePath), Path("ring.tvx"));
   EXPECT_EQ(Ensemble.PosX[1], 0.5L);
@@ -198,7 +202,10 @@ TEST_F(Commands, TaonsAfterARunReloadsAndTheStepCounterContinues) {
   ASSERT_EQ(vorun::Run.StepCount, 1);
   EXPECT_NE(Ensemble.PosX[1], 0.5L);
   Line("EditDT")->setText("7");
+  // Reloading the file throws the run's result away, which is asked first.
+  dialogs.answers.push_back(MessageAnswer::Discard);
   Action("Daons1")->trigger();
+  EXPECT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(Ensemble.PosX[1], 0.5L);
   EXPECT_EQ(vorun::Run.StepCount, 1);
   EXPECT_EQ(Line("EditDT")->text(), "7");  // the fields are not refreshed
@@ -266,7 +273,7 @@ TEST_F(CommentPrompt, YesSavesTheMemo) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "The text was changed. Save now?");
   EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Confirmation);
-  EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::YesNo);
+  EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::YesNoCancel);
   EXPECT_EQ(ReadText(Path("ring.txt")), "Ring of three");
   EXPECT_EQ(Display.CommentChanged, 0);
 }

@@ -81,11 +81,14 @@ class CommentFileIsAPipe : public StartUpWithAPipe {
   }
 };
 
-TEST_F(CommentFileIsAPipe, LoadsTheEnsembleAndLeavesTheMemo) {
+// The pipe is no comment of this file: the memo is empty, not the design's
+// text, and the user learns why once the window is up.
+TEST_F(CommentFileIsAPipe, LoadsTheEnsembleEmptiesTheMemoAndSaysWhy) {
   EXPECT_TRUE(startedAlone);
   EXPECT_EQ(Ensemble.PosX[1], 0.5L);
-  EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->toPlainText(), "No Comment");
-  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->toPlainText(), "");
+  EXPECT_EQ(dialogs.Texts(),
+            QStringList{QString::fromStdString("Cannot read " + Path("ring.txt") + ": file access denied")});
 }
 
 class StartFileIsDevZero : public test::MainFormTest {
@@ -119,13 +122,14 @@ TEST_F(HostileNames, OpenOnAPipeReportsItAndDoesNotWait) {
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   dialogs.openAnswers.push_back(QString::fromStdString(pipe));
   EXPECT_TRUE(FinishesWithoutHelp(pipe, [&] { Action("Open1")->trigger(); }));
-  EXPECT_EQ(dialogs.Texts(), QStringList{"File access denied"});
+  EXPECT_EQ(dialogs.Texts(),
+            QStringList{QString::fromStdString("Cannot open " + pipe + ": file access denied")});
   EXPECT_EQ(ReadText(StartFilePath), Path("ring.tvx"));
   EXPECT_EQ(Ensemble.PosX[1], 0.5L);
 }
 
-const QString LineBreakRefusal =
-    "A file name with a line break cannot be remembered for the next start. Choose a name without one.";
+const std::string LineBreakRefusal =
+    ": a file name with a line break cannot be remembered for the next start. Choose a name without one.";
 
 // The start file would give back "…/ring" and the next start would load
 // another file, so the name is refused before anything changes.
@@ -133,7 +137,7 @@ TEST_F(HostileNames, SaveAsWithALineBreakIsRefusedBeforeAnythingIsWritten) {
   const std::string name = Path("ring\nother.tvx");
   dialogs.saveAnswers.push_back(QString::fromStdString(name));
   Action("Saveas1")->trigger();
-  EXPECT_EQ(dialogs.Texts(), QStringList{LineBreakRefusal});
+  EXPECT_EQ(dialogs.Texts(), QStringList{QString::fromStdString("Cannot save " + name + LineBreakRefusal)});
   EXPECT_FALSE(std::filesystem::exists(name));
   EXPECT_EQ(FileName, Path("ring.tvx"));
   EXPECT_EQ(Line("FName")->text().toStdString(), Path("ring.tvx"));
@@ -144,7 +148,7 @@ TEST_F(HostileNames, OpenWithALineBreakIsRefusedBeforeAnythingChanges) {
   const std::string name = Path("other\r.tvx");
   dialogs.openAnswers.push_back(QString::fromStdString(name));
   Action("Open1")->trigger();
-  EXPECT_EQ(dialogs.Texts(), QStringList{LineBreakRefusal});
+  EXPECT_EQ(dialogs.Texts(), QStringList{QString::fromStdString("Cannot open " + name + LineBreakRefusal)});
   EXPECT_EQ(FileName, Path("ring.tvx"));
   EXPECT_EQ(Ensemble.TimeStep, 0.05L);
   EXPECT_EQ(ReadText(StartFilePath), Path("ring.tvx"));

@@ -124,7 +124,8 @@ TEST_P(OpenWays, ABadFileIsReportedAndChangesNothing) {
   const QString shown = Line("FName")->text();
   const std::string fileName = FileName;
   Open(GetParam(), "short.tvx");
-  EXPECT_EQ(dialogs.Texts(), QStringList{"Read beyond end of file"});
+  EXPECT_EQ(dialogs.Texts(), QStringList{QString::fromStdString("Cannot open " + Path("short.tvx") +
+                                                                ": read beyond end of file")});
   EXPECT_EQ(FileName, fileName);
   EXPECT_EQ(Line("FName")->text(), shown);
   EXPECT_EQ(ReadText(StartFilePath), startFile);

@@ -143,6 +143,7 @@ TEST_F(Readouts, ClearEmptiesThePlotAndANewEnsembleStartsANewHistory) {
   readouts->Refresh();
   ASSERT_GT(readouts->Samples().size(), 1u);
   // Opening resets the step count: the old history belongs to another ensemble.
+  dialogs.answers.push_back(MessageAnswer::Discard);
   form->OpenEnsemble(QString::fromStdString(Path("ring.tvx")));
   readouts->Refresh();
   ASSERT_EQ(readouts->Samples().size(), 1u);

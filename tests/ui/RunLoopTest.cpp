@@ -132,8 +132,14 @@ TEST_F(RunLoop, StepLabelShowsTheLargestCountWhole) {
 
 TEST_F(RunLoop, ListingFollowsEveryStepOnlyWithShowListing) {
   const QString before = Grid()->Cell(1, 1);
-  RunWithFirstTurn([&] { Push("Go")->click(); });
-  EXPECT_EQ(Grid()->Cell(1, 1), before);
+  QString during;
+  RunWithFirstTurn([&] {
+    during = Grid()->Cell(1, 1);
+    Push("Go")->click();
+  });
+  EXPECT_EQ(during, before);
+  // Stopped, it shows where the run left the ensemble.
+  EXPECT_EQ(Grid()->Cell(1, 1).toStdString(), FloatToStr(Ensemble.PosX[1]));
   FindControl<QCheckBox>(form, "ShowList")->setChecked(true);
   RunWithFirstTurn([&] { Push("Go")->click(); });
   EXPECT_EQ(Grid()->Cell(1, 1).toStdString(), FloatToStr(Ensemble.PosX[1]));
@@ -206,6 +212,7 @@ TEST_F(RunLoop, Null00DoesNothingDuringARunOrWithTheSpiral) {
   EXPECT_EQ(Ensemble.VelU[1] == 0.0L, false);
   EXPECT_TRUE(dialogs.fileRequests.empty());
 
+  dialogs.answers.push_back(MessageAnswer::Discard);  // the run's result goes
   Action("Spiral1")->trigger();
   MainFormProbe::Null00Handler(*form);
   EXPECT_NE(Ensemble.VelU[1], 0.0L);
@@ -262,6 +269,8 @@ TEST_F(RunLoop, AQuietNaNIsNamedAndTheRunDoesNotStart) {
 
 TEST_F(RunLoop, ExitDuringARunEndsTheRunAndThenTheProgram) {
   bool stillShownInTurn = false;
+  // The run changed the ensemble: the user lets the change go.
+  dialogs.answers.push_back(MessageAnswer::Discard);
   RunWithFirstTurn([&] {
     Action("Exit1")->trigger();
     stillShownInTurn = form->isVisible();
@@ -269,6 +278,8 @@ TEST_F(RunLoop, ExitDuringARunEndsTheRunAndThenTheProgram) {
   EXPECT_TRUE(stillShownInTurn);
   EXPECT_EQ(vorun::Run.StepCount, 1);
   EXPECT_EQ(vorun::Run.Stopped, 1);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::SaveDiscardCancel);
   // The window is closed, and with it the program, which quits with its last window.
   EXPECT_FALSE(form->isVisible());
   EXPECT_TRUE(QApplication::quitOnLastWindowClosed());

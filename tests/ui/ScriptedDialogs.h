@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <QWidget>
 #include <deque>
 #include <optional>
 #include <ostream>
@@ -25,6 +26,8 @@ struct ShownMessage {
   MessageKind kind;
   QString text;
   MessageButtons buttons;
+  // The window the box stands on was on the screen when it came.
+  bool overShownWindow;
 };
 
 class ScriptedDialogs final : public DialogSeam {
@@ -40,8 +43,9 @@ class ScriptedDialogs final : public DialogSeam {
   std::deque<std::optional<QString>> saveAnswers;  // nullopt = Cancel
   std::vector<FileDialogRequest> fileRequests;
 
-  MessageAnswer Message(QWidget*, MessageKind kind, const QString& text, MessageButtons buttons) override {
-    messages.push_back({kind, text, buttons});
+  MessageAnswer Message(QWidget* parent, MessageKind kind, const QString& text,
+                        MessageButtons buttons) override {
+    messages.push_back({kind, text, buttons, parent != nullptr && parent->window()->isVisible()});
     if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
     if (answers.empty()) {
       ADD_FAILURE() << "unexpected question: " << text.toStdString();

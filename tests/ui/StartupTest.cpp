@@ -128,7 +128,10 @@ class StartWithShortFile : public MainFormTest {
 
 TEST_F(StartWithShortFile, ReportsTheErrorAndStillOpensStoppedAndUsable) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text, "Read beyond end of file");
+  // Named, and over the window it concerns rather than before it.
+  EXPECT_EQ(dialogs.messages[0].text.toStdString(),
+            "Cannot open " + Path("short.tvx") + ": read beyond end of file");
+  EXPECT_TRUE(dialogs.messages[0].overShownWindow);
   ExpectStoppedAndReady(*form);
   EXPECT_EQ(Line("EditDT")->text(), "0.001");
   EXPECT_EQ(Ensemble.TimeStep, DefaultTimeStep());
