@@ -17,7 +17,7 @@ set(id org.vorun.Vorun)
 set(expected bin/vorun share/applications/${id}.desktop share/icons/hicolor/scalable/apps/${id}.svg
              share/mime/packages/${id}.xml share/metainfo/${id}.metainfo.xml)
 if(EXPECT_RUNNER)
-  list(APPEND expected bin/vorun-run)
+  list(APPEND expected bin/vorun-run bin/vorun-ensemble)
 endif()
 foreach(path ${expected})
   if(NOT EXISTS "${PREFIX}/${path}")
