@@ -66,7 +66,9 @@ TEST_P(Stop, WritesTheLastCompletedStepAndExitsWithTheSignal) {
   const auto trajectory = CsvRows(ReadBytes(Path("t.csv")));
   ASSERT_GE(trajectory.size(), 8u);
   EXPECT_EQ(trajectory.back()[0], std::to_string(k));
-  if (k % 1000 != 0) EXPECT_EQ(trajectory[trajectory.size() - 5][0], std::to_string(k / 1000 * 1000));
+  if (k % 1000 != 0) {
+    EXPECT_EQ(trajectory[trajectory.size() - 5][0], std::to_string(k / 1000 * 1000));
+  }
   EXPECT_EQ(CsvRows(ReadBytes(Path("o.csv"))).back()[0], std::to_string(k));
   const auto summary = nlohmann::json::parse(ReadBytes(Path("s.json")));
   EXPECT_EQ(summary["stepsDone"], k);
