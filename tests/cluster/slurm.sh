@@ -41,6 +41,7 @@ finish() {
   rm -rf "$scratch"
 }
 trap finish EXIT
+trap 'exit 1' INT TERM
 
 fail() {
   echo "slurm.sh: $*" >&2
@@ -53,12 +54,17 @@ fail() {
   exit 1
 }
 
-# Waits up to $1 seconds for the command after it to succeed.
+# Waits up to $1 seconds for the command after it to succeed, and gives up
+# at once when a daemon started here has died. Each command a try runs is
+# bounded by timeout: a client of a controller that is gone retries for long.
 wait_for() {
-  local seconds=$1 n
+  local until=$((SECONDS + $1)) pid
   shift
-  for ((n = 0; n < seconds * 5; n++)); do
+  while ((SECONDS < until)); do
     if "$@" >/dev/null 2>&1; then return 0; fi
+    for pid in "${pids[@]}"; do
+      kill -0 "$pid" 2>/dev/null || return 1
+    done
     sleep 0.2
   done
   return 1
@@ -85,7 +91,7 @@ munged --foreground --force --socket="$socket" --key-file="$scratch/munge/munge.
   --pid-file="$scratch/munge/munged.pid" --seed-file="$scratch/munge/munged.seed" \
   --log-file="$scratch/log/munged.log" >> "$scratch/log/munged.out" 2>&1 &
 pids+=($!)
-wait_for 20 bash -c "munge --socket='$socket' -n | unmunge --socket='$socket'" || fail "munged did not start"
+wait_for 20 timeout 10 bash -c "munge --socket='$socket' -n | unmunge --socket='$socket'" || fail "munged did not start"
 
 node=vorun-node
 ctld_port=$(free_port)
@@ -120,6 +126,7 @@ SelectTypeParameters=CR_CPU
 JobAcctGatherType=jobacct_gather/none
 AccountingStorageType=accounting_storage/none
 MpiDefault=none
+MailProg=/bin/true
 ReturnToService=2
 SchedulerParameters=sched_min_interval=0
 MinJobAge=600
@@ -133,8 +140,8 @@ slurmctld -D -i -f "$conf" >> "$scratch/log/slurmctld.out" 2>&1 &
 pids+=($!)
 slurmd -D -f "$conf" -N "$node" >> "$scratch/log/slurmd.out" 2>&1 &
 pids+=($!)
-node_idle() { [ "$(sinfo -h -n "$node" -o %t)" = idle ]; }
-wait_for 60 node_idle || fail "the node did not come up: $(sinfo -N 2>&1 || true)"
+node_idle() { [ "$(timeout 10 sinfo -h -n "$node" -o %t)" = idle ]; }
+wait_for 60 node_idle || fail "the node did not come up: $(timeout 10 sinfo -N 2>&1 || true)"
 
 # The sweep: the README's script as it stands, submitted from the folder it
 # expects, with vorun-run on the PATH that sbatch hands to each task.
@@ -144,27 +151,30 @@ readme_block "tested by tests/cluster/slurm.sh" > "$work/sweep.sh"
 export PATH=$build:$PATH
 array=()
 [ -n "$tasks" ] && array=(--array="$tasks")
-job=$(cd "$work" && sbatch --parsable "${array[@]}" --output="$scratch/log/task-%A_%a.out" sweep.sh) ||
+job=$(cd "$work" && timeout 30 sbatch --parsable "${array[@]}" --output="$scratch/log/task-%A_%a.out" sweep.sh) ||
   fail "sbatch refused the README's script"
 job=${job%%;*}
 echo "slurm.sh: job $job submitted"
 
 started=$SECONDS
-while [ -n "$(squeue -h -j "$job" -o %i 2>/dev/null)" ]; do
-  if ((SECONDS - started > deadline)); then
-    fail "the array did not finish within $deadline seconds: $(squeue -j "$job" 2>&1 | head -5)"
-  fi
-  sleep 1
-done
+# Done when the controller lists none of its tasks as pending or running
+# and still knows the job.
+array_done() {
+  local queued
+  queued=$(timeout 10 squeue -h -j "$job" -o %i) && [ -z "$queued" ] && timeout 10 scontrol -o show job "$job"
+}
+wait_for "$deadline" array_done ||
+  fail "the array did not end within $deadline seconds, or a daemon died: $(timeout 10 squeue -j "$job" 2>&1 | head -5)"
 echo "slurm.sh: the array ran in $((SECONDS - started)) s"
 
 # Every task ended well, as Slurm saw it.
-states=$(scontrol -o show job "$job" | grep -o 'JobState=[A-Z_]* .*ExitCode=[0-9:]*' |
+jobs=$(timeout 10 scontrol -o show job "$job") || fail "scontrol does not show job $job"
+states=$(echo "$jobs" | grep -o 'JobState=[A-Z_]* .*ExitCode=[0-9:]*' |
   sed 's/JobState=\([A-Z_]*\) .*ExitCode=\([0-9:]*\)/\1 \2/' | sort | uniq -c)
-count=$(scontrol -o show job "$job" | grep -c 'JobState=COMPLETED .*ExitCode=0:0' || true)
+count=$(echo "$jobs" | grep -c 'JobState=COMPLETED .*ExitCode=0:0' || true)
 echo "slurm.sh: tasks by state and exit code:"
 echo "$states"
-[ "$count" -eq "$(scontrol -o show job "$job" | wc -l)" ] || fail "not every task completed"
+[ "$count" -eq "$(echo "$jobs" | wc -l)" ] || fail "not every task completed"
 
 # The same script for each task without Slurm, in a folder of its own.
 cp "$work/ring.tvx" "$scratch/local/"
