@@ -175,9 +175,9 @@ Extended80 AddPairTerm(Extended80 sum, const LawSettings& law, Axis axis, Extend
     }
     case Formula::PolyExpSum: {
       Extended80 tB = 0;
-      if (!law.checkBox2) tB = -ShellSlopeK<K>(p.kB, r);
+      if (!law.noShellB) tB = -ShellSlopeK<K>(p.kB, r);
       Extended80 tCDF = 0;
-      if (!law.checkBox3) {
+      if (!law.noShellsCDF) {
         const Extended80 sc = ShellSlopeK<K>(p.kC, r);
         const Extended80 sd = ShellSlopeK<K>(p.kD, r);
         const Extended80 sf = ShellSlopeK<K>(p.kF, r);

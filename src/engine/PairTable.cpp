@@ -1,6 +1,8 @@
 #include "engine/PairTable.h"
 
+#include <array>
 #include <chrono>
+#include <utility>
 
 #include "engine/Law.h"
 #include "engine/LawTerms.h"
@@ -148,9 +150,9 @@ Extended80 Bracket(const LawSettings& law, const SetTerms& set, Extended80 r2, E
                    const Extended80 (&slope)[4]) {
   if (law.formula == Formula::PolyExpSum) {
     Extended80 tB = 0;
-    if (!law.checkBox2) tB = -slope[ShellB];
+    if (!law.noShellB) tB = -slope[ShellB];
     Extended80 tCDF = 0;
-    if (!law.checkBox3) tCDF = O::Sub(O::Sub(-slope[ShellC], slope[ShellD]), slope[ShellF]);
+    if (!law.noShellsCDF) tCDF = O::Sub(O::Sub(-slope[ShellC], slope[ShellD]), slope[ShellF]);
     return O::Add(tB, tCDF);
   }
   Extended80 bracket = O::Mul(O::Mul(set.B, r2), ex);
@@ -185,8 +187,8 @@ void ShellBrackets(PairTable::Data& t, int lo, RowScratch& row, int count, std::
     for (int s = 0; s < 2; ++s) {
       if (!row.need[n][s]) continue;
       const SetTerms& set = t.sets[s];
-      if (pes && !law.checkBox2) jobs.Add(set.shells[ShellB], p.r, p.r2, r2Bounded, &slopes[n][s][ShellB]);
-      if (!pes || !law.checkBox3) {
+      if (pes && !law.noShellB) jobs.Add(set.shells[ShellB], p.r, p.r2, r2Bounded, &slopes[n][s][ShellB]);
+      if (!pes || !law.noShellsCDF) {
         for (Shell h : {ShellC, ShellD, ShellF})
           jobs.Add(set.shells[h], p.r, p.r2, r2Bounded, &slopes[n][s][h]);
       }
@@ -231,7 +233,7 @@ void FillRow(PairTable::Data& t, const EnsembleState& e, int lo, std::int64_t* t
     Extended80 dx, dy, dz;
     t.pairs[lo][row.hi[n]].r = PairDistance<Unchecked>(e, lo, row.hi[n], dx, dy, dz);
   }
-  if (law.formula == Formula::PolyExpSum && law.checkBox2 && law.checkBox3) {
+  if (law.formula == Formula::PolyExpSum && law.noShellB && law.noShellsCDF) {
     for (int n = 0; n < count; ++n) {
       PairValues& p = t.pairs[lo][row.hi[n]];
       p.first[0] = p.first[1] = 0;
@@ -363,8 +365,8 @@ bool PreparePairTable(PairTable& table, const EnsembleState& e, const LawSetting
     set.A = sets[s].A;
     set.B = sets[s].B;
     if (!shells || !used[s]) continue;
-    if (pes && !law.checkBox2) set.shells[ShellB] = MakeShell<Unchecked>(sets[s].kB);
-    if (!pes || !law.checkBox3) {
+    if (pes && !law.noShellB) set.shells[ShellB] = MakeShell<Unchecked>(sets[s].kB);
+    if (!pes || !law.noShellsCDF) {
       set.shells[ShellC] = MakeShell<Unchecked>(sets[s].kC);
       set.shells[ShellD] = MakeShell<Unchecked>(sets[s].kD);
       set.shells[ShellF] = MakeShell<Unchecked>(sets[s].kF);
@@ -396,13 +398,13 @@ void PairTableForces(const PairTable& pairTable, const EnsembleState& e, int i, 
                      Extended80& z) {
   using SumsOf =
       void (*)(const PairTable::Data&, const EnsembleState&, int, Extended80&, Extended80&, Extended80&);
-  // One indirect call per slot, in the order of the Formula enumerators.
-  static_assert(static_cast<int>(Formula::PolyExpon) == 0 && static_cast<int>(Formula::Exponential) == 1 &&
-                static_cast<int>(Formula::PolyExpSum) == 2 &&
-                static_cast<int>(Formula::ExpoPolyExpSum) == 3 && static_cast<int>(Formula::EPESminus) == 4);
-  static constexpr SumsOf sums[] = {Sums<Formula::PolyExpon>, Sums<Formula::Exponential>,
-                                    Sums<Formula::PolyExpSum>, Sums<Formula::ExpoPolyExpSum>,
-                                    Sums<Formula::EPESminus>};
+  // One indirect call per slot. The array is made from the table of
+  // formulas, whose rows stand in the order of the enumerators, so a new
+  // formula needs no edit here and a reordered enum cannot pick the wrong law.
+  static constexpr auto sums = []<std::size_t... I>(std::index_sequence<I...>) {
+    return std::array<SumsOf, sizeof...(I)>{Sums<FormulaChoices[I].value>...};
+  }
+  (std::make_index_sequence<FormulaChoices.size()>());
   const PairTable::Data& table = *pairTable.data;
   sums[static_cast<int>(table.law.formula)](table, e, i, x, y, z);
   x = Settled(x);

@@ -37,8 +37,8 @@ ParameterUse UsedParameters(const LawSettings& law) {
       use.b = true;
       break;
     case Formula::PolyExpSum:
-      use.b = !law.checkBox2;
-      use.c = use.d = use.f = !law.checkBox3;
+      use.b = !law.noShellB;
+      use.c = use.d = use.f = !law.noShellsCDF;
       break;
     case Formula::ExpoPolyExpSum:
     case Formula::EPESminus:

@@ -10,8 +10,8 @@ struct LawSettings {
   Formula formula = Formula::Exponential;
   ColourSplit colourSplit = ColourSplit::Ak;
   Scope scope = Scope::Gravoscope;
-  bool checkBox2 = false;  // "(2)'": switches off the B shell of PolyExpSum
-  bool checkBox3 = false;  // "(3-:-5)'": switches off the C, D, F shells of PolyExpSum
+  bool noShellB = false;     // the window's "(2)'": PolyExpSum without its B shell
+  bool noShellsCDF = false;  // "(3-:-5)'": PolyExpSum without its C, D and F shells
 };
 
 struct StepSettings {

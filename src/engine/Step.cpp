@@ -85,20 +85,6 @@ Extended80 HeaterFactor(const StepSettings& settings) { return settings.heater ?
 
 Extended80 CoolerFactor(const StepSettings& settings) { return settings.cooler ? 0.99L : 1.0L; }
 
-Extended80 WallBound(WallMode wall) {
-  switch (wall) {
-    case WallMode::Thermos3X3:
-      return 1.5L;
-    case WallMode::Thermos20X20:
-      return 10;
-    case WallMode::ThermosNXN:
-      return 100;
-    case WallMode::Thermosout:
-      break;
-  }
-  return 0;  // no wall
-}
-
 void AdvanceStepReference(EnsembleState& e, const StepSettings& settings) {
   const int first = settings.blockade ? 5 : 1;
   ClearFloatFaults();

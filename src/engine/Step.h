@@ -23,9 +23,6 @@ namespace vorun {
 Extended80 HeaterFactor(const StepSettings& settings);
 Extended80 CoolerFactor(const StepSettings& settings);
 
-// Half-width of the square wall in the x-z plane; 0 for Thermosout.
-Extended80 WallBound(WallMode wall);
-
 // A slot's working velocity and position after the step as a worker hands
 // them back.
 struct alignas(64) SlotResult {

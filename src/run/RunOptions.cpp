@@ -1,6 +1,7 @@
 #include "run/RunOptions.h"
 
 #include <CLI/CLI.hpp>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -20,42 +21,11 @@ struct BadOption : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct Named {
-  const char* name;
-  int value;
-};
-
-const Named Formulas[] = {{"PE", static_cast<int>(Formula::PolyExpon)},
-                          {"E", static_cast<int>(Formula::Exponential)},
-                          {"PES", static_cast<int>(Formula::PolyExpSum)},
-                          {"EPES", static_cast<int>(Formula::ExpoPolyExpSum)},
-                          {"EPES-", static_cast<int>(Formula::EPESminus)}};
-const Named Splits[] = {{"30", static_cast<int>(ColourSplit::Ak)},
-                        {"15", static_cast<int>(ColourSplit::Bk)},
-                        {"10", static_cast<int>(ColourSplit::Ck)}};
-const Named Scopes[] = {{"taoscope", static_cast<int>(Scope::Taoscope)},
-                        {"gravoscope", static_cast<int>(Scope::Gravoscope)}};
-const Named Walls[] = {{"3x3", static_cast<int>(WallMode::Thermos3X3)},
-                       {"20x20", static_cast<int>(WallMode::Thermos20X20)},
-                       {"NxN", static_cast<int>(WallMode::ThermosNXN)},
-                       {"out", static_cast<int>(WallMode::Thermosout)}};
-
-template <std::size_t N>
-const char* NameOf(const Named (&table)[N], int value) {
-  for (const Named& n : table)
-    if (n.value == value) return n.name;
-  return "?";
-}
-
-template <std::size_t N>
-int Choose(const Named (&table)[N], const std::string& option, const std::string& text) {
-  std::string names;
-  for (const Named& n : table) {
-    if (text == n.name) return n.value;
-    names += names.empty() ? "" : ", ";
-    names += n.name;
-  }
-  throw BadOption(option + " must be one of " + names);
+// The value named in the table, or a message that lists the names.
+template <class Row, std::size_t N>
+auto Choose(const std::array<Row, N>& rows, const std::string& option, const std::string& text) {
+  if (const auto value = ValueNamed(rows, text)) return *value;
+  throw BadOption(option + " must be one of " + ChoiceNames(rows));
 }
 
 // Plain decimal digits only: no sign, blanks or exponent, so that a typo
@@ -91,10 +61,10 @@ Override ParseOverride(const std::string& text) {
 
 }  // namespace
 
-const char* FormulaName(Formula formula) { return NameOf(Formulas, static_cast<int>(formula)); }
-const char* SplitName(ColourSplit split) { return NameOf(Splits, static_cast<int>(split)); }
-const char* ScopeName(Scope scope) { return NameOf(Scopes, static_cast<int>(scope)); }
-const char* WallName(WallMode wall) { return NameOf(Walls, static_cast<int>(wall)); }
+const char* FormulaName(Formula formula) { return NameOf(FormulaChoices, formula); }
+const char* SplitName(ColourSplit split) { return NameOf(SplitChoices, split); }
+const char* ScopeName(Scope scope) { return NameOf(ScopeChoices, scope); }
+const char* WallName(WallMode wall) { return NameOf(WallChoices, wall); }
 
 // from_chars reads in the C locale by definition; strtold would follow
 // LC_NUMERIC.
@@ -147,18 +117,21 @@ ParsedOptions ParseRunOptions(const std::vector<std::string>& args, std::ostream
   app.add_option("--set", sets, "Replaces the time step (dt) or a parameter (A1 ... F2) of every input")
       ->type_name("NAME=X")
       ->allow_extra_args(false);
-  app.add_option("--formula", formula, "PE, E, PES, EPES or EPES-")->type_name("F")->default_str(formula);
-  app.add_option("--split", split, "Parameter set 2 is the last 30, 15 or 10 slots")
+  app.add_option("--formula", formula, ChoiceNames(FormulaChoices, " or "))
+      ->type_name("F")
+      ->default_str(formula);
+  app.add_option("--split", split,
+                 "Parameter set 2 is the last " + ChoiceNames(SplitChoices, " or ") + " slots")
       ->type_name("T")
       ->default_str(split);
-  app.add_option("--scope", scope, "taoscope or gravoscope")->type_name("S")->default_str(scope);
+  app.add_option("--scope", scope, ChoiceNames(ScopeChoices, " or "))->type_name("S")->default_str(scope);
   app.add_flag("--check1", o.checkBox1, "Check box (1+6)' (in no formula)");
-  app.add_flag("--check2", o.settings.law.checkBox2, "Check box (2)': no B shell in PES");
-  app.add_flag("--check3", o.settings.law.checkBox3, "Check box (3-:-5)': no C, D, F shells in PES");
+  app.add_flag("--check2", o.settings.law.noShellB, "Check box (2)': no B shell in PES");
+  app.add_flag("--check3", o.settings.law.noShellsCDF, "Check box (3-:-5)': no C, D, F shells in PES");
   app.add_flag("--blockade", o.settings.blockade, "Hold taons 1 to 4 in place");
   app.add_flag("--heater", o.settings.heater, "Velocities times 1.01 every step");
   app.add_flag("--cooler", o.settings.cooler, "Velocities times 0.99 every step");
-  app.add_option("--wall", wall, "3x3, 20x20, NxN or out")->type_name("W")->default_str(wall);
+  app.add_option("--wall", wall, ChoiceNames(WallChoices, " or "))->type_name("W")->default_str(wall);
   app.add_option("--trajectory", o.trajectory, "CSV of every slot's position and velocity")
       ->type_name("FILE")
       ->default_str("none");
@@ -223,10 +196,10 @@ ParsedOptions ParseRunOptions(const std::vector<std::string>& args, std::ostream
       }
       o.overrides.push_back(next);
     }
-    o.settings.law.formula = static_cast<Formula>(Choose(Formulas, "--formula", formula));
-    o.settings.law.colourSplit = static_cast<ColourSplit>(Choose(Splits, "--split", split));
-    o.settings.law.scope = static_cast<Scope>(Choose(Scopes, "--scope", scope));
-    o.settings.wall = static_cast<WallMode>(Choose(Walls, "--wall", wall));
+    o.settings.law.formula = Choose(FormulaChoices, "--formula", formula);
+    o.settings.law.colourSplit = Choose(SplitChoices, "--split", split);
+    o.settings.law.scope = Choose(ScopeChoices, "--scope", scope);
+    o.settings.wall = Choose(WallChoices, "--wall", wall);
     o.every = Positive("--every", every, std::numeric_limits<std::int32_t>::max());
     if (exact == "decimal")
       o.notation = Notation::Decimal;

@@ -45,6 +45,14 @@ namespace {
 
 constexpr int TimerPeriodMs = 300;
 
+// The choice whose button is checked: its id is the value. Each group is
+// exclusive and starts with one button checked, so one always is.
+template <class Value>
+Value CheckedChoice(const QButtonGroup* group) {
+  Q_ASSERT(group->checkedId() >= 0);
+  return static_cast<Value>(group->checkedId());
+}
+
 }  // namespace
 
 char LocaleDecimalSeparator(const QLocale& locale) {
@@ -135,10 +143,8 @@ void TMainForm::FormResize() {
 // --- drawing -------------------------------------------------------------------
 
 vorun::Scene TMainForm::MakeScene() {
-  const Scope scope = Taoscope->isChecked() ? Scope::Taoscope : Scope::Gravoscope;
-  const ColourSplit split = Ak->isChecked()   ? ColourSplit::Ak
-                            : Bk->isChecked() ? ColourSplit::Bk
-                                              : ColourSplit::Ck;
+  const auto scope = CheckedChoice<Scope>(ScopeGroup);
+  const auto split = CheckedChoice<ColourSplit>(SplitGroup);
   return vorun::Scene{
       SceneView->Canvas(),     width(), Pan->y(), scope, split, Ensemble, View, Run.SpiralMode != 0,
       Display.ShowNumbers != 0};
@@ -189,31 +195,15 @@ void TMainForm::ShowNumbersOfPointsClick() {
 
 StepSettings TMainForm::CurrentStepSettings() const {
   StepSettings s;
-  if (PolyExpon->isChecked())
-    s.law.formula = Formula::PolyExpon;
-  else if (Exponential->isChecked())
-    s.law.formula = Formula::Exponential;
-  else if (PolyExpSum->isChecked())
-    s.law.formula = Formula::PolyExpSum;
-  else if (ExpoPolyExpSum->isChecked())
-    s.law.formula = Formula::ExpoPolyExpSum;
-  else
-    s.law.formula = Formula::EPESminus;
-  s.law.colourSplit = Ak->isChecked() ? ColourSplit::Ak : Bk->isChecked() ? ColourSplit::Bk : ColourSplit::Ck;
-  s.law.scope = Taoscope->isChecked() ? Scope::Taoscope : Scope::Gravoscope;
-  s.law.checkBox2 = CheckBox2->isChecked();
-  s.law.checkBox3 = CheckBox3->isChecked();
+  s.law.formula = CheckedChoice<Formula>(FormulaGroup);
+  s.law.colourSplit = CheckedChoice<ColourSplit>(SplitGroup);
+  s.law.scope = CheckedChoice<Scope>(ScopeGroup);
+  s.law.noShellB = CheckBox2->isChecked();
+  s.law.noShellsCDF = CheckBox3->isChecked();
   s.blockade = Blockade->isChecked();
   s.heater = Warm->isChecked();
   s.cooler = Cool->isChecked();
-  if (Thermos3X3->isChecked())
-    s.wall = WallMode::Thermos3X3;
-  else if (Thermos20X20->isChecked())
-    s.wall = WallMode::Thermos20X20;
-  else if (ThermosNXN->isChecked())
-    s.wall = WallMode::ThermosNXN;
-  else
-    s.wall = WallMode::Thermosout;
+  s.wall = CheckedChoice<WallMode>(ThermostatGroup);
   return s;
 }
 

@@ -12,6 +12,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QToolButton>
+#include <array>
 #include <utility>
 
 #include "ui/KeyFilter.h"
@@ -24,6 +25,20 @@
 #include "ui/Widgets.h"
 
 namespace vorun {
+
+namespace {
+
+// A choice's button: its caption from the choice's table, and the value as
+// its id in the group, which is how the settings read it back.
+template <class Row, std::size_t N>
+QRadioButton* ChoiceRadio(QButtonGroup* group, QWidget* parent, const std::array<Row, N>& rows,
+                          decltype(Row::value) value, int x, int y, int w, int h) {
+  QRadioButton* b = MakeRadio(parent, RowOf(rows, value)->caption, x, y, w, h);
+  group->addButton(b, static_cast<int>(value));
+  return b;
+}
+
+}  // namespace
 
 void TMainForm::CreateControls() {
   SceneView = new TSceneView(this, QSize(DesignWidth, DesignSceneHeight + PanHeight));
@@ -99,16 +114,15 @@ void TMainForm::NameControls() {
 void TMainForm::CreateTopControls() {
   QWidget* top = SceneView;
   Blockade = MakeCheck(top, "* Blockade  X, Y, Z in positions - 1 -:- 4 *", 0, 0, 361, 17);
-  Thermosout = MakeRadio(top, "ThermosOUT", 0, 16, 89, 17);
-  Thermos3X3 = MakeRadio(top, "Thermos3X3", 88, 16, 89, 17);
-  Thermos20X20 = MakeRadio(top, "Thermos20X20", 176, 16, 97, 17);
-  ThermosNXN = MakeRadio(top, "ThermosNXN", 272, 16, 89, 17);
-  Thermosout->setChecked(true);
   ThermostatGroup = new QButtonGroup(this);
-  for (QAbstractButton* b :
-       {static_cast<QAbstractButton*>(Thermosout), static_cast<QAbstractButton*>(Thermos3X3),
-        static_cast<QAbstractButton*>(Thermos20X20), static_cast<QAbstractButton*>(ThermosNXN)})
-    ThermostatGroup->addButton(b);
+  const auto wall = [&](WallMode value, int x, int w) {
+    return ChoiceRadio(ThermostatGroup, top, WallChoices, value, x, 16, w, 17);
+  };
+  Thermosout = wall(WallMode::Thermosout, 0, 89);
+  Thermos3X3 = wall(WallMode::Thermos3X3, 88, 89);
+  Thermos20X20 = wall(WallMode::Thermos20X20, 176, 97);
+  ThermosNXN = wall(WallMode::ThermosNXN, 272, 89);
+  Thermosout->setChecked(true);
   // Over the black scene the controls keep a panel background of their own,
   // and a click on them is theirs, not a drag over the scene.
   for (QWidget* w :
@@ -165,8 +179,9 @@ void TMainForm::CreatePanel() {
     const QFontMetrics m(scopeFont);
     if (m.horizontalAdvance("Taoscope") <= 84 && m.horizontalAdvance("Gravoscope") <= 96) break;
   }
-  Taoscope = MakeRadio(Pan, "Taoscope", 120, 0, 105, 17);
-  Gravoscope = MakeRadio(Pan, "Gravoscope", 120, 0, 225, 25);
+  ScopeGroup = new QButtonGroup(this);
+  Taoscope = ChoiceRadio(ScopeGroup, Pan, ScopeChoices, Scope::Taoscope, 120, 0, 105, 17);
+  Gravoscope = ChoiceRadio(ScopeGroup, Pan, ScopeChoices, Scope::Gravoscope, 120, 0, 225, 25);
   for (QRadioButton* b : {Taoscope, Gravoscope}) {
     b->setFont(scopeFont);
     SetTextColour(b, ColourBlue);
@@ -180,9 +195,6 @@ void TMainForm::CreatePanel() {
     Gravoscope->setMask(QRegion(Gravoscope->width() - textWidth, 0, textWidth, Gravoscope->height()));
   }
   Gravoscope->setChecked(true);
-  ScopeGroup = new QButtonGroup(this);
-  ScopeGroup->addButton(Taoscope);
-  ScopeGroup->addButton(Gravoscope);
 
   Panel1 = new QFrame(Pan);
   Panel1->setGeometry(362, 1, 231, 200);
@@ -202,34 +214,32 @@ void TMainForm::CreateListingPage() {
 
   Colours = new QGroupBox("Colours", TabSheet1);
   Colours->setGeometry(-4, 104, 353, 41);
-  Ak = MakeRadio(TabSheet1, QString(), 8, 120, 17, 17);
+  SplitGroup = new QButtonGroup(this);
+  Ak = ChoiceRadio(SplitGroup, TabSheet1, SplitChoices, ColourSplit::Ak, 8, 120, 17, 17);
   Edit7 = MakeField(TabSheet1, "1  -:- 30", 24, 120, 49, 21);
   Edit8 = MakeField(TabSheet1, "31 -:- 60", 72, 120, 49, 21);
   SetBase(Edit7, ColourLime);
   SetBase(Edit8, ColourYellow);
-  Bk = MakeRadio(TabSheet1, "Bk", -103, 120, 104, 17);
-  Ck = MakeRadio(TabSheet1, "Ck", -32, 120, 33, 17);
+  Bk = ChoiceRadio(SplitGroup, TabSheet1, SplitChoices, ColourSplit::Bk, -103, 120, 104, 17);
+  Ck = ChoiceRadio(SplitGroup, TabSheet1, SplitChoices, ColourSplit::Ck, -32, 120, 33, 17);
   Ak->setChecked(true);
-  SplitGroup = new QButtonGroup(this);
-  SplitGroup->addButton(Ak);
-  SplitGroup->addButton(Bk);
-  SplitGroup->addButton(Ck);
 }
 
 void TMainForm::CreateRunPanel() {
   QWidget* p = Panel1;
   RadioGroup1 = new QGroupBox("Formula", p);
   RadioGroup1->setGeometry(0, 0, 113, 89);
-  ExpoPolyExpSum = MakeRadio(RadioGroup1, "EPES", 8, 16, 56, 17);
-  EPESminus = MakeRadio(RadioGroup1, "EPES-", 64, 16, 49, 17);
-  Exponential = MakeRadio(RadioGroup1, "E", 64, 32, 49, 17);
-  PolyExpon = MakeRadio(RadioGroup1, "PE", 64, 48, 49, 17);
-  PolyExpSum = MakeRadio(RadioGroup1, "PES", 64, 64, 49, 17);
+  FormulaGroup = new QButtonGroup(this);
+  const auto formula = [&](Formula value, int x, int y, int w) {
+    return ChoiceRadio(FormulaGroup, RadioGroup1, FormulaChoices, value, x, y, w, 17);
+  };
+  ExpoPolyExpSum = formula(Formula::ExpoPolyExpSum, 8, 16, 56);
+  EPESminus = formula(Formula::EPESminus, 64, 16, 49);
+  Exponential = formula(Formula::Exponential, 64, 32, 49);
+  PolyExpon = formula(Formula::PolyExpon, 64, 48, 49);
+  PolyExpSum = formula(Formula::PolyExpSum, 64, 64, 49);
   SetTextColour(PolyExpSum, ColourBlue);
   Exponential->setChecked(true);
-  FormulaGroup = new QButtonGroup(this);
-  for (QRadioButton* b : {ExpoPolyExpSum, EPESminus, Exponential, PolyExpon, PolyExpSum})
-    FormulaGroup->addButton(b);
   CheckBox1 = MakeCheck(RadioGroup1, "(1+6)'", 8, 32, 56, 17);
   CheckBox2 = MakeCheck(RadioGroup1, "(2)'", 8, 49, 56, 17);
   CheckBox3 = MakeCheck(RadioGroup1, "(3-:-5)'", 8, 64, 56, 17);

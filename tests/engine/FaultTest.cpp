@@ -86,8 +86,8 @@ TEST_P(NegativeLength, FaultsOnlyWhereTheShellIsUsed) {
   HealthyPair();
   *Parameter(c.parameter) = -*Parameter(c.parameter);
   StepSettings s = WithFormula(c.formula);
-  s.law.checkBox2 = c.checkBox2;
-  s.law.checkBox3 = c.checkBox3;
+  s.law.noShellB = c.checkBox2;
+  s.law.noShellsCDF = c.checkBox3;
   EXPECT_EQ(ErrorOf([&] { AdvanceStep(TestEnsemble, s); }), c.faults ? Invalid : "");
 }
 

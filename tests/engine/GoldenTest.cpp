@@ -63,8 +63,8 @@ bool ParseSetting(const std::string& word, StepSettings& s) {
       {"Ck", [](StepSettings& s) { s.law.colourSplit = ColourSplit::Ck; }},
       {"Taoscope", [](StepSettings& s) { s.law.scope = Scope::Taoscope; }},
       {"Gravoscope", [](StepSettings& s) { s.law.scope = Scope::Gravoscope; }},
-      {"CheckBox2", [](StepSettings& s) { s.law.checkBox2 = true; }},
-      {"CheckBox3", [](StepSettings& s) { s.law.checkBox3 = true; }},
+      {"CheckBox2", [](StepSettings& s) { s.law.noShellB = true; }},
+      {"CheckBox3", [](StepSettings& s) { s.law.noShellsCDF = true; }},
       {"Blockade", [](StepSettings& s) { s.blockade = true; }},
       {"Heater", [](StepSettings& s) { s.heater = true; }},
       {"Cooler", [](StepSettings& s) { s.cooler = true; }},
@@ -270,8 +270,8 @@ TEST(GoldenRuns, CoverEverySettingAndTwoFaults) {
     seen["scope" + std::to_string(static_cast<int>(r.settings.law.scope))]++;
     seen["wall" + std::to_string(static_cast<int>(r.settings.wall))]++;
     if (r.settings.law.formula == Formula::PolyExpSum) {
-      if (r.settings.law.checkBox2) seen["checkBox2"]++;
-      if (r.settings.law.checkBox3) seen["checkBox3"]++;
+      if (r.settings.law.noShellB) seen["checkBox2"]++;
+      if (r.settings.law.noShellsCDF) seen["checkBox3"]++;
     }
     if (r.settings.blockade) seen["blockade"]++;
     if (r.settings.heater) seen["heater"]++;

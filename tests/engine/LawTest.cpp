@@ -214,13 +214,13 @@ TEST(PolyExpSumBoxes, BothBoxesGiveZeroAndEachRemovesItsShells) {
   LawSettings law;
   law.formula = Formula::PolyExpSum;
   const Extended80 all = ForceX(TestEnsemble, 1, law);
-  law.checkBox2 = true;
+  law.noShellB = true;
   const Extended80 withoutB = ForceX(TestEnsemble, 1, law);
-  law.checkBox3 = true;
+  law.noShellsCDF = true;
   EXPECT_EQ(ForceX(TestEnsemble, 1, law), 0);
   EXPECT_EQ(ForceY(TestEnsemble, 1, law), 0);
   EXPECT_EQ(ForceZ(TestEnsemble, 1, law), 0);
-  law.checkBox2 = false;
+  law.noShellB = false;
   const Extended80 onlyB = ForceX(TestEnsemble, 1, law);
   EXPECT_NE(withoutB, 0);
   EXPECT_NE(onlyB, 0);
@@ -235,13 +235,13 @@ TEST(PolyExpSumBoxes, SwitchedOffShellsTakeNoLogarithm) {
   Place(2, 1, 0, 0);
   LawSettings law;
   law.formula = Formula::PolyExpSum;
-  law.checkBox2 = true;
-  law.checkBox3 = true;
+  law.noShellB = true;
+  law.noShellsCDF = true;
   EXPECT_EQ(ForceX(TestEnsemble, 1, law), 0);
-  law.checkBox3 = false;
+  law.noShellsCDF = false;
   EXPECT_EQ(ErrorOf([&] { ForceX(TestEnsemble, 1, law); }), "Invalid floating point operation");
-  law.checkBox2 = false;
-  law.checkBox3 = true;
+  law.noShellB = false;
+  law.noShellsCDF = true;
   EXPECT_EQ(ErrorOf([&] { ForceX(TestEnsemble, 1, law); }), "Invalid floating point operation");
 }
 

@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                 [](EnsembleState& e, StepSettings& s) {
                   e.B2 = QuietNaN;
                   s.law.formula = Formula::PolyExpSum;
-                  s.law.checkBox2 = true;
+                  s.law.noShellB = true;
                 },
                 "", Step::Clean},
         // Under Ck set 2 begins at slot 51: slots 31 and 32 use set 1.

@@ -25,8 +25,8 @@ StepSettings SettingsFrom(const std::uint8_t* extra, std::size_t size) {
   s.law.formula = static_cast<Formula>(a % 5);
   s.law.colourSplit = static_cast<ColourSplit>((a / 5) % 3);
   s.law.scope = (a & 0x80) ? Scope::Taoscope : Scope::Gravoscope;
-  s.law.checkBox2 = (b & 1) != 0;
-  s.law.checkBox3 = (b & 2) != 0;
+  s.law.noShellB = (b & 1) != 0;
+  s.law.noShellsCDF = (b & 2) != 0;
   s.blockade = (b & 4) != 0;
   s.heater = (b & 8) != 0;
   s.cooler = (b & 16) != 0;

@@ -188,7 +188,7 @@ TEST_F(MainFormTest, StepSettingsFollowTheControls) {
   EXPECT_EQ(s.law.scope, Scope::Gravoscope);
   EXPECT_EQ(s.law.colourSplit, ColourSplit::Ak);
   EXPECT_EQ(s.wall, WallMode::Thermosout);
-  EXPECT_FALSE(s.blockade || s.heater || s.cooler || s.law.checkBox2 || s.law.checkBox3);
+  EXPECT_FALSE(s.blockade || s.heater || s.cooler || s.law.noShellB || s.law.noShellsCDF);
 
   FindControl<QRadioButton>(form, "EPESminus")->click();
   FindControl<QRadioButton>(form, "Taoscope")->click();
@@ -202,8 +202,8 @@ TEST_F(MainFormTest, StepSettingsFollowTheControls) {
   EXPECT_EQ(s.law.scope, Scope::Taoscope);
   EXPECT_EQ(s.law.colourSplit, ColourSplit::Bk);
   EXPECT_EQ(s.wall, WallMode::Thermos20X20);
-  EXPECT_TRUE(s.law.checkBox3);
-  EXPECT_FALSE(s.law.checkBox2);
+  EXPECT_TRUE(s.law.noShellsCDF);
+  EXPECT_FALSE(s.law.noShellB);
   EXPECT_TRUE(s.blockade);
   EXPECT_TRUE(s.cooler);
   EXPECT_FALSE(s.heater);
