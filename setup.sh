@@ -6,7 +6,8 @@ cd "$(dirname "$0")"
 
 packages=(cmake g++ pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev libgtest-dev libbenchmark-dev libmpfr-dev
   libcli11-dev nlohmann-json3-dev nettle-dev clang-format locales clang libclang-rt-14-dev desktop-file-utils appstream
-  shared-mime-info zlib1g-dev)
+  shared-mime-info zlib1g-dev python3-dev pybind11-dev python3-numpy python3-pytest python3-pandas python3-matplotlib
+  python3-distributed)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 files=$(git ls-files 'src/*.h' 'src/*.cpp' 'tests/*.h' 'tests/*.cpp' 'bench/*.h' 'bench/*.cpp')
 clang-format --dry-run --Werror $files
 
-leaks=$(grep -nE '#\s*include\s*[<"]Q' $(git ls-files 'src/model/*' 'src/engine/*' 'src/view/*' 'src/run/*') || true)
+leaks=$(grep -nE '#\s*include\s*[<"]Q' $(git ls-files 'src/model/*' 'src/engine/*' 'src/view/*' 'src/run/*' 'src/python/*') || true)
 if [ -n "$leaks" ]; then
   echo "Qt headers outside src/ui:" >&2
   echo "$leaks" >&2
@@ -23,7 +23,8 @@ upward() {  # folder, then the folders it must not include
   pattern=$(printf '|%s/' "$@")
   git ls-files "src/$folder/*" | xargs grep -nE "#\s*include\s*\"(${pattern#|})" || true
 }
-layering=$(upward model engine view ui run; upward engine view ui run; upward view ui run; upward run view ui)
+layering=$(upward model engine view ui run python; upward engine view ui run python; upward view ui run python
+  upward run view ui python; upward python view ui)
 if [ -n "$layering" ]; then
   echo "Includes against the layers (model <- engine <- view <- ui):" >&2
   echo "$layering" >&2
