@@ -49,9 +49,10 @@ def bench_cloud():
 
 
 def timed(work):
-    started = time.perf_counter()
+    """Wall seconds, and the CPU seconds of this process in them."""
+    started, cpu = time.perf_counter(), time.process_time()
     work()
-    return time.perf_counter() - started
+    return time.perf_counter() - started, time.process_time() - cpu
 
 
 def main():
@@ -88,13 +89,17 @@ def main():
         "two ensembles, two threads": two_threads,
     }
     seconds = {name: [] for name in cases}
+    cores = {name: [] for name in cases}
     for _ in range(args.repeats):
         for name, work in cases.items():
-            seconds[name].append(timed(work))
+            wall, cpu = timed(work)
+            seconds[name].append(wall)
+            cores[name].append(cpu / wall)
     rate = {name: n * (2 if "two" in name else 1) / statistics.median(s) for name, s in seconds.items()}
     print(f"{n} steps, medians of {args.repeats} interleaved repetitions, wall time, load {os.getloadavg()[0]:.1f}")
+    print("(cores: CPU seconds of this process per wall second; vorun-run runs in a child, so 0 there)")
     for name, r in rate.items():
-        print(f"{name:28s} {r:8.0f} steps/s")
+        print(f"{name:28s} {r:8.0f} steps/s   cores {statistics.median(cores[name]):.2f}")
     print(f"vorun.run / vorun-run            {rate['vorun.run'] / rate['vorun-run']:.3f}")
     print(f"Python loop / vorun-run          {rate['Python loop of step'] / rate['vorun-run']:.3f}")
     print(f"two threads / one (vorun.run)    {rate['two ensembles, two threads'] / rate['vorun.run']:.2f}")
