@@ -21,6 +21,7 @@
 #include "ui/SlotListing.h"
 #include "ui/StringGrid.h"
 #include "ui/Widgets.h"
+#include "ui/WindowPlaces.h"
 #include "ui/WindowState.h"
 
 namespace vorun {
@@ -53,6 +54,12 @@ TEditDlg::TEditDlg(QWidget* parent) : QDialog(parent) {
   BuildCalculators();
   NameControls();
   setFixedSize(787, 449);
+  RestoreWindowPlace(this, "Editor");
+}
+
+void TEditDlg::hideEvent(QHideEvent* event) {
+  SaveWindowPlace(this, "Editor");
+  QDialog::hideEvent(event);
 }
 
 TEditDlg::~TEditDlg() = default;

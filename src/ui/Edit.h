@@ -41,6 +41,7 @@ class TEditDlg : public QDialog {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   // A paint of the dialog's own area shows what changed in the ensemble since

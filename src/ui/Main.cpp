@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -34,6 +35,7 @@
 #include "ui/StringGrid.h"
 #include "ui/ToolTips.h"
 #include "ui/Widgets.h"
+#include "ui/WindowPlaces.h"
 #include "ui/WindowState.h"
 #include "view/Navigation.h"
 
@@ -95,6 +97,7 @@ TMainForm::TMainForm() {
     const QRect available = screen->availableGeometry();
     move(available.center() - QPoint(width() / 2, height() / 2));
   }
+  RestoreWindowPlace(this, "MainWindow");
 
   Timer = new QTimer(this);
   Timer->setObjectName("Timer");
@@ -122,6 +125,9 @@ void TMainForm::SetGoKind(GoKind kind) {
 // The left column of the panel follows the left edge of Panel1, which keeps its
 // place; so the widths do not follow the window.
 void TMainForm::ApplyLayoutRule() {
+  // Panel1 keeps its room at the right edge, so a wider window gives the
+  // listing the width instead of leaving a grey area beside Panel1.
+  Panel1->move(std::max(DesignWidth, Pan->width()) - Panel1Room, Panel1->y());
   const int L = Panel1->x();
   FName->resize(L - 2, FName->height());
   Comment->resize(Comment->width(), PageControl->height() - 29);
@@ -129,6 +135,50 @@ void TMainForm::ApplyLayoutRule() {
   PageControl->resize(L - 5, PageControl->height());
   DaonsTable->resize(L - 7, DaonsTable->height());
   DaonsTable->SetDefaultColumnWidth((L - 35) / 6);
+  PlaceScopeButtons();
+  FitIntoPages();
+}
+
+// The rule's widths come from a frame thinner than this style's: what would
+// run past the page's edge is cut back to it.
+void TMainForm::FitIntoPages() {
+  const int L = Panel1->x();
+  const QSize listing = TabSheet1->size(), commentary = TabSheet2->size();
+  int gridWidth = L - 7;
+  if (listing.width() > 1) {
+    gridWidth = std::min(gridWidth, listing.width() - DaonsTable->x());
+    Colours->setGeometry(Colours->x(), Colours->y(), std::min(349, listing.width() - Colours->x()),
+                         std::min(41, listing.height() - Colours->y()));
+  }
+  DaonsTable->resize(gridWidth, DaonsTable->height());
+  if (commentary.width() > 1)
+    Comment->resize(std::min(L - 2, commentary.width()),
+                    std::min(PageControl->height() - 29, commentary.height()));
+  // The value columns share what the number column leaves of the grid.
+  const int rest = DaonsTable->viewport()->width() - DaonsTable->columnWidth(0);
+  if (rest > 0)
+    for (int c = 1; c < DaonsTable->columnCount(); ++c)
+      DaonsTable->setColumnWidth(c, std::max(DaonsTable->columnWidth(0), rest / 3));
+}
+
+void TMainForm::PlaceScopeButtons() {
+  const int left = PageControl->x() + PageControl->tabBar()->sizeHint().width() + 6;
+  const int right = Panel1->x() - 2;
+  QFont f = Taoscope->font();
+  for (int pixels = 19; pixels > 8; --pixels) {
+    f.setPixelSize(pixels);
+    Taoscope->setFont(f);
+    Gravoscope->setFont(f);
+    if (Taoscope->sizeHint().width() + Gravoscope->sizeHint().width() + 4 <= right - left) break;
+  }
+  const int height = std::max(Taoscope->sizeHint().height(), 17);
+  Taoscope->setGeometry(left, 0, Taoscope->sizeHint().width(), height);
+  // Gravoscope lies over the whole place, its circle at the right end; the
+  // mask gives it only its own circle and caption, so Taoscope stays clickable.
+  Gravoscope->setGeometry(left, 0, right - left, std::max(Gravoscope->sizeHint().height(), 25));
+  const int own = Gravoscope->sizeHint().width();
+  Gravoscope->setMask(QRegion(Gravoscope->width() - own, 0, own, Gravoscope->height()));
+  RadioGroup2->setGeometry(left, 0, right - left, height);
 }
 
 void TMainForm::UpdateSceneCentre() { UpdateCenter(View, width(), Pan->y()); }
@@ -289,6 +339,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
       }
       break;
     }
+    case QEvent::Resize:
+      if (watched == TabSheet1 || watched == TabSheet2) FitIntoPages();
+      break;
     case QEvent::MouseButtonDblClick:
       if (watched == LTime) {
         LTimeDblClick();

@@ -263,7 +263,14 @@ class TMainForm : public QMainWindow {
   // The design: the client area is 604 wide, the scene 176 high above the panel.
   static constexpr int DesignWidth = 604;
   static constexpr int DesignSceneHeight = 176;
-  static constexpr int PanHeight = 201;
+  // Three pixels more than the 201 of the design, which cut Go and the lower
+  // arrows off at the window's bottom edge.
+  static constexpr int PanHeight = 204;
+  // The room Panel1 keeps at its right, from the design (604 - 362).
+  static constexpr int Panel1Room = 242;
+  // The scope buttons to the right of the tab bar, in the room left to them.
+  void PlaceScopeButtons();
+  void FitIntoPages();
 
   void CreateControls();
   // Each control and the timer carry the name of their member.

@@ -190,14 +190,11 @@ void TMainForm::CreatePanel() {
   // takes only the clicks on its own circle and caption, so Taoscope beneath
   // stays visible and can be chosen.
   Gravoscope->setLayoutDirection(Qt::RightToLeft);
-  {
-    const int textWidth = QFontMetrics(scopeFont).horizontalAdvance(Gravoscope->text()) + 24;
-    Gravoscope->setMask(QRegion(Gravoscope->width() - textWidth, 0, textWidth, Gravoscope->height()));
-  }
   Gravoscope->setChecked(true);
 
   Panel1 = new QFrame(Pan);
-  Panel1->setGeometry(362, 1, 231, 200);
+  // Tall enough for Go and the lower arrows (their bottom edge at 202) inside its frame.
+  Panel1->setGeometry(362, 1, 231, 203);
   Panel1->setFrameShape(QFrame::StyledPanel);
   CreateRunPanel();
 }
@@ -213,7 +210,8 @@ void TMainForm::CreateListingPage() {
   connect(DaonsTable, &StringGrid::DoubleClicked, this, &TMainForm::DaonsTableDblClick);
 
   Colours = new QGroupBox("Colours", TabSheet1);
-  Colours->setGeometry(-4, 104, 353, 41);
+  // At the page's left edge, not beyond it, so that the caption shows whole.
+  Colours->setGeometry(0, 104, 349, 41);
   SplitGroup = new QButtonGroup(this);
   Ak = ChoiceRadio(SplitGroup, TabSheet1, SplitChoices, ColourSplit::Ak, 8, 120, 17, 17);
   Edit7 = MakeField(TabSheet1, "1  -:- 30", 24, 120, 49, 21);
@@ -293,6 +291,7 @@ void TMainForm::CreateRunPanel() {
   Go = new QPushButton("Go", p);
   Go->setGeometry(91, 176, 54, 25);
   Go->setAutoDefault(false);
+  Go->setToolTip("Start a run (Enter); stop it (Escape)");
   Go->setEnabled(false);
   SetGoKind(GoKind::OK);
   connect(Go, &QPushButton::clicked, this, &TMainForm::GoClick);

@@ -23,6 +23,7 @@
 #include "ui/Main.h"
 #include "ui/Palette.h"
 #include "ui/StringGrid.h"
+#include "ui/WindowPlaces.h"
 
 namespace vorun {
 
@@ -146,6 +147,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  SaveWindowPlace(this, "MainWindow");
   QMainWindow::closeEvent(event);
 }
 

@@ -8,6 +8,7 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -22,6 +23,7 @@
 #include "ui/FileErrors.h"
 #include "ui/Main.h"
 #include "ui/Widgets.h"
+#include "ui/WindowPlaces.h"
 
 namespace vorun {
 
@@ -67,14 +69,17 @@ void FitAxis(QValueAxis* axis, const QLineSeries* series) {
 TReadoutsWindow::TReadoutsWindow(TMainForm* form) : QWidget(form, Qt::Window) {
   setObjectName("Readouts");
   setWindowTitle("Readouts");
+  // On a small screen (or a large scale) the values and the plot scroll
+  // rather than push the buttons off the screen.
+  auto* page = new QWidget;
 
   auto* values = new QGridLayout;
   int row = 0;
   const auto line = [&](const QString& caption, std::initializer_list<QLabel**> fields) {
-    values->addWidget(new QLabel(caption, this), row, 0);
+    values->addWidget(new QLabel(caption, page), row, 0);
     int column = 1;
     for (QLabel** field : fields) {
-      *field = Value(this);
+      *field = Value(page);
       // A value alone on its line may take the whole width.
       values->addWidget(*field, row, column++, 1, fields.size() == 1 ? 3 : 1);
     }
@@ -122,11 +127,11 @@ TReadoutsWindow::TReadoutsWindow(TMainForm* form) : QWidget(form, Qt::Window) {
   EnergyAxis->setLabelsColor(EnergySeries->color());
   DistanceAxis->setLinePenColor(DistanceSeries->color());
   DistanceAxis->setLabelsColor(DistanceSeries->color());
-  ChartView = new QChartView(chart, this);
+  ChartView = new QChartView(chart, page);
   ChartView->setMinimumSize(420, 260);
 
-  ClearButton = new QPushButton("Clear", this);
-  SaveButton = new QPushButton("Save as CSV ...", this);
+  ClearButton = new QPushButton("Clear", page);
+  SaveButton = new QPushButton("Save as CSV ...", page);
   connect(ClearButton, &QPushButton::clicked, this, &TReadoutsWindow::ClearClick);
   connect(SaveButton, &QPushButton::clicked, this, &TReadoutsWindow::SaveCsvClick);
   auto* buttons = new QHBoxLayout;
@@ -134,10 +139,18 @@ TReadoutsWindow::TReadoutsWindow(TMainForm* form) : QWidget(form, Qt::Window) {
   buttons->addWidget(ClearButton);
   buttons->addWidget(SaveButton);
 
-  auto* layout = new QVBoxLayout(this);
+  auto* layout = new QVBoxLayout(page);
   layout->addLayout(values);
   layout->addWidget(ChartView, 1);
   layout->addLayout(buttons);
+  auto* scroller = new QScrollArea(this);
+  scroller->setObjectName("ReadoutsScroller");
+  scroller->setWidgetResizable(true);
+  scroller->setFrameShape(QFrame::NoFrame);
+  scroller->setWidget(page);
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->addWidget(scroller);
 
   // It keeps measuring while hidden, so that the plot holds the whole run
   // when the window is shown again.
@@ -148,6 +161,11 @@ TReadoutsWindow::TReadoutsWindow(TMainForm* form) : QWidget(form, Qt::Window) {
   connect(RefreshTimer, &QTimer::timeout, this, &TReadoutsWindow::Refresh);
   RefreshTimer->start();
   Refresh();
+}
+
+void TReadoutsWindow::hideEvent(QHideEvent* event) {
+  SaveWindowPlace(this, "Readouts");
+  QWidget::hideEvent(event);
 }
 
 void TReadoutsWindow::SetRefreshInterval(int milliseconds) {
@@ -276,17 +294,23 @@ void TReadoutsWindow::SaveCsvClick() {
 void TMainForm::ReadoutsClick() {
   if (Readouts == nullptr) {
     Readouts = new TReadoutsWindow(this);
-    Readouts->resize(720, 560);
-    // Beside the main window, where it hides none of the scene; on the left
-    // when the screen has no room on the right, and never off the screen.
-    QPoint place = frameGeometry().topRight() + QPoint(8, 0);
-    if (const QScreen* screen = this->screen()) {
-      const QRect room = screen->availableGeometry();
-      if (place.x() + Readouts->width() > room.right())
-        place.setX(std::max(room.left(), frameGeometry().left() - 8 - Readouts->width()));
-      place.setY(std::clamp(place.y(), room.top(), std::max(room.top(), room.bottom() - Readouts->height())));
+    QSize size(720, 560);
+    if (const QScreen* screen = this->screen())
+      size = size.boundedTo(screen->availableGeometry().size() * 0.9);
+    Readouts->resize(size);
+    if (!RestoreWindowPlace(Readouts, "Readouts")) {
+      // Beside the main window, where it hides none of the scene; on the left
+      // when the screen has no room on the right, and never off the screen.
+      QPoint place = frameGeometry().topRight() + QPoint(8, 0);
+      if (const QScreen* screen = this->screen()) {
+        const QRect room = screen->availableGeometry();
+        if (place.x() + Readouts->width() > room.right())
+          place.setX(std::max(room.left(), frameGeometry().left() - 8 - Readouts->width()));
+        place.setY(
+            std::clamp(place.y(), room.top(), std::max(room.top(), room.bottom() - Readouts->height())));
+      }
+      Readouts->move(place);
     }
-    Readouts->move(place);
   }
   Readouts->show();
   Readouts->raise();

@@ -69,6 +69,9 @@ class TReadoutsWindow : public QWidget {
   QPushButton* SaveButton;
   QTimer* RefreshTimer;
 
+ protected:
+  void hideEvent(QHideEvent* event) override;
+
  private:
   void ShowValues(const Observables& o, std::int32_t step, Extended80 time);
   void AddSample(const Sample& sample);

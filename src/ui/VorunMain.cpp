@@ -9,6 +9,7 @@
 #include "ui/Edit.h"
 #include "ui/Icons.h"
 #include "ui/Main.h"
+#include "ui/WindowPlaces.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -23,6 +24,7 @@ int main(int argc, char* argv[]) {
   parser.addPositionalArgument("file", "An ensemble file (.tvx) to open at start.", "[file]");
   parser.process(app);
 
+  vorun::WindowPlacesPath = vorun::DefaultWindowPlacesPath();
   vorun::TMainForm mainForm;
   vorun::TEditDlg editDlg(&mainForm);
   vorun::EditDlg = &editDlg;

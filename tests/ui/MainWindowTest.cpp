@@ -33,7 +33,8 @@ TEST(LocaleSeparator, TakenFromTheLocaleWhenItIsOneAsciiCharacter) {
 TEST_F(MainFormTest, WindowHasItsTitleAndDesignSize) {
   EXPECT_EQ(form->windowTitle(), "Vorun - Quarvel");
   EXPECT_EQ(form->width(), 604);
-  EXPECT_EQ(FindControl<QFrame>(form, "Pan")->height(), 201);
+  // Three pixels over the design, so that Go and the lower arrows show whole.
+  EXPECT_EQ(FindControl<QFrame>(form, "Pan")->height(), 204);
   EXPECT_EQ(FindControl<QFrame>(form, "Pan")->y(), 176);
   EXPECT_EQ(FindControl<QFrame>(form, "Pan")->y() + FindControl<QFrame>(form, "Pan")->height(),
             FindControl<TSceneView>(form, "SceneView")->height());
@@ -122,12 +123,14 @@ TEST_F(MainFormTest, OtherControlsHoldTheirDesignState) {
   EXPECT_EQ(FindControl<TShape>(form, "ShapeRed")->BrushColour(), QColor(128, 0, 0));
   EXPECT_FALSE(FindControl<QFrame>(form, "Bevel")->isVisible());
   EXPECT_EQ(Push("Go")->geometry(), QRect(91, 176, 54, 25));
-  EXPECT_EQ(FindControl<QFrame>(form, "Panel1")->geometry(), QRect(362, 1, 231, 200));
+  EXPECT_EQ(FindControl<QFrame>(form, "Panel1")->geometry(), QRect(362, 1, 231, 203));
   EXPECT_EQ(Line("EditA1")->geometry(), QRect(136, 0, 33, 21));
   EXPECT_EQ(Line("EditF2")->geometry(), QRect(192, 96, 33, 21));
   EXPECT_EQ(Line("EditDT")->geometry(), QRect(16, 112, 49, 21));
-  EXPECT_EQ(FindControl<QRadioButton>(form, "Gravoscope")->geometry(), QRect(120, 0, 225, 25));
-  EXPECT_EQ(FindControl<QRadioButton>(form, "Taoscope")->geometry(), QRect(120, 0, 105, 17));
+  // The scope buttons share one place right of the tabs; Gravoscope ends at Panel1.
+  EXPECT_EQ(FindControl<QRadioButton>(form, "Gravoscope")->x(),
+            FindControl<QRadioButton>(form, "Taoscope")->x());
+  EXPECT_EQ(FindControl<QRadioButton>(form, "Gravoscope")->geometry().right(), 362 - 3);
 }
 
 // The arrows stand for the symbol-font codes of the design: 0xEC and 0xED zoom,
@@ -209,18 +212,25 @@ TEST_F(MainFormTest, StepSettingsFollowTheControls) {
   EXPECT_FALSE(s.heater);
 }
 
-// The layout depends only on the left edge of Panel1, so any window width gives
-// the same widths.
-TEST_F(MainFormTest, LayoutRuleGivesTheDesignWidthsAtAnyWindowWidth) {
+// The layout follows the left edge of Panel1, which keeps its room at the
+// right edge: the design widths at the design width, the listing wider with
+// the window.
+TEST_F(MainFormTest, LayoutRuleGivesTheDesignWidthsAndGrowsWithTheWindow) {
   for (int width : {604, 900, 750}) {
     form->resize(width, form->height() + 40);
     QApplication::processEvents();
-    EXPECT_EQ(Line("FName")->width(), 360) << width;
+    const int L = width - 242;
+    EXPECT_EQ(FindControl<QFrame>(form, "Panel1")->x(), L) << width;
+    EXPECT_EQ(Line("FName")->width(), L - 2) << width;
     EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->height(), 140) << width;
-    EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->width(), 360) << width;
-    EXPECT_EQ(FindControl<QTabWidget>(form, "PageControl")->width(), 357) << width;
-    EXPECT_EQ(Grid()->width(), 355) << width;
-    EXPECT_EQ(Grid()->columnWidth(1), 54) << width;
+    // The page cuts the rule's widths back to its own edge.
+    const int page = FindControl<QTabWidget>(form, "PageControl")->currentWidget()->width();
+    EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->width(),
+              std::min(L - 2, FindControl<QPlainTextEdit>(form, "Comment")->parentWidget()->width()))
+        << width;
+    EXPECT_EQ(FindControl<QTabWidget>(form, "PageControl")->width(), L - 5) << width;
+    EXPECT_EQ(Grid()->width(), std::min(L - 7, page)) << width;
+    EXPECT_EQ(Grid()->columnWidth(0), (L - 35) / 6) << width;
     EXPECT_EQ(FindControl<QFrame>(form, "Pan")->y() + FindControl<QFrame>(form, "Pan")->height(),
               FindControl<TSceneView>(form, "SceneView")->height());
     EXPECT_EQ(View.CenterX, width / 2) << width;
@@ -244,7 +254,7 @@ TEST_F(MainFormTest, ShrinksNoFurtherThanTheDesignAndGrowsTheScene) {
   EXPECT_EQ(FindControl<TSceneView>(form, "SceneView")->size(),
             QSize(800, 600 - FindControl<TSceneView>(form, "SceneView")->y()));
   EXPECT_EQ(FindControl<QFrame>(form, "Pan")->y(),
-            FindControl<TSceneView>(form, "SceneView")->height() - 201);
+            FindControl<TSceneView>(form, "SceneView")->height() - 204);
 }
 
 // Numbers wider than their place keep their first digits in view and show
