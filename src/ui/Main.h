@@ -78,6 +78,9 @@ class TMainForm : public QMainWindow {
   // The user's choices for the next step, read from the controls now.
   StepSettings CurrentStepSettings() const;
   GoKind GoButtonKind() const { return goKind_; }
+  // The simulated time at this step: the sum of the time steps the run used,
+  // so that a changed time step does not rescale the steps before it.
+  Extended80 SimulatedTime(std::int32_t step);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -357,6 +360,10 @@ class TMainForm : public QMainWindow {
   // mark and the question at quit compare the live ensemble with it.
   EnsembleRecord savedRecord_{};
   QStringList pendingReports_;
+  // The time at clockStep_, and the time step used since.
+  Extended80 clockBase_ = 0;
+  std::int32_t clockStep_ = 0;
+  Extended80 clockDt_ = 0;
   bool shown_ = false;
   RepaintPacer stepLabelPacer_{[this] { ShowStepLabel(); }};
   // During a run the scene is drawn only as often as the screen shows it;

@@ -93,6 +93,11 @@ void TMainForm::GoClick() {
 void TMainForm::RunLoop(std::int32_t n) {
   std::int32_t step = n;
   for (;;) {
+    if (Ensemble.TimeStep != clockDt_) {
+      clockBase_ = SimulatedTime(step);
+      clockStep_ = step;
+      clockDt_ = Ensemble.TimeStep;
+    }
     ++step;
     AdvanceStep(Ensemble, CurrentStepSettings());
     Run.StepCount = step;
@@ -100,6 +105,15 @@ void TMainForm::RunLoop(std::int32_t n) {
     QCoreApplication::processEvents();
     if (Run.Stopped != 0) break;
   }
+}
+
+Extended80 TMainForm::SimulatedTime(std::int32_t step) {
+  // A count that went back belongs to another ensemble (opened, or stored by the editor).
+  if (step < clockStep_) {
+    clockBase_ = 0;
+    clockStep_ = 0;
+  }
+  return clockBase_ + static_cast<Extended80>(step - clockStep_) * clockDt_;
 }
 
 void TMainForm::ShowStep() {

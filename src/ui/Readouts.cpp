@@ -66,7 +66,7 @@ void FitAxis(QValueAxis* axis, const QLineSeries* series) {
 
 }  // namespace
 
-TReadoutsWindow::TReadoutsWindow(TMainForm* form) : QWidget(form, Qt::Window) {
+TReadoutsWindow::TReadoutsWindow(TMainForm* form) : QWidget(form, Qt::Window), form_(form) {
   setObjectName("Readouts");
   setWindowTitle("Readouts");
   // On a small screen (or a large scale) the values and the plot scroll
@@ -198,7 +198,8 @@ void TReadoutsWindow::Refresh() {
       label->setText("-");
     return;
   }
-  const Extended80 time = static_cast<Extended80>(step) * Ensemble.TimeStep;  // as vorun-run counts it
+  // step times dt, as vorun-run counts it, while the time step stays the same
+  const Extended80 time = form_->SimulatedTime(step);
   const Observables o = MeasureObservables(Ensemble);
   ShowValues(o, step, time);
   if (!samples_.empty() && step < samples_.back().step) ClearClick();

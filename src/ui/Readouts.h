@@ -82,6 +82,7 @@ class TReadoutsWindow : public QWidget {
   void RebuildSeries();
   void FitAxes();
 
+  TMainForm* form_;
   std::vector<Sample> samples_;
   int stride_ = 1;
   // Samples from this index on are not in the series yet.

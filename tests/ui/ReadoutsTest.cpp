@@ -175,5 +175,17 @@ TEST_F(Readouts, MeasureDuringARunAndShowTheRate) {
   EXPECT_LT(static_cast<std::int64_t>(samples), vorun::Run.StepCount);
 }
 
+// The time is the sum of the steps taken: a new time step counts from now on.
+TEST_F(Readouts, TimeIsTheSumOfTheTimeStepsUsed) {
+  readouts->SetRefreshInterval(0);
+  RunSteps(2);
+  Line("EditDT")->setText("0.5");
+  Leave(Line("EditDT"));
+  RunSteps(3);
+  readouts->Refresh();
+  ASSERT_EQ(readouts->Samples().back().step, 3);
+  EXPECT_TRUE(SameBits(readouts->Samples().back().time, 2 * 0.05L + 0.5L));
+}
+
 }  // namespace
 }  // namespace vorun
