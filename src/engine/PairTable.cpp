@@ -289,6 +289,69 @@ void FillRow(PairTable::Data& t, const EnsembleState& e, int lo, std::int64_t* t
   }
 }
 
+// The same row with every exponential and logarithm a single call where its
+// value is needed, for the scalar path: staging a row costs more than it
+// saves when no vector kernel computes the batches.
+Extended80 InPlaceBracket(const LawSettings& law, const SetTerms& set, Extended80 r, Extended80 r2,
+                          bool r2Bounded) {
+  const auto slope = [&](Shell h) { return FastShellSlope<Unchecked>(set.shells[h], r, r2, r2Bounded); };
+  if (law.formula == Formula::PolyExpSum) {
+    Extended80 tB = 0;
+    if (!law.noShellB) tB = -slope(ShellB);
+    Extended80 tCDF = 0;
+    if (!law.noShellsCDF) {
+      const Extended80 sc = slope(ShellC);
+      const Extended80 sd = slope(ShellD);
+      const Extended80 sf = slope(ShellF);
+      tCDF = O::Sub(O::Sub(-sc, sd), sf);
+    }
+    return O::Add(tB, tCDF);
+  }
+  const Extended80 ex = O::Exp(O::Div(-set.B, r));
+  const Extended80 slopes[4] = {0, slope(ShellC), slope(ShellD), slope(ShellF)};
+  return Bracket(law, set, r2, ex, slopes);
+}
+
+void FillRowInPlace(PairTable::Data& t, const EnsembleState& e, int lo) {
+  const LawSettings& law = t.law;
+  const bool loMoved = lo >= t.firstMoved;
+  for (int hi = lo + 1; hi <= e.SlotCount; ++hi) {
+    if (e.Exists[hi] == 0) continue;
+    const bool hiMoved = hi >= t.firstMoved;
+    if (!loMoved && !hiMoved) continue;
+    bool need[2] = {false, false};
+    if (loMoved) need[t.setXY[hi]] = need[t.setZ[hi]] = true;
+    if (hiMoved) need[t.setXY[lo]] = need[t.setZ[lo]] = true;
+    PairValues& p = t.pairs[lo][hi];
+    Extended80 dx, dy, dz;
+    p.r = PairDistance<Unchecked>(e, lo, hi, dx, dy, dz);
+    if (law.formula == Formula::PolyExpSum && law.noShellB && law.noShellsCDF) {
+      p.first[0] = p.first[1] = 0;
+      continue;
+    }
+    const Extended80 lnR = O::Ln(p.r);
+    p.r2 = O::Exp(O::Mul(-2, lnR));
+    const bool r2Bounded = R2Bounded(p.r2);
+    for (int s = 0; s < 2; ++s) {
+      if (!need[s]) continue;
+      const SetTerms& set = t.sets[s];
+      switch (law.formula) {
+        case Formula::Exponential:
+          p.first[s] = O::Exp(O::Div(set.B, p.r));
+          p.second[s] = O::Exp(O::Div(-set.B, p.r));
+          break;
+        case Formula::PolyExpon:
+          p.first[s] = O::Exp(O::Mul(O::Div(set.B, p.r), lnR));
+          break;
+        default:
+          p.first[s] = InPlaceBracket(law, set, p.r, p.r2, r2Bounded);
+          break;
+      }
+    }
+    if (law.formula == Formula::PolyExpon) p.oneLessLnR = O::Sub(1, lnR);
+  }
+}
+
 // sum + s * (d / r) * R for one partner, formed as AddPairTerm forms it.
 template <Formula F>
 Extended80 Term(Extended80 sum, Extended80 s, Extended80 d, const PairValues& p, const SetTerms& set,
@@ -380,7 +443,10 @@ bool PreparePairTable(PairTable& table, const EnsembleState& e, const LawSetting
 void FillPairRow(PairTable& table, const EnsembleState& e, int lo, std::int64_t* transcendentalNs) {
   if (e.Exists[lo] == 0) return;
   PairTable::Data& t = *table.data;
-  FillRow(t, e, lo, transcendentalNs);
+  if (CurrentBatchPath() == BatchPath::Scalar)
+    FillRowInPlace(t, e, lo);
+  else
+    FillRow(t, e, lo, transcendentalNs);
   // Each slot then reads its partners from its own row, in order: on several
   // threads the entries another core wrote come as a stream of whole lines
   // instead of one line per partner down a column.
