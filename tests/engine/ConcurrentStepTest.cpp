@@ -15,22 +15,9 @@ namespace {
 
 // A cloud of n taons within +-2, no two closer than 0.4, from its own seed.
 EnsembleState Cloud(std::uint64_t seed, int n) {
-  EnsembleState e;
-  e.SlotCount = MaxSlots;
-  e.TimeStep = 0.001L;
-  e.A1 = 0.05L, e.B1 = 0.5L, e.C1 = 0.9L, e.D1 = 1.4L, e.F1 = 2.2L;
-  e.A2 = -0.03L, e.B2 = 0.7L, e.C2 = 1.1L, e.D2 = 1.7L, e.F2 = 2.6L;
-  Scatter scatter(seed);
-  auto next = [&scatter] { return scatter(4); };
-  for (int placed = 0; placed < n;) {
-    const Extended80 x = next(), y = next(), z = next();
-    if (!ApartFromTheFirst(e, placed, x, y, z)) continue;
-    ++placed;
-    e.Exists[placed] = 1;
-    e.PosX[placed] = x, e.PosY[placed] = y, e.PosZ[placed] = z;
-    e.VelU[placed] = next() * 0.1L;
-  }
-  SyncWorkingCopies(e, false);
+  EnsembleState e = SeededCloud(
+      {.seed = seed, .taons = n, .width = 4, .closestSquared = 0.16L, .movingComponents = 1, .speed = 0.1L});
+  SetTwoDifferentSets(e);
   return e;
 }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "SeededCloud.h"
 #include "engine/Settings.h"
 #include "model/Ensemble.h"
 #include "model/Error.h"
@@ -34,6 +35,13 @@ inline void SetBothSets(Extended80 a, Extended80 b, Extended80 c, Extended80 d, 
   e.F1 = e.F2 = f;
 }
 
+// The two parameter sets of the stepped test ensembles, different in every
+// parameter, so that a mix-up of the sets shows.
+inline void SetTwoDifferentSets(EnsembleState& e) {
+  e.A1 = 0.05L, e.B1 = 0.5L, e.C1 = 0.9L, e.D1 = 1.4L, e.F1 = 2.2L;
+  e.A2 = -0.03L, e.B2 = 0.7L, e.C2 = 1.1L, e.D2 = 1.7L, e.F2 = 2.6L;
+}
+
 // Puts a taon in slot n with committed, working and view copies in line.
 inline void Place(int n, Extended80 x, Extended80 y, Extended80 z, Extended80 u = 0, Extended80 v = 0,
                   Extended80 w = 0) {
@@ -46,31 +54,6 @@ inline void Place(int n, Extended80 x, Extended80 y, Extended80 z, Extended80 u 
   e.VelV[n] = v;
   e.VelW[n] = w;
   SyncWorkingCopies(TestEnsemble, true);
-}
-
-// A small linear congruential generator, so that a scattered test ensemble is
-// the same on every machine: each call gives the next value, spread evenly
-// over [-width / 2, width / 2).
-class Scatter {
- public:
-  explicit Scatter(std::uint64_t seed) : seed_(seed) {}
-  Extended80 operator()(Extended80 width) {
-    seed_ = seed_ * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<Extended80>(seed_ >> 11) / static_cast<Extended80>(1ULL << 53) * width - width / 2;
-  }
-
- private:
-  std::uint64_t seed_;
-};
-
-// True when (x, y, z) lies at least 0.4 from each of slots 1 .. last, close
-// enough for strong forces and far enough that no step of a test faults.
-inline bool ApartFromTheFirst(const EnsembleState& e, int last, Extended80 x, Extended80 y, Extended80 z) {
-  for (int m = 1; m <= last; ++m) {
-    const Extended80 dx = x - e.PosX[m], dy = y - e.PosY[m], dz = z - e.PosZ[m];
-    if (dx * dx + dy * dy + dz * dz < 0.16L) return false;
-  }
-  return true;
 }
 
 // The message of the Error that body throws, or "" when it throws none.

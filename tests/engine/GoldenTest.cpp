@@ -111,15 +111,18 @@ std::vector<GoldenRun> ReadRuns() {
 EnsembleState Cloud() {
   ClearEnsemble();
   auto& e = TestEnsemble;
-  e.A1 = 0.05L, e.B1 = 0.5L, e.C1 = 0.9L, e.D1 = 1.4L, e.F1 = 2.2L;
-  e.A2 = -0.03L, e.B2 = 0.7L, e.C2 = 1.1L, e.D2 = 1.7L, e.F2 = 2.6L;
+  SetTwoDifferentSets(e);
   Scatter scatter(20261208);
   auto next = [&scatter] { return scatter(2); };
   int k = 0;
   for (int n : {1, 3, 4, 7, 14, 30, 31, 44, 46, 50, 51}) {
     ++k;
-    Place(n, (k % 4) * 1.1L - 1.6L + next() * 0.1L, (k / 4 % 3) * 1.2L - 1.2L + next() * 0.1L, next() * 0.2L,
-          next() * 0.4L, next() * 0.4L, next() * 0.4L);
+    // Drawn w first and x last, the order the stored runs were made in,
+    // whatever order a compiler gives the arguments of a call.
+    const Extended80 w = next() * 0.4L, v = next() * 0.4L, u = next() * 0.4L, z = next() * 0.2L;
+    const Extended80 y = (k / 4 % 3) * 1.2L - 1.2L + next() * 0.1L;
+    const Extended80 x = (k % 4) * 1.1L - 1.6L + next() * 0.1L;
+    Place(n, x, y, z, u, v, w);
   }
   Place(55, 1.7L, 0.25L, 0.5L, 0.1L, 0, 0);
   Place(58, 10.5L, 0.2L, 0, 0.2L, 0.1L, 0);

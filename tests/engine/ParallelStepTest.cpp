@@ -69,18 +69,9 @@ INSTANTIATE_TEST_SUITE_P(Settings, ParallelStep, testing::ValuesIn(cases::AllCon
 
 // A full cloud of 60 taons within +-2.5, no two closer than 0.4, moving.
 EnsembleState FullCloud() {
-  ClearEnsemble();
-  auto& e = TestEnsemble;
-  e.A1 = 0.05L, e.B1 = 0.5L, e.C1 = 0.9L, e.D1 = 1.4L, e.F1 = 2.2L;
-  e.A2 = -0.03L, e.B2 = 0.7L, e.C2 = 1.1L, e.D2 = 1.7L, e.F2 = 2.6L;
-  Scatter scatter(777);
-  auto next = [&scatter] { return scatter(5); };
-  for (int n = 1; n <= MaxSlots;) {
-    const Extended80 x = next(), y = next(), z = next();
-    if (!ApartFromTheFirst(e, n - 1, x, y, z)) continue;
-    Place(n, x, y, z, next() * 0.2L, next() * 0.2L, next() * 0.2L);
-    ++n;
-  }
+  EnsembleState e =
+      SeededCloud({.seed = 777, .width = 5, .closestSquared = 0.16L, .movingComponents = 3, .speed = 0.2L});
+  SetTwoDifferentSets(e);
   return e;
 }
 
