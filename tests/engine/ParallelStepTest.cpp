@@ -1,7 +1,6 @@
-// The step shared out over several threads gives the values, the fault
-// message, the step of the fault and the arrays after it of the step on one
-// thread and of the three-pass step, for any thread count, more threads than
-// cores included.
+// The one-pass step gives the values, the fault message, the step of the
+// fault and the arrays after it of the three-pass step, on one thread and
+// shared out over any number of threads, more threads than cores included.
 #include <gtest/gtest.h>
 
 #include <atomic>
