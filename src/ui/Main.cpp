@@ -85,10 +85,11 @@ TMainForm::TMainForm() {
   CreateActions();
   CreateNavigationKeys();
 
-  setCentralWidget(SceneView);
+  setCentralWidget(Desktop);
   resize(DesignWidth, DesignSceneHeight + PanHeight + menuBar()->sizeHint().height());
-  SceneView->resize(DesignWidth, DesignSceneHeight + PanHeight);
-  Pan->setGeometry(0, DesignSceneHeight, DesignWidth, PanHeight);
+  // The strip takes its rows from the design's scene, so the window keeps its size.
+  SceneView->resize(DesignWidth, DesignSceneHeight - TopStrip->height() + PanHeight);
+  Pan->setGeometry(0, SceneView->height() - PanHeight, DesignWidth, PanHeight);
   // Smaller, the panel would slide under the menu bar and take Go and the
   // fields out of reach; larger, the scene grows.
   setMinimumSize(size());

@@ -1,5 +1,5 @@
-// The main window: the scene above, the control panel Pan along the bottom,
-// the menu bar. Its controls are its own; every control carries the name of
+// The main window: the strip of wall choices on top, the scene below it, the
+// control panel Pan along the bottom, the menu bar. Its controls are its own; every control carries the name of
 // its member as its objectName, by which tests and scripts of the window
 // find it.
 //
@@ -21,6 +21,7 @@
 #include "model/EnsembleFile.h"
 #include "ui/RepaintPacer.h"
 #include "ui/SceneView.h"
+#include "ui/Widgets.h"
 #include "view/Renderer.h"
 
 class QAction;
@@ -96,7 +97,10 @@ class TMainForm : public QMainWindow {
   // gives them the few steps that no control reaches.
   friend struct MainFormProbe;
 
-  // --- scene and top edge --------------------------------------------------
+  // --- scene and the strip above it --------------------------------------
+  // The window's central widget: the strip on top of the scene.
+  QWidget* Desktop;
+  RowStrip* TopStrip;
   TSceneView* SceneView;
   QCheckBox* Blockade;
   QRadioButton* Thermosout;
@@ -263,7 +267,7 @@ class TMainForm : public QMainWindow {
   void PolHelpClick();
   void About1Click();
 
-  // The design: the client area is 604 wide, the scene 176 high above the panel.
+  // The design: the client area is 604 wide, the strip and the scene 176 high above the panel.
   static constexpr int DesignWidth = 604;
   static constexpr int DesignSceneHeight = 176;
   // Three pixels more than the 201 of the design, which cut Go and the lower

@@ -12,6 +12,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <array>
 #include <utility>
 
@@ -41,7 +42,15 @@ QRadioButton* ChoiceRadio(QButtonGroup* group, QWidget* parent, const std::array
 }  // namespace
 
 void TMainForm::CreateControls() {
+  // The strip of the wall choices above the scene, so that they hide none of it.
+  Desktop = new QWidget(this);
+  auto* column = new QVBoxLayout(Desktop);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  TopStrip = new RowStrip(Desktop);
   SceneView = new TSceneView(this, QSize(DesignWidth, DesignSceneHeight + PanHeight));
+  column->addWidget(TopStrip);
+  column->addWidget(SceneView, 1);
   CreateTopControls();
   CreatePanel();
   NameControls();
@@ -49,6 +58,8 @@ void TMainForm::CreateControls() {
 
 void TMainForm::NameControls() {
   const std::pair<QObject*, const char*> names[] = {
+      {Desktop, "Desktop"},
+      {TopStrip, "TopStrip"},
       {SceneView, "SceneView"},
       {Blockade, "Blockade"},
       {Thermosout, "Thermosout"},
@@ -112,7 +123,7 @@ void TMainForm::NameControls() {
 }
 
 void TMainForm::CreateTopControls() {
-  QWidget* top = SceneView;
+  QWidget* top = TopStrip;
   Blockade = MakeCheck(top, "* Blockade  X, Y, Z in positions - 1 -:- 4 *", 0, 0, 361, 17);
   ThermostatGroup = new QButtonGroup(this);
   const auto wall = [&](WallMode value, int x, int w) {
@@ -123,16 +134,13 @@ void TMainForm::CreateTopControls() {
   Thermos20X20 = wall(WallMode::Thermos20X20, 176, 97);
   ThermosNXN = wall(WallMode::ThermosNXN, 272, 89);
   Thermosout->setChecked(true);
-  // Over the black scene the controls keep a panel background of their own,
-  // and a click on them is theirs, not a drag over the scene.
   for (QWidget* w :
        {static_cast<QWidget*>(Blockade), static_cast<QWidget*>(Thermosout), static_cast<QWidget*>(Thermos3X3),
-        static_cast<QWidget*>(Thermos20X20), static_cast<QWidget*>(ThermosNXN)}) {
-    w->setAutoFillBackground(true);
-    w->setAttribute(Qt::WA_NoMousePropagation);
-  }
+        static_cast<QWidget*>(Thermos20X20), static_cast<QWidget*>(ThermosNXN)})
+    TopStrip->Add(w);
+  TopStrip->Arrange(DesignWidth);
 
-  Bevel = new QFrame(top);
+  Bevel = new QFrame(SceneView);
   Bevel->setGeometry(0, 0, 4, 4);
   Bevel->hide();
 }

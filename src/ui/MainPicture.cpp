@@ -4,7 +4,6 @@
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
-#include <QRadioButton>
 #include <QSvgGenerator>
 
 #include "model/Error.h"
@@ -81,9 +80,8 @@ void TMainForm::ExportPictureClick() {
 }
 
 void TMainForm::FitToViewClick() {
-  // The check boxes and radio buttons along the top edge hide what lies under them.
-  const std::int32_t top = Thermosout->geometry().bottom() + 1;
-  Guarded(this, [&] { vorun::FitToViewClick(MakeScene(), top); });
+  // Nothing lies over the scene: the whole of it above the panel is the room.
+  Guarded(this, [&] { vorun::FitToViewClick(MakeScene(), 0); });
   SceneView->ImageChanged();
 }
 

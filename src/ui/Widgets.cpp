@@ -6,7 +6,9 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QToolButton>
+#include <algorithm>
 
 #include "model/NumberText.h"
 
@@ -84,6 +86,37 @@ void FitWidth(QLabel* label, int width) {
     label->setFont(font);
   }
   label->adjustSize();
+}
+
+RowStrip::RowStrip(QWidget* parent) : QWidget(parent) {}
+
+void RowStrip::Add(QWidget* control) {
+  control->setParent(this);
+  controls_.push_back(control);
+}
+
+void RowStrip::Arrange(int width) {
+  int x = 0, y = 0, rowHeight = 0;
+  for (QWidget* c : controls_) {
+    const QSize hint = c->sizeHint();
+    if (x > 0 && x + hint.width() > width) {
+      x = 0;
+      y += rowHeight;
+      rowHeight = 0;
+    }
+    c->setGeometry(x, y, std::min(hint.width(), width), hint.height());
+    x += hint.width();
+    rowHeight = std::max(rowHeight, hint.height());
+  }
+  const int needed = y + rowHeight;
+  if (minimumHeight() != needed || maximumHeight() != needed) setFixedHeight(needed);
+}
+
+void RowStrip::resizeEvent(QResizeEvent* event) { Arrange(event->size().width()); }
+
+bool RowStrip::event(QEvent* event) {
+  if (event->type() == QEvent::LayoutRequest) Arrange(width());
+  return QWidget::event(event);
 }
 
 }  // namespace vorun

@@ -5,6 +5,8 @@
 
 #include <QColor>
 #include <QString>
+#include <QWidget>
+#include <vector>
 
 #include "model/Global.h"
 
@@ -14,7 +16,6 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QToolButton;
-class QWidget;
 
 namespace vorun {
 
@@ -46,5 +47,24 @@ void FitWidth(QLabel* label, int width);
 
 // A filled background for a control that draws none of its own (a check box).
 void SetBackground(QWidget* w, const QColor& colour);
+
+// A strip of controls side by side at their natural widths, as high as one
+// row; when the strip is too narrow for them all (a wider font), the rest go
+// on further rows and the strip grows by a row each.
+class RowStrip : public QWidget {
+ public:
+  explicit RowStrip(QWidget* parent);
+  void Add(QWidget* control);
+  // Places the controls for the given width and takes the height they need.
+  void Arrange(int width);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  // A control whose size changed (a new font or caption) asks for a new place.
+  bool event(QEvent* event) override;
+
+ private:
+  std::vector<QWidget*> controls_;
+};
 
 }  // namespace vorun

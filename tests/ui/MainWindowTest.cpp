@@ -7,6 +7,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QToolButton>
+#include <cmath>
 #include <functional>
 
 #include "ui/Controls.h"
@@ -35,7 +36,9 @@ TEST_F(MainFormTest, WindowHasItsTitleAndDesignSize) {
   EXPECT_EQ(form->width(), 604);
   // Three pixels over the design, so that Go and the lower arrows show whole.
   EXPECT_EQ(FindControl<QFrame>(form, "Pan")->height(), 204);
-  EXPECT_EQ(FindControl<QFrame>(form, "Pan")->y(), 176);
+  // The strip of the wall choices and the scene share the design's 176 pixels above the panel.
+  EXPECT_EQ(FindControl<QFrame>(form, "Pan")->mapTo(form.get(), QPoint(0, 0)).y(),
+            FindControl<QWidget>(form, "Desktop")->y() + 176);
   EXPECT_EQ(FindControl<QFrame>(form, "Pan")->y() + FindControl<QFrame>(form, "Pan")->height(),
             FindControl<TSceneView>(form, "SceneView")->height());
 }
@@ -251,8 +254,9 @@ TEST_F(MainFormTest, ShrinksNoFurtherThanTheDesignAndGrowsTheScene) {
   }
   form->resize(800, 600);
   QApplication::processEvents();
+  const QWidget* desktop = FindControl<QWidget>(form, "Desktop");
   EXPECT_EQ(FindControl<TSceneView>(form, "SceneView")->size(),
-            QSize(800, 600 - FindControl<TSceneView>(form, "SceneView")->y()));
+            QSize(800, 600 - desktop->y() - FindControl<TSceneView>(form, "SceneView")->y()));
   EXPECT_EQ(FindControl<QFrame>(form, "Pan")->y(),
             FindControl<TSceneView>(form, "SceneView")->height() - 204);
 }
@@ -280,7 +284,8 @@ TEST_F(MainFormTest, CutNumbersShowWholeInATooltip) {
 
 TEST_F(MainFormTest, SceneCentreIsHalfTheWidthAndHalfThePanTop) {
   EXPECT_EQ(View.CenterX, 302);
-  EXPECT_EQ(View.CenterY, 88);
+  // Half the scene's height, a half to the even pixel.
+  EXPECT_EQ(View.CenterY, std::nearbyint(FindControl<QFrame>(form, "Pan")->y() / 2.0));
   // 603 / 2 = 301.5 goes to the even 302; 605 / 2 = 302.5 to 302 as well.
   form->resize(603, form->height());
   QApplication::processEvents();

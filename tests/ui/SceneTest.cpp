@@ -103,6 +103,8 @@ class Scene : public MainFormTest {
     const QImage window = QGuiApplication::primaryScreen()->grabWindow(form->winId()).toImage();
     return window.copy(QRect(origin, FindControl<TSceneView>(form, "SceneView")->size()));
   }
+  // The scene above the panel, in the scene widget's coordinates.
+  QRect SceneArea() { return QRect(0, 0, form->width(), FindControl<QFrame>(form, "Pan")->y()); }
   static bool Has(const QImage& image, QRgb rgb, QRect area) {
     for (int y = area.top(); y <= area.bottom(); ++y)
       for (int x = area.left(); x <= area.right(); ++x)
@@ -113,7 +115,7 @@ class Scene : public MainFormTest {
 
 TEST_F(Scene, StartShowsTheSpiralInRedAndWhite) {
   const QImage screen = Screen();
-  const QRect sceneArea(0, 40, 604, 176 - 40);
+  const QRect sceneArea = SceneArea();
   EXPECT_TRUE(Has(screen, qRgb(255, 0, 0), sceneArea));
   EXPECT_TRUE(Has(screen, qRgb(255, 255, 255), sceneArea));
   EXPECT_FALSE(Has(screen, qRgb(0, 255, 0), sceneArea));
@@ -130,18 +132,19 @@ TEST_F(Scene, ATaonDrawnBetweenStepsIsOnScreenAfterTheEventTurn) {
   form->PaintTaons();
   QApplication::processEvents();
   const QImage screen = Screen();
-  // Slot 1 of the Ak split is lime; the origin lies at the scene centre (302, 88).
-  EXPECT_EQ(screen.pixel(302, 88) & 0xFFFFFF, 0x00FF00u);
-  EXPECT_EQ(screen.pixel(303, 89) & 0xFFFFFF, 0x00FF00u);
-  EXPECT_EQ(screen.pixel(304, 88) & 0xFFFFFF, 0x000000u);
-  EXPECT_FALSE(Has(screen, qRgb(255, 0, 0), QRect(0, 40, 604, 136)));
+  // Slot 1 of the Ak split is lime; the origin lies at the scene centre.
+  const int cx = 302, cy = static_cast<int>(View.CenterY);
+  EXPECT_EQ(screen.pixel(cx, cy) & 0xFFFFFF, 0x00FF00u);
+  EXPECT_EQ(screen.pixel(cx + 1, cy + 1) & 0xFFFFFF, 0x00FF00u);
+  EXPECT_EQ(screen.pixel(cx + 2, cy) & 0xFFFFFF, 0x000000u);
+  EXPECT_FALSE(Has(screen, qRgb(255, 0, 0), SceneArea()));
 
   FindControl<QRadioButton>(form, "Taoscope")->click();  // no redraw by itself
   QApplication::processEvents();
-  EXPECT_EQ(Screen().pixel(302, 88) & 0xFFFFFF, 0x00FF00u);
+  EXPECT_EQ(Screen().pixel(cx, cy) & 0xFFFFFF, 0x00FF00u);
   form->PaintCurrentMode();
   QApplication::processEvents();
-  EXPECT_EQ(Screen().pixel(302, 88) & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(Screen().pixel(cx, cy) & 0xFFFFFF, 0xFF0000u);
 }
 
 TEST_F(Scene, PaintEventOfTheTaonViewTakesTheLastFileNameAndRefillsTheListing) {
@@ -187,12 +190,12 @@ TEST_F(Scene, ShowNumbersTogglesAndRedrawsWithLimeLabels) {
   EXPECT_EQ(Action("ShowSpin")->shortcut(), QKeySequence(Qt::Key_F6));
   EXPECT_EQ(Action("ShowNumbersOfPoints")->shortcut(), QKeySequence(Qt::Key_F7));
   EXPECT_EQ(Action("ShowNumbersOfPoints")->text(), "Show Numbers of Points");
-  EXPECT_FALSE(Has(Screen(), qRgb(0, 255, 0), QRect(0, 40, 604, 136)));
+  EXPECT_FALSE(Has(Screen(), qRgb(0, 255, 0), SceneArea()));
   Action("ShowNumbersOfPoints")->trigger();
   EXPECT_EQ(Display.ShowNumbers, 1);
   EXPECT_TRUE(Action("ShowNumbersOfPoints")->isChecked());
   QApplication::processEvents();
-  EXPECT_TRUE(Has(Screen(), qRgb(0, 255, 0), QRect(0, 40, 604, 136)));
+  EXPECT_TRUE(Has(Screen(), qRgb(0, 255, 0), SceneArea()));
   Action("ShowNumbersOfPoints")->trigger();
   EXPECT_EQ(Display.ShowNumbers, 0);
   EXPECT_FALSE(Action("ShowNumbersOfPoints")->isChecked());

@@ -11,6 +11,7 @@
 #include <QTextBrowser>
 
 #include "ui/Help.h"
+#include "ui/Main.h"
 #include "ui/MainFormFixture.h"
 #include "ui/StringGrid.h"
 #include "ui/WindowPlaces.h"
@@ -41,17 +42,32 @@ void ExpectEveryControlWhole(QWidget* window, const char* when) {
     ++checked;
     const QRect inWindow(w->mapTo(window, QPoint(0, 0)), w->size());
     EXPECT_TRUE(window->rect().contains(inWindow)) << when << ": " << w->objectName().toStdString();
-    if (QWidget* parent = w->parentWidget(); parent != window)
+    if (QWidget* parent = w->parentWidget(); parent != window) {
       EXPECT_TRUE(parent->rect().contains(w->geometry())) << when << ": " << w->objectName().toStdString()
                                                           << " cut by " << parent->objectName().toStdString();
+    }
   }
   EXPECT_GT(checked, 50);
+}
+
+// No control lies over the scene: the scene is the scene widget above the panel.
+void ExpectNothingOverTheScene(TMainForm* form, const char* when) {
+  const auto* view = FindControl<TSceneView>(form, "SceneView");
+  const QRect scene(view->mapTo(form, QPoint(0, 0)),
+                    QSize(view->width(), FindControl<QFrame>(form, "Pan")->y()));
+  ASSERT_GT(scene.height(), 100) << when;
+  for (QWidget* w : NamedControls(form)) {
+    if (w == view || w->isAncestorOf(view)) continue;
+    const QRect inWindow(w->mapTo(form, QPoint(0, 0)), w->size());
+    EXPECT_FALSE(inWindow.intersects(scene)) << when << ": " << w->objectName().toStdString();
+  }
 }
 
 TEST_F(MainFormTest, EveryControlShowsWholeAtTheSmallestSizeAndWhenWidened) {
   form->resize(form->minimumSize());
   QApplication::processEvents();
   ExpectEveryControlWhole(form.get(), "smallest");
+  ExpectNothingOverTheScene(form.get(), "smallest");
 
   // The scope buttons stand clear of the tab bar, whose tabs stay clickable.
   auto* pages = FindControl<QTabWidget>(form, "PageControl");
@@ -65,6 +81,7 @@ TEST_F(MainFormTest, EveryControlShowsWholeAtTheSmallestSizeAndWhenWidened) {
   form->resize(900, form->height());
   QApplication::processEvents();
   ExpectEveryControlWhole(form.get(), "widened");
+  ExpectNothingOverTheScene(form.get(), "widened");
   // The listing takes the new width, and its columns fill the grid.
   StringGrid* grid = Grid();
   EXPECT_EQ(FindControl<QFrame>(form, "Panel1")->geometry().right(), 900 - 242 + 230);
@@ -72,6 +89,29 @@ TEST_F(MainFormTest, EveryControlShowsWholeAtTheSmallestSizeAndWhenWidened) {
   for (int c = 0; c < grid->columnCount(); ++c) columns += grid->columnWidth(c);
   EXPECT_GE(columns, grid->viewport()->width() - 3);
   EXPECT_LE(columns, grid->viewport()->width());
+}
+
+// With a font too wide for one row, the wall choices take a second row of the
+// strip, and the scene above the panel gives up the room.
+TEST_F(MainFormTest, AWideFontPutsTheWallChoicesOnASecondRowAboveTheScene) {
+  QWidget* strip = FindControl<QWidget>(form, "TopStrip");
+  const int oneRow = strip->height();
+  const int windowHeight = form->height();
+  QFont wide = strip->font();
+  wide.setPixelSize(16);
+  strip->setFont(wide);
+  QApplication::processEvents();
+  EXPECT_GE(strip->height(), 2 * oneRow);
+  EXPECT_EQ(form->height(), windowHeight);
+  ExpectEveryControlWhole(form.get(), "wide font");
+  ExpectNothingOverTheScene(form.get(), "wide font");
+  // No two of them lie over each other.
+  const QList<QWidget*> choices = strip->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+  ASSERT_EQ(choices.size(), 5);
+  for (int i = 0; i < choices.size(); ++i)
+    for (int j = i + 1; j < choices.size(); ++j)
+      EXPECT_FALSE(choices[i]->geometry().intersects(choices[j]->geometry()))
+          << choices[i]->objectName().toStdString() << " " << choices[j]->objectName().toStdString();
 }
 
 TEST_F(MainFormTest, GoNamesItsKeys) {
