@@ -24,7 +24,7 @@ class NullCanvas : public Canvas {
 // The scene drawn: a full ensemble seen from the main window's default view.
 struct BenchScene {
   EnsembleState ensemble;
-  RunState run;
+  bool spiral = false;
   ViewState view;
   NullCanvas canvas;
 
@@ -36,8 +36,7 @@ struct BenchScene {
   }
 
   Scene Make(bool showNumbers) {
-    return Scene{canvas,     604, 176, Scope::Taoscope, ColourSplit::Ak, ensemble, view, run.SpiralMode != 0,
-                 showNumbers};
+    return Scene{canvas, 604, 176, Scope::Taoscope, ColourSplit::Ak, ensemble, view, spiral, showNumbers};
   }
 };
 
@@ -57,9 +56,8 @@ BENCHMARK(BM_DrawTaonsSixtyWithNumbers);
 
 void BM_DrawSpiralTurning(benchmark::State& state) {
   BenchScene b;
-  b.run.SpiralMode = 1;
-  b.run.SpiralVariant = 1;
-  MakeStartFigure(b.ensemble, b.run);
+  b.spiral = true;
+  MakeStartFigure(b.ensemble, true, 1);
   b.view.Teta = 0.01L;
   const Scene scene = b.Make(false);
   for (auto _ : state) DrawSpiral(scene);

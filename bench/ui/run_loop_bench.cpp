@@ -25,9 +25,9 @@
 #include "engine/Step.h"
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
-#include "model/StartFile.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
+#include "ui/Session.h"
 
 namespace vorun {
 namespace {
@@ -45,7 +45,9 @@ class NoDialogs final : public DialogSeam {
   std::optional<QString> SaveFileName(QWidget*, const FileDialogRequest&) override { return std::nullopt; }
 };
 
-// Made at the first benchmark, gone before the application object is.
+// Made at the first benchmark, gone before the application object is; the
+// session outlives every window made over it.
+Session session;
 std::unique_ptr<TMainForm> window;
 
 TMainForm& Window() {
@@ -53,8 +55,8 @@ TMainForm& Window() {
   static NoDialogs dialogs;
   if (!window) {
     SetDialogs(&dialogs);
-    StartFilePath = (folder.path() + "/Start.tvx2").toStdString();
-    window = std::make_unique<TMainForm>();
+    session.StartFilePath = (folder.path() + "/Start.tvx2").toStdString();
+    window = std::make_unique<TMainForm>(session);
     window->show();
     QApplication::processEvents();
   }
@@ -85,18 +87,18 @@ void RunLoopBench(benchmark::State& state, Formula formula, bool listing, bool r
   QTimer stopper;
   stopper.setInterval(0);
   QObject::connect(&stopper, &QTimer::timeout, [&] {
-    if (vorun::Run.StepCount >= last + RunSteps && vorun::Run.Stopped == 0) go->click();
+    if (session.Run.StepCount >= last + RunSteps && session.Run.Stopped == 0) go->click();
   });
   std::int64_t steps = 0;
   for (auto _ : state) {
-    Ensemble = bench::MakeCloud();
-    vorun::Run.SpiralMode = 0;
-    last = vorun::Run.StepCount;
+    session.Ensemble = bench::MakeCloud();
+    session.Run.SpiralMode = 0;
+    last = session.Run.StepCount;
     go->setEnabled(true);
     stopper.start();
     go->click();
     stopper.stop();
-    steps += vorun::Run.StepCount - last;
+    steps += session.Run.StepCount - last;
   }
   state.SetItemsProcessed(steps);
   state.counters["steps_per_run"] = static_cast<double>(steps) / static_cast<double>(state.iterations());
@@ -105,11 +107,12 @@ void RunLoopBench(benchmark::State& state, Formula formula, bool listing, bool r
 void AdvanceStepBench(benchmark::State& state, Formula formula) {
   StepSettings settings;
   settings.law.formula = formula;
+  EnsembleState ensemble;
   int count = 0;
   for (auto _ : state) {
-    if (count++ % RunSteps == 0) Ensemble = bench::MakeCloud();
-    AdvanceStep(Ensemble, settings);
-    benchmark::DoNotOptimize(Ensemble.NextPosX[MaxSlots]);
+    if (count++ % RunSteps == 0) ensemble = bench::MakeCloud();
+    AdvanceStep(ensemble, settings);
+    benchmark::DoNotOptimize(ensemble.NextPosX[MaxSlots]);
   }
   state.SetItemsProcessed(state.iterations());
 }

@@ -4,7 +4,6 @@
 
 #include "model/Error.h"
 #include "model/FileAccess.h"
-#include "model/Global.h"
 
 namespace vorun {
 
@@ -117,22 +116,22 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::string CommentFileName() {
+std::string CommentFileName(const std::string& fileName) {
   // The extension of an ensemble file gives way to ".txt", as it always has,
   // so stored comment files stay found; so does the spiral's working name.
   // Any other name keeps all its characters: dropping four that are no
   // extension could name the ensemble itself ("x.txt"), or a file outside
   // its folder ("/data/abc" -> "/data.txt").
-  if (EndsInEnsembleExtension(FileName)) return FileName.substr(0, FileName.size() - 4) + ".txt";
-  if (FileName == "ThetraSpiral") return "ThetraSp.txt";
-  return FileName + ".txt";
+  if (EndsInEnsembleExtension(fileName)) return fileName.substr(0, fileName.size() - 4) + ".txt";
+  if (fileName == "ThetraSpiral") return "ThetraSp.txt";
+  return fileName + ".txt";
 }
 
-std::optional<std::string> LoadComment() {
-  const std::string name = CommentFileName();
+std::optional<std::string> LoadComment(const std::string& fileName) {
+  const std::string name = CommentFileName(fileName);
   // A link may make the comment file the ensemble file itself: its record is
   // no comment.
-  if (SameFile(name, FileName)) return std::nullopt;
+  if (SameFile(name, fileName)) return std::nullopt;
   const int fd = OpenForReading(name);
   if (fd < 0) return std::nullopt;
   Descriptor file(fd);
@@ -142,9 +141,9 @@ std::optional<std::string> LoadComment() {
   return DecodeComment(bytes);
 }
 
-void SaveComment(const std::string& text) {
-  const std::string name = CommentFileName();
-  if (SameFile(name, FileName))
+void SaveComment(const std::string& fileName, const std::string& text) {
+  const std::string name = CommentFileName(fileName);
+  if (SameFile(name, fileName))
     throw Error("The comment file " + name + " is the ensemble file itself; the comment is not saved.");
   ReplaceFile(name, EncodeComment(text));
 }

@@ -10,12 +10,15 @@
 
 namespace vorun {
 
+// Each operation takes the working name of the ensemble (FileName) whose
+// comment it reads or writes.
+
 // Beside the ensemble file: a name ending in ".tvx" (in any case) with that
 // replaced by ".txt" (ring.tvx -> ring.txt), any other name with ".txt"
 // appended (notes.txt -> notes.txt.txt, /data/abc -> /data/abc.txt); the
 // spiral's working name ThetraSpiral gives ThetraSp.txt. A comment file that
 // is the ensemble file itself (through a link) is neither loaded nor saved.
-std::string CommentFileName();
+std::string CommentFileName(const std::string& fileName);
 
 // The largest comment file that is loaded. A memo of more text is no comment
 // anyone wrote, and a file that never ends must not fill the memory.
@@ -24,10 +27,10 @@ constexpr std::size_t MaxCommentBytes = std::size_t{16} << 20;
 // The text of the comment file, lines separated by CR LF, or nothing when no
 // comment file can be opened (missing, unreadable, or not a regular file). A
 // file of more than MaxCommentBytes throws an Error that says so.
-std::optional<std::string> LoadComment();
+std::optional<std::string> LoadComment(const std::string& fileName);
 
 // Writes the memo's text, encoded by EncodeComment, as the whole comment file.
-void SaveComment(const std::string& text);
+void SaveComment(const std::string& fileName, const std::string& text);
 
 // The bytes of a comment file as the memo's text: UTF-8 as it is, anything
 // else taken as Windows-1252, so every byte of an old file shows as some

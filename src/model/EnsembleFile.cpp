@@ -30,8 +30,6 @@ static_assert(FirstTenBytesAre(0.001L, {0x3B, 0xDF, 0x4F, 0x8D, 0x97, 0x6E, 0x12
 static_assert(FirstTenBytesAre(-1.5L, {0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0xBF}));
 }  // namespace
 
-EnsembleRecord FileRecord{};
-
 namespace {
 
 // Memory is copied byte for byte and never passes through arithmetic, so
@@ -92,15 +90,5 @@ void WriteEnsembleFile(const std::string& name, const EnsembleState& state, Ense
   CopyToRecord(state, record);
   ReplaceFile(name, std::string(reinterpret_cast<const char*>(&record), sizeof record));
 }
-
-void CopyToRecord() { CopyToRecord(Ensemble, FileRecord); }
-
-void ApplyRecord() { ApplyRecord(FileRecord, Ensemble); }
-
-void ReadEnsembleFile(const std::string& name) { ReadEnsembleFile(name, FileRecord); }
-
-bool TryReadEnsembleFile(const std::string& name) { return TryReadEnsembleFile(name, FileRecord); }
-
-void WriteEnsembleFile(const std::string& name) { WriteEnsembleFile(name, Ensemble, FileRecord); }
 
 }  // namespace vorun

@@ -1,7 +1,7 @@
 // The ensemble file: one 3776-byte record of raw bytes, no header, and the
-// copy between a record and an ensemble. The windows move every record
-// through the one staging buffer FileRecord; other callers (a headless run,
-// tests) pass an ensemble and a record of their own in the same way. Failures
+// copy between a record and an ensemble. Every caller passes the ensemble and
+// the record it works with: the windows their session's staging buffer, a
+// headless run or a test one of its own. Failures
 // throw Error with the user's text ("File not found", "Read beyond end of
 // file", ...). A save never replaces a file until the whole new record is
 // safely on disk, so a failed save keeps the old file.
@@ -49,11 +49,6 @@ static_assert(offsetof(EnsembleRecord, VelW) == 3112);
 static_assert(offsetof(EnsembleRecord, Exists) == 3712);
 static_assert(offsetof(EnsembleRecord, Padding2) == 3772);
 
-// The staging buffer between the ensemble and the disk. Zero at start; its
-// padding keeps the bytes of the last record read. ResetGlobals leaves it
-// alone (the model globals know nothing of files); tests zero it themselves.
-extern EnsembleRecord FileRecord;
-
 // The time step, the parameters, and the first SlotCount slots' occupancy,
 // positions and velocities of state into record. Padding is left as it is.
 void CopyToRecord(const EnsembleState& state, EnsembleRecord& record);
@@ -78,12 +73,5 @@ void ReadEnsembleFile(const std::string& name, EnsembleState& state, EnsembleRec
 // CopyToRecord, then the whole record, padding included, as the file's only
 // content.
 void WriteEnsembleFile(const std::string& name, const EnsembleState& state, EnsembleRecord& record);
-
-// The forms the windows use: the live Ensemble and FileRecord.
-void CopyToRecord();
-void ApplyRecord();
-void ReadEnsembleFile(const std::string& name);
-bool TryReadEnsembleFile(const std::string& name);
-void WriteEnsembleFile(const std::string& name);
 
 }  // namespace vorun

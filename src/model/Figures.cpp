@@ -83,12 +83,12 @@ std::array<int, 3> SpiralFacePoints(int k) {
   return {step.a, step.b, step.c};
 }
 
-void MakeStartFigure(EnsembleState& e, const RunState& run) {
+void MakeStartFigure(EnsembleState& e, bool spiral, std::int32_t spiralVariant) {
   // All 60, not SlotCount: a figure must never show leftovers of an ensemble.
   for (int n = 1; n <= MaxSlots; ++n) SetViewPoint(e, n, {0, 0, 0});
 
-  if (run.SpiralMode != 0) {
-    if (run.SpiralVariant == 1) BuildTetraSpiral(e);
+  if (spiral) {
+    if (spiralVariant == 1) BuildTetraSpiral(e);
     return;
   }
   BuildEasySquare(e);

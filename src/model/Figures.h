@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 
 #include "model/Global.h"
 
@@ -57,8 +58,9 @@ inline constexpr std::array<SpiralStep, SpiralPointCount + 1> SpiralConstruction
 // triangle 1, 2, 3.
 std::array<int, 3> SpiralFacePoints(int k);
 
-// Builds the spiral into the view copy of e while run.SpiralMode is set, else
-// the easy square into e. Clears all 60 view slots first either way.
-void MakeStartFigure(EnsembleState& e, const RunState& run);
+// Builds the spiral (variant 1, the only one there is) into the view copy of
+// e when spiral is set, else the easy square into e. Clears all 60 view slots
+// first either way.
+void MakeStartFigure(EnsembleState& e, bool spiral, std::int32_t spiralVariant);
 
 }  // namespace vorun

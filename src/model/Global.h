@@ -1,6 +1,6 @@
-// The state of an ensemble of 60 taon slots and of a run, and the one live
-// instance of each that the windows show. Everything below the windows works
-// on the instance it is handed; only the windows name the live one.
+// The state of an ensemble of 60 taon slots. Nothing here holds a live
+// instance: everything below the windows works on the ensemble it is handed,
+// and the one the windows show belongs to their session.
 #pragma once
 
 #include <array>
@@ -48,25 +48,5 @@ struct EnsembleState {
 inline int ClampedSlotCount(const EnsembleState& e) {
   return e.SlotCount < 0 ? 0 : e.SlotCount > MaxSlots ? MaxSlots : e.SlotCount;
 }
-
-struct RunState {
-  std::int32_t StepCount = 0;
-  std::uint8_t Stopped = 0;
-  std::uint8_t SpiralMode = 0;
-  std::int32_t SpiralVariant = 0;
-  std::uint8_t ShowStepCount = 0;
-};
-
-extern EnsembleState Ensemble;
-extern RunState Run;
-
-// Working name of the current ensemble ("ThetraSpiral" while none is known)
-// and the name last read from or written to the start file.
-extern std::string FileName;
-extern std::string LastFileName;
-
-// Puts every global above back to its state before start-up (all zero,
-// strings empty). Tests start from here.
-void ResetGlobals();
 
 }  // namespace vorun

@@ -6,12 +6,11 @@
 #include <filesystem>
 
 #include "model/FileAccess.h"
-#include "model/StartFile.h"
 
 namespace vorun {
 
-std::string RecentFilesPath() {
-  return (std::filesystem::path(StartFilePath).parent_path() / "RecentFiles").string();
+std::string RecentFilesPath(const std::string& startFile) {
+  return (std::filesystem::path(startFile).parent_path() / "RecentFiles").string();
 }
 
 std::vector<std::string> WithRecentFile(std::vector<std::string> list, const std::string& name) {
@@ -22,9 +21,9 @@ std::vector<std::string> WithRecentFile(std::vector<std::string> list, const std
   return list;
 }
 
-std::vector<std::string> ReadRecentFiles() {
+std::vector<std::string> ReadRecentFiles(const std::string& startFile) {
   std::vector<std::string> list;
-  const int fd = OpenForReading(RecentFilesPath());
+  const int fd = OpenForReading(RecentFilesPath(startFile));
   if (fd < 0) return list;
   Descriptor file(fd);
   // Eight names of the longest length a path can have; a larger file is no
@@ -45,11 +44,11 @@ std::vector<std::string> ReadRecentFiles() {
   return list;
 }
 
-void RememberRecentFile(const std::string& name) {
-  const std::vector<std::string> list = WithRecentFile(ReadRecentFiles(), name);
+void RememberRecentFile(const std::string& startFile, const std::string& name) {
+  const std::vector<std::string> list = WithRecentFile(ReadRecentFiles(startFile), name);
   std::string content;
   for (const std::string& entry : list) content += entry + '\n';
-  ReplaceFileMakingFolder(RecentFilesPath(), content);
+  ReplaceFileMakingFolder(RecentFilesPath(startFile), content);
 }
 
 }  // namespace vorun

@@ -5,17 +5,8 @@
 
 #include "model/Error.h"
 #include "model/FileAccess.h"
-#include "model/Global.h"
 
 namespace vorun {
-
-std::string StartFilePath = DefaultStartFilePath();
-
-namespace {
-
-void WriteStartFile(const std::string& content) { ReplaceFileMakingFolder(StartFilePath, content); }
-
-}  // namespace
 
 std::string DefaultStartFilePath() {
   // A relative XDG_CONFIG_HOME is to be ignored, as the base directory rules say.
@@ -40,14 +31,14 @@ void CheckRememberable(const std::string& name) {
                 " bytes cannot be remembered for the next start.");
 }
 
-void RememberFile() {
-  CheckRememberable(FileName);
-  LastFileName = FileName;
-  WriteStartFile(LastFileName);
+void RememberFile(const std::string& startFile, const std::string& fileName, std::string& lastFileName) {
+  CheckRememberable(fileName);
+  lastFileName = fileName;
+  ReplaceFileMakingFolder(startFile, lastFileName);
 }
 
-bool ReadStartFile() {
-  const int fd = OpenForReading(StartFilePath);
+bool ReadStartFile(const std::string& startFile, std::string& lastFileName) {
+  const int fd = OpenForReading(startFile);
   if (fd < 0) return false;
   Descriptor file(fd);
   // No name is longer than a path can be, so no more is read: a start file
@@ -55,10 +46,10 @@ bool ReadStartFile() {
   std::string head(PATH_MAX, '\0');
   head.resize(ReadUpTo(file.get(), head.data(), head.size()));
   if (const int error = file.Close()) ThrowFileError(error);
-  LastFileName = head.substr(0, head.find_first_of("\r\n"));
+  lastFileName = head.substr(0, head.find_first_of("\r\n"));
   return true;
 }
 
-void CreateEmptyStartFile() { WriteStartFile(std::string()); }
+void CreateEmptyStartFile(const std::string& startFile) { ReplaceFileMakingFolder(startFile, std::string()); }
 
 }  // namespace vorun

@@ -7,9 +7,8 @@
 
 namespace vorun {
 
-// Full path of the start file. Set at start to DefaultStartFilePath(); tests
-// point it into a folder of their own.
-extern std::string StartFilePath;
+// Every operation names the start file it works on: the program passes
+// DefaultStartFilePath(), tests a file in a folder of their own.
 
 // $XDG_CONFIG_HOME/vorun/Start.tvx2, by default ~/.config/vorun/Start.tvx2.
 std::string DefaultStartFilePath();
@@ -20,16 +19,16 @@ std::string DefaultStartFilePath();
 // bytes. Commands call it before they change anything.
 void CheckRememberable(const std::string& name);
 
-// LastFileName := FileName, and the start file holds exactly that name. A name
+// lastFileName := fileName, and the start file holds exactly that name. A name
 // that CheckRememberable refuses changes nothing and throws.
-void RememberFile();
+void RememberFile(const std::string& startFile, const std::string& fileName, std::string& lastFileName);
 
-// The start file's first line (up to CR, LF or the end) into LastFileName,
+// The start file's first line (up to CR, LF or the end) into lastFileName,
 // from at most its first PATH_MAX bytes. Returns false, changing nothing, when
 // the start file cannot be opened (missing, unreadable, not a regular file).
-bool ReadStartFile();
+bool ReadStartFile(const std::string& startFile, std::string& lastFileName);
 
 // Creates the start file, and its folder, empty: "no last file".
-void CreateEmptyStartFile();
+void CreateEmptyStartFile(const std::string& startFile);
 
 }  // namespace vorun

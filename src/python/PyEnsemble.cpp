@@ -59,10 +59,7 @@ int TaonCount(const EnsembleState& s) {
 
 PyEnsemble Spiral() {
   PyEnsemble e;
-  RunState run;
-  run.SpiralMode = 1;
-  run.SpiralVariant = 1;
-  MakeStartFigure(e.state, run);
+  MakeStartFigure(e.state, true, 1);
   for (int n = 1; n <= SpiralPointCount; ++n) {
     e.state.PosX[n] = e.state.ViewX[n];
     e.state.PosY[n] = e.state.ViewY[n];
@@ -306,7 +303,7 @@ ValueError naming the field and changes nothing.
       "easy_square",
       [] {
         PyEnsemble e;
-        MakeStartFigure(e.state, RunState{});
+        MakeStartFigure(e.state, false, 0);
         return e;
       },
       "The easy square: four taons at rest at (+-0.212, 0.212, +-0.212), both parameter sets A=1, B=2.718, "

@@ -11,8 +11,6 @@
 
 namespace vorun {
 
-TAboutBox* AboutBox = nullptr;
-
 namespace {
 
 constexpr int IconSize = 33;
@@ -60,10 +58,6 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   OKButton->setGeometry(135, 188, 75, 25);
   OKButton->setDefault(true);
   connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-}
-
-TAboutBox::~TAboutBox() {
-  if (AboutBox == this) AboutBox = nullptr;
 }
 
 void TAboutBox::showEvent(QShowEvent* event) {

@@ -12,7 +12,6 @@ namespace vorun {
 class TAboutBox : public QDialog {
  public:
   explicit TAboutBox(QWidget* parent = nullptr);
-  ~TAboutBox() override;
 
   QFrame* Panel;
   QLabel* ProgramIcon;  // the main window's icon, stretched to fit
@@ -26,8 +25,5 @@ class TAboutBox : public QDialog {
   // The box has no cancel button, so Escape leaves it open.
   void keyPressEvent(QKeyEvent* event) override;
 };
-
-// The one about box, set while it exists.
-extern TAboutBox* AboutBox;
 
 }  // namespace vorun

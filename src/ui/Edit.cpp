@@ -18,11 +18,11 @@
 #include "ui/DistanceCalculator.h"
 #include "ui/FileErrors.h"
 #include "ui/ParameterFields.h"
+#include "ui/Session.h"
 #include "ui/SlotListing.h"
 #include "ui/StringGrid.h"
 #include "ui/Widgets.h"
 #include "ui/WindowPlaces.h"
-#include "ui/WindowState.h"
 
 namespace vorun {
 
@@ -32,9 +32,7 @@ Extended80 Value(const QLineEdit* field) { return StrToFloat(field->text().toStd
 
 }  // namespace
 
-TEditDlg* EditDlg = nullptr;
-
-TEditDlg::TEditDlg(QWidget* parent) : QDialog(parent) {
+TEditDlg::TEditDlg(Session& session, QWidget* parent) : QDialog(parent), session_(session) {
   setWindowTitle(" Editing of gravon's or taon's values");
   // The places are fixed pixels, so the captions need a narrow font to fit.
   QFont font = this->font();
@@ -54,11 +52,11 @@ TEditDlg::TEditDlg(QWidget* parent) : QDialog(parent) {
   BuildCalculators();
   NameControls();
   setFixedSize(787, 449);
-  RestoreWindowPlace(this, "Editor");
+  RestoreWindowPlace(session_.WindowPlacesPath, this, "Editor");
 }
 
 void TEditDlg::hideEvent(QHideEvent* event) {
-  SaveWindowPlace(this, "Editor");
+  SaveWindowPlace(session_.WindowPlacesPath, this, "Editor");
   QDialog::hideEvent(event);
 }
 
@@ -69,15 +67,15 @@ void TEditDlg::SetScopeButtons(const QAbstractButton* taoscope, const QAbstractB
   gravoscope_ = gravoscope;
 }
 
-std::array<QString, 11> TEditDlg::ParameterTexts() {
+std::array<QString, 11> TEditDlg::ParameterTexts() const {
   std::array<QString, 11> texts;
   for (std::size_t i = 0; i < texts.size(); ++i)
-    texts[i] = NumberText(Ensemble.*ParameterFieldTable[i].member);
+    texts[i] = NumberText(session_.Ensemble.*ParameterFieldTable[i].member);
   return texts;
 }
 
-std::array<QString, 6> TEditDlg::SlotTexts(int n) {
-  const auto& e = Ensemble;
+std::array<QString, 6> TEditDlg::SlotTexts(int n) const {
+  const auto& e = session_.Ensemble;
   return {NumberText(e.PosX[n]), NumberText(e.PosY[n]), NumberText(e.PosZ[n]),
           NumberText(e.VelU[n]), NumberText(e.VelV[n]), NumberText(e.VelW[n])};
 }
@@ -99,7 +97,7 @@ void TEditDlg::showEvent(QShowEvent* event) {
 // A paint only brings in what changed in the ensemble since it was shown:
 // text the user typed and has not yet taken in stays.
 void TEditDlg::FormPaint() {
-  EditFileName->setText(QString::fromStdString(FileName));
+  EditFileName->setText(QString::fromStdString(session_.FileName));
   if (DaonsTable->Row() != shownRow_) {
     ShowSelectedTaon();
   } else {
@@ -124,13 +122,13 @@ void TEditDlg::ShowSlot(bool all) {
   for (std::size_t i = 0; i < fields.size(); ++i)
     if (all || texts[i] != shownSlot_[i]) ShowFromStart(fields[i], texts[i]);
   shownSlot_ = texts;
-  const bool exists = Ensemble.Exists[n] != 0;
+  const bool exists = session_.Ensemble.Exists[n] != 0;
   if (all || exists != shownExists_) DaoTrue->setChecked(exists);
   shownExists_ = exists;
 }
 
 void TEditDlg::FillEditorGrid() {
-  const bool velocities = Display.DlgListVelocities != 0;
+  const bool velocities = session_.Display.DlgListVelocities != 0;
   if (velocities) {
     DaonsTable->SetCell(0, 0, "Velo");
   } else {
@@ -141,7 +139,7 @@ void TEditDlg::FillEditorGrid() {
     if (taoscope) DaonsTable->SetCell(0, 0, "Taons");
     if (gravoscope) DaonsTable->SetCell(0, 0, "Gravons");
   }
-  FillSlotGrid(*DaonsTable, Ensemble, velocities);
+  FillSlotGrid(*DaonsTable, session_.Ensemble, velocities);
 }
 
 void TEditDlg::DaonsTableSelectCell(int, int) {
@@ -178,7 +176,7 @@ void TEditDlg::DaonsTableClick() {
 }
 
 void TEditDlg::DaonsTableDblClick() {
-  Display.DlgListVelocities ^= 1;
+  session_.Display.DlgListVelocities ^= 1;
   FillEditorGrid();
 }
 
@@ -187,7 +185,7 @@ void TEditDlg::SubmitClick() { StoreSlot(); }
 bool TEditDlg::StoreSlot() {
   return Guarded(this, [this] {
     const int n = StrToInt(NumberOfTaon->text().toStdString());
-    auto& e = Ensemble;
+    auto& e = session_.Ensemble;
     // Each value is stored as soon as it is read: a bad field stops the rest.
     e.PosX[n] = Value(EditX);
     e.PosY[n] = Value(EditY);
@@ -204,7 +202,7 @@ bool TEditDlg::StoreSlot() {
 
 void TEditDlg::TakeParameters() {
   for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i)
-    Ensemble.*ParameterFieldTable[i].member = Value(parameterFields_[i]);
+    session_.Ensemble.*ParameterFieldTable[i].member = Value(parameterFields_[i]);
 }
 
 void TEditDlg::OKBtnClick() {
@@ -216,10 +214,11 @@ void TEditDlg::OKBtnClick() {
     const std::string file = name->toStdString();
     OnFile("save", file, [&] { CheckRememberable(file); });
     TakeParameters();
-    OnFile("save", file, [&] { WriteEnsembleFile(file); });
-    FileName = file;
-    OnFile("update the start file", StartFilePath, [] { RememberFile(); });
-    SyncWorkingCopies(Ensemble, true);
+    OnFile("save", file, [&] { WriteEnsembleFile(file, session_.Ensemble, session_.FileRecord); });
+    session_.FileName = file;
+    OnFile("update the start file", session_.StartFilePath,
+           [&] { RememberFile(session_.StartFilePath, session_.FileName, session_.LastFileName); });
+    SyncWorkingCopies(session_.Ensemble, true);
     finished = true;
   });
   // After a failure the user's text stays in the fields and nothing claims a
@@ -234,7 +233,7 @@ void TEditDlg::SaveasClick() {
     EditFileName->setText(*name);
     TakeParameters();
     const std::string file = name->toStdString();
-    OnFile("save", file, [&] { WriteEnsembleFile(file); });
+    OnFile("save", file, [&] { WriteEnsembleFile(file, session_.Ensemble, session_.FileRecord); });
   });
 }
 

@@ -23,12 +23,14 @@ namespace vorun {
 
 class DistanceCalculator;
 class StringGrid;
+struct Session;
 
 class TEditDlg : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TEditDlg(QWidget* parent = nullptr);
+  // The editor works directly on the session's ensemble.
+  explicit TEditDlg(Session& session, QWidget* parent = nullptr);
   ~TEditDlg() override;
 
   // The main window's sign-mode buttons; the grid's corner names the particles
@@ -98,14 +100,15 @@ class TEditDlg : public QDialog {
   // Time step and parameters from their fields, each stored as soon as it is read.
   void TakeParameters();
   bool OwnAreaIn(const QRegion& region) const;
-  static std::array<QString, 11> ParameterTexts();
-  static std::array<QString, 6> SlotTexts(int n);
+  std::array<QString, 11> ParameterTexts() const;
+  std::array<QString, 6> SlotTexts(int n) const;
   // The eleven fields from the ensemble: all of them, or those whose value
   // changed since they were last filled.
   void ShowParameters(bool all);
   // The same for the six fields and the presence box of the grid's current row.
   void ShowSlot(bool all);
 
+  Session& session_;
   // The four calculators; their controls carry the names EditCal1Part1 ... Reset4.
   std::array<std::unique_ptr<DistanceCalculator>, 4> calculators_;
   const QAbstractButton* taoscope_ = nullptr;
@@ -119,9 +122,5 @@ class TEditDlg : public QDialog {
   std::array<QString, 6> shownSlot_;
   bool shownExists_ = false;
 };
-
-// The one editor, created at start after the main window and kept for the
-// whole run, so that its current row and modes survive between openings.
-extern TEditDlg* EditDlg;
 
 }  // namespace vorun

@@ -32,16 +32,14 @@
 #include "ui/KeyFilter.h"
 #include "ui/Palette.h"
 #include "ui/ParameterFields.h"
+#include "ui/Session.h"
 #include "ui/StringGrid.h"
 #include "ui/ToolTips.h"
 #include "ui/Widgets.h"
 #include "ui/WindowPlaces.h"
-#include "ui/WindowState.h"
 #include "view/Navigation.h"
 
 namespace vorun {
-
-TMainForm* MainForm = nullptr;
 
 namespace {
 
@@ -73,8 +71,7 @@ void SetUpApplication() {
 
 // --- TMainForm: construction --------------------------------------------------
 
-TMainForm::TMainForm() {
-  MainForm = this;
+TMainForm::TMainForm(Session& session) : session_(session) {
   setWindowTitle("Vorun - Quarvel");
   // The design places assume a small dialog font; every control inherits it.
   QFont small = font();
@@ -98,7 +95,7 @@ TMainForm::TMainForm() {
     const QRect available = screen->availableGeometry();
     move(available.center() - QPoint(width() / 2, height() / 2));
   }
-  RestoreWindowPlace(this, "MainWindow");
+  RestoreWindowPlace(session_.WindowPlacesPath, this, "MainWindow");
 
   Timer = new QTimer(this);
   Timer->setObjectName("Timer");
@@ -112,8 +109,11 @@ TMainForm::TMainForm() {
   Timer->start();
 }
 
-TMainForm::~TMainForm() {
-  if (MainForm == this) MainForm = nullptr;
+TMainForm::~TMainForm() = default;
+
+void TMainForm::AttachDialogs(TEditDlg* editor, TAboutBox* aboutBox) {
+  editor_ = editor;
+  aboutBox_ = aboutBox;
 }
 
 void TMainForm::SetGoKind(GoKind kind) {
@@ -182,7 +182,7 @@ void TMainForm::PlaceScopeButtons() {
   RadioGroup2->setGeometry(left, 0, right - left, height);
 }
 
-void TMainForm::UpdateSceneCentre() { UpdateCenter(View, width(), Pan->y()); }
+void TMainForm::UpdateSceneCentre() { UpdateCenter(session_.View, width(), Pan->y()); }
 
 void TMainForm::FormResize() {
   Pan->setGeometry(0, SceneView->height() - PanHeight, SceneView->width(), PanHeight);
@@ -196,9 +196,15 @@ void TMainForm::FormResize() {
 vorun::Scene TMainForm::MakeScene() {
   const auto scope = CheckedChoice<Scope>(ScopeGroup);
   const auto split = CheckedChoice<ColourSplit>(SplitGroup);
-  return vorun::Scene{
-      SceneView->Canvas(),     width(), Pan->y(), scope, split, Ensemble, View, Run.SpiralMode != 0,
-      Display.ShowNumbers != 0};
+  return vorun::Scene{SceneView->Canvas(),
+                      width(),
+                      Pan->y(),
+                      scope,
+                      split,
+                      session_.Ensemble,
+                      session_.View,
+                      session_.Run.SpiralMode != 0,
+                      session_.Display.ShowNumbers != 0};
 }
 
 void TMainForm::PaintTaons() {
@@ -218,10 +224,10 @@ void TMainForm::PaintCurrentMode() {
 
 void TMainForm::FormPaint() {
   UpdateSceneCentre();
-  if (Run.SpiralMode != 0) {
+  if (session_.Run.SpiralMode != 0) {
     DrawSpiral(MakeScene());
   } else {
-    FileName = LastFileName;
+    session_.FileName = session_.LastFileName;
     DrawTaons(MakeScene());
     FillListing();
   }
@@ -230,15 +236,15 @@ void TMainForm::FormPaint() {
 void TMainForm::TimerTimer() {
   // A run, the editor or a field may have changed the ensemble since.
   UpdateTitle();
-  if (Display.SpinOn == 0) return;
+  if (session_.Display.SpinOn == 0) return;
   SpinTimerTick(MakeScene(), true);
   SceneView->ImageChanged();
 }
 
-void TMainForm::ShowSpinClick() { Display.SpinOn = ShowSpin->isChecked() ? 1 : 0; }
+void TMainForm::ShowSpinClick() { session_.Display.SpinOn = ShowSpin->isChecked() ? 1 : 0; }
 
 void TMainForm::ShowNumbersOfPointsClick() {
-  Display.ShowNumbers = ShowNumbersOfPoints->isChecked() ? 1 : 0;
+  session_.Display.ShowNumbers = ShowNumbersOfPoints->isChecked() ? 1 : 0;
   PaintCurrentMode();
 }
 
@@ -262,7 +268,7 @@ StepSettings TMainForm::CurrentStepSettings() const {
 
 void TMainForm::RefreshParameterFields() {
   for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i) {
-    ShowFromStart(parameterFields_[i], NumberText(Ensemble.*ParameterFieldTable[i].member));
+    ShowFromStart(parameterFields_[i], NumberText(session_.Ensemble.*ParameterFieldTable[i].member));
   }
 }
 
@@ -271,8 +277,9 @@ void TMainForm::RefreshParameterFields() {
 bool TMainForm::ParameterFieldExit(QLineEdit* field) {
   for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i) {
     if (parameterFields_[i] == field) {
-      const bool taken = Guarded(
-          this, [&] { Ensemble.*ParameterFieldTable[i].member = StrToFloat(field->text().toStdString()); });
+      const bool taken = Guarded(this, [&] {
+        session_.Ensemble.*ParameterFieldTable[i].member = StrToFloat(field->text().toStdString());
+      });
       UpdateTitle();
       return taken;
     }

@@ -46,6 +46,9 @@ class TMainForm;
 class StringGrid;
 class THelpWindow;
 class TReadoutsWindow;
+class TEditDlg;
+class TAboutBox;
+struct Session;
 
 // Kinds of the Go button: OK while stopped (Enter presses it), Cancel while
 // running (Escape presses it, Enter does nothing).
@@ -53,8 +56,13 @@ enum class GoKind { OK, Cancel };
 
 class TMainForm : public QMainWindow {
  public:
-  TMainForm();
+  // The window shows and changes the session's ensemble, run and view.
+  explicit TMainForm(Session& session);
   ~TMainForm() override;
+
+  // The particle editor that File > New opens, and the about box; without
+  // them New does nothing and About makes a box of its own.
+  void AttachDialogs(TEditDlg* editor, TAboutBox* aboutBox);
 
   // Opens the named ensemble file as File > Open does with a chosen name:
   // the comment question first, a failure reported, the name added to the
@@ -200,6 +208,10 @@ class TMainForm : public QMainWindow {
   QAction* FitToView = nullptr;
   QAction* ShowReadouts = nullptr;
   TReadoutsWindow* Readouts = nullptr;
+
+  Session& session_;
+  TEditDlg* editor_ = nullptr;
+  TAboutBox* aboutBox_ = nullptr;
 
   void SetGoKind(GoKind kind);
 
@@ -374,9 +386,6 @@ class TMainForm : public QMainWindow {
   // what needs the picture at once (the end of a run, Export Picture) flushes.
   RepaintPacer scenePacer_{[this] { PaintTaons(); }};
 };
-
-// The one main window of the process, set while it exists.
-extern TMainForm* MainForm;
 
 // The decimal separator numbers are shown and read with: the locale's, when it
 // is a single ASCII character, else '.'.

@@ -21,6 +21,7 @@
 #include "ui/Palette.h"
 #include "ui/ParameterFields.h"
 #include "ui/SceneView.h"
+#include "ui/Session.h"
 #include "ui/StringGrid.h"
 #include "ui/ToolTips.h"
 #include "ui/Widgets.h"

@@ -12,6 +12,7 @@
 
 #include "model/RecentFiles.h"
 #include "ui/Main.h"
+#include "ui/Session.h"
 
 namespace vorun {
 
@@ -101,7 +102,7 @@ void TMainForm::NoteRecentFile(const QString& name) {
   // The list is a convenience: failing to store it must not turn a good
   // open or save into a reported failure.
   try {
-    RememberRecentFile(name.toStdString());
+    RememberRecentFile(session_.StartFilePath, name.toStdString());
   } catch (const std::exception&) {
   }
   RefreshRecentFiles();
@@ -109,7 +110,7 @@ void TMainForm::NoteRecentFile(const QString& name) {
 
 void TMainForm::RefreshRecentFiles() {
   RecentFiles->clear();
-  const std::vector<std::string> names = ReadRecentFiles();
+  const std::vector<std::string> names = ReadRecentFiles(session_.StartFilePath);
   if (names.empty()) {
     RecentFiles->addAction("(none)")->setEnabled(false);
     return;

@@ -6,13 +6,14 @@
 #include "ui/Dialogs.h"
 #include "ui/Edit.h"
 #include "ui/Main.h"
+#include "ui/Session.h"
 
 namespace vorun {
 
 void TMainForm::New1Click() {
-  if (EditDlg == nullptr) return;
-  EditDlg->SetScopeButtons(Taoscope, Gravoscope);
-  if (EditDlg->exec() != QDialog::Accepted) {
+  if (editor_ == nullptr) return;
+  editor_->SetScopeButtons(Taoscope, Gravoscope);
+  if (editor_->exec() != QDialog::Accepted) {
     // "Yes" may have stored slots without a save.
     UpdateTitle();
     return;
@@ -21,7 +22,7 @@ void TMainForm::New1Click() {
   // as a freshly opened one, and list it with the files saved under a new name.
   Guarded(this, [this] {
     ShowOpenedEnsemble();
-    NoteRecentFile(QString::fromStdString(FileName));
+    NoteRecentFile(QString::fromStdString(session_.FileName));
   });
 }
 

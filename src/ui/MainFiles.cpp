@@ -23,7 +23,7 @@
 #include "ui/Dialogs.h"
 #include "ui/FileErrors.h"
 #include "ui/Main.h"
-#include "ui/WindowState.h"
+#include "ui/Session.h"
 #include "view/Projection.h"
 
 namespace vorun {
@@ -36,14 +36,14 @@ QString Text(const std::string& s) { return QString::fromStdString(s); }
 
 void TMainForm::FormCreate() {
   UpdateSceneCentre();
-  View.Zoom = 120;
-  View.Teta = 0;
-  View.Psi = 0;
-  View.Phi = 0;
-  Run.SpiralMode = 1;
-  Ensemble.SlotCount = MaxSlots;
-  Run.SpiralVariant = 1;
-  BuildStepMatrix(View);
+  session_.View.Zoom = 120;
+  session_.View.Teta = 0;
+  session_.View.Psi = 0;
+  session_.View.Phi = 0;
+  session_.Run.SpiralMode = 1;
+  session_.Ensemble.SlotCount = MaxSlots;
+  session_.Run.SpiralVariant = 1;
+  BuildStepMatrix(session_.View);
 
   // A failure here (a start file that cannot be created, a last ensemble file
   // shorter than one record) is reported once the window is up, and the rest
@@ -53,38 +53,39 @@ void TMainForm::FormCreate() {
   Attempt([&] { loaded = LoadLastEnsemble(); });
   // The time step in use is the one EditDT shows: a loaded ensemble keeps its
   // own, otherwise the default.
-  if (!loaded) Ensemble.TimeStep = DefaultTimeStep();
+  if (!loaded) session_.Ensemble.TimeStep = DefaultTimeStep();
 
-  View.PanStep = 5;
-  View.ZoomStep = 3;
-  View.AngleStep = 0.01L;
+  session_.View.PanStep = 5;
+  session_.View.ZoomStep = 3;
+  session_.View.AngleStep = 0.01L;
   FillListing();
   RefreshParameterFields();
-  Run.Stopped = 1;
+  session_.Run.Stopped = 1;
   MarkEnsembleSaved();
 }
 
 bool TMainForm::LoadLastEnsemble() {
-  if (!ReadStartFile()) {
-    MakeStartFigure(Ensemble, Run);
-    FileName = "ThetraSpiral";
+  if (!ReadStartFile(session_.StartFilePath, session_.LastFileName)) {
+    MakeStartFigure(session_);
+    session_.FileName = "ThetraSpiral";
     // Created after the spiral is built, so that a start file that cannot be
     // created still leaves the spiral on show.
-    OnFile("create the start file", StartFilePath, [] { CreateEmptyStartFile(); });
+    OnFile("create the start file", session_.StartFilePath,
+           [&] { CreateEmptyStartFile(session_.StartFilePath); });
     return false;
   }
-  if (LastFileName.empty()) {
-    MakeStartFigure(Ensemble, Run);
-    FileName = "ThetraSpiral";
+  if (session_.LastFileName.empty()) {
+    MakeStartFigure(session_);
+    session_.FileName = "ThetraSpiral";
     return false;
   }
-  Run.SpiralMode = 0;
+  session_.Run.SpiralMode = 0;
   Go->setEnabled(true);
-  FileName = LastFileName;
-  FName->setText(Text(FileName));
+  session_.FileName = session_.LastFileName;
+  FName->setText(Text(session_.FileName));
   // A missing file is simply created by the next Save; a file that is there but
   // does not load must never be overwritten by it.
-  savedName_ = FileName;
+  savedName_ = session_.FileName;
   if (!TryReadOrFallBack(true)) return false;
   LoadCommentIntoMemo();
   return true;
@@ -92,12 +93,13 @@ bool TMainForm::LoadLastEnsemble() {
 
 bool TMainForm::TryReadOrFallBack(bool nameTheSquare) {
   const auto fallBack = [&] {
-    MakeStartFigure(Ensemble, Run);
+    MakeStartFigure(session_);
     if (nameTheSquare) FName->setText("The easy square");
   };
   try {
-    if (OnFile("open", FileName, [&] { return TryReadEnsembleFile(FileName); })) {
-      ApplyRecord();
+    if (OnFile("open", session_.FileName,
+               [&] { return TryReadEnsembleFile(session_.FileName, session_.FileRecord); })) {
+      ApplyRecord(session_.FileRecord, session_.Ensemble);
       return true;
     }
   } catch (...) {
@@ -111,11 +113,11 @@ bool TMainForm::TryReadOrFallBack(bool nameTheSquare) {
 }
 
 void TMainForm::LoadCommentIntoMemo() {
-  const std::string name = CommentFileName();
+  const std::string name = CommentFileName(session_.FileName);
   std::optional<std::string> comment;
   const bool read = Attempt([&] {
     OnFile("read", name, [&] {
-      comment = LoadComment();
+      comment = LoadComment(session_.FileName);
       if (comment) return;
       // Missing is the usual case and says nothing; a comment file that is
       // there but gives nothing (a folder, a FIFO, no permission) is reported.
@@ -137,7 +139,7 @@ void TMainForm::ShowComment(const QString& text) {
   settingComment_ = true;
   if (text != Comment->toPlainText()) Comment->setPlainText(text);
   settingComment_ = false;
-  Display.CommentChanged = 0;
+  session_.Display.CommentChanged = 0;
 }
 
 void TMainForm::Open1Click() {
@@ -158,23 +160,24 @@ void TMainForm::OpenEnsemble(const QString& name) {
     if (!MaybeSave()) return;
     // Read before anything changes: a file that fails to load must become
     // neither the name on show nor the one Save writes to.
-    OnFile("open", file, [&] { ReadEnsembleFile(file); });
-    FileName = file;
-    ApplyRecord();
+    OnFile("open", file, [&] { ReadEnsembleFile(file, session_.FileRecord); });
+    session_.FileName = file;
+    ApplyRecord(session_.FileRecord, session_.Ensemble);
     ShowOpenedEnsemble();
     LoadCommentIntoMemo();
-    OnFile("update the start file", StartFilePath, [] { RememberFile(); });
+    OnFile("update the start file", session_.StartFilePath,
+           [&] { RememberFile(session_.StartFilePath, session_.FileName, session_.LastFileName); });
     NoteRecentFile(name);
   });
 }
 
 void TMainForm::ShowOpenedEnsemble() {
-  Run.SpiralMode = 0;
+  session_.Run.SpiralMode = 0;
   Go->setEnabled(true);
   Null00->setEnabled(true);
-  savedName_ = FileName;
-  FName->setText(QString::fromStdString(FileName));
-  Run.StepCount = 0;
+  savedName_ = session_.FileName;
+  FName->setText(QString::fromStdString(session_.FileName));
+  session_.Run.StepCount = 0;
   LTime->setText("0");
   PaintTaons();
   FillListing();
@@ -184,21 +187,22 @@ void TMainForm::ShowOpenedEnsemble() {
 
 void TMainForm::Save1Click() {
   Guarded(this, [&] {
-    if (Run.SpiralMode != 0) return;
+    if (session_.Run.SpiralMode != 0) return;
     // A built-in figure's caption or a file that failed to load is no file to
     // write over.
-    if (FileName.empty() || FileName != savedName_) {
+    if (session_.FileName.empty() || session_.FileName != savedName_) {
       Saveas1Click();
       return;
     }
-    OnFile("save", FileName, [&] { WriteEnsembleFile(FileName); });
+    OnFile("save", session_.FileName,
+           [&] { WriteEnsembleFile(session_.FileName, session_.Ensemble, session_.FileRecord); });
     MarkEnsembleSaved();
   });
 }
 
 void TMainForm::Saveas1Click() {
   Guarded(this, [&] {
-    if (Run.SpiralMode != 0) return;
+    if (session_.Run.SpiralMode != 0) return;
     const std::optional<QString> name = Dialogs().SaveFileName(this, TaonsFiles);
     if (!name) return;
     SaveUnderChosenName(*name);
@@ -208,12 +212,13 @@ void TMainForm::Saveas1Click() {
 void TMainForm::SaveUnderChosenName(const QString& name) {
   const std::string file = name.toStdString();
   OnFile("save", file, [&] { CheckRememberable(file); });
-  FileName = file;
+  session_.FileName = file;
   FName->setText(name);
-  OnFile("save", file, [&] { WriteEnsembleFile(file); });
-  savedName_ = FileName;
+  OnFile("save", file, [&] { WriteEnsembleFile(file, session_.Ensemble, session_.FileRecord); });
+  savedName_ = session_.FileName;
   MarkEnsembleSaved();
-  OnFile("update the start file", StartFilePath, [] { RememberFile(); });
+  OnFile("update the start file", session_.StartFilePath,
+         [&] { RememberFile(session_.StartFilePath, session_.FileName, session_.LastFileName); });
   NoteRecentFile(name);
 }
 
@@ -221,8 +226,8 @@ void TMainForm::Spiral1Click() {
   // The spiral takes the ensemble's place.
   if (!MaybeSaveEnsemble()) return;
   Guarded(this, [&] {
-    Run.SpiralMode = 1;
-    MakeStartFigure(Ensemble, Run);
+    session_.Run.SpiralMode = 1;
+    MakeStartFigure(session_);
     Go->setEnabled(false);
     Null00->setEnabled(false);
     PaintSpiral();
@@ -236,27 +241,27 @@ void TMainForm::Daons1Click() {
   // The file is read again over the ensemble on show.
   if (!MaybeSaveEnsemble()) return;
   Guarded(this, [&] {
-    Run.SpiralMode = 0;
+    session_.Run.SpiralMode = 0;
     Go->setEnabled(true);
     Null00->setEnabled(true);
-    if (!ReadStartFile()) {
+    if (!ReadStartFile(session_.StartFilePath, session_.LastFileName)) {
       Dialogs().Message(this, MessageKind::Information, "The start File not found.", MessageButtons::Ok);
       return;
     }
-    if (LastFileName.empty()) {
-      MakeStartFigure(Ensemble, Run);
-      FileName = "This is a stabil structur of taons";
+    if (session_.LastFileName.empty()) {
+      MakeStartFigure(session_);
+      session_.FileName = "This is a stabil structur of taons";
       // A figure, not the file of the ensemble shown before.
       savedName_.clear();
       FillListing();
-      FName->setText(Text(FileName));
+      FName->setText(Text(session_.FileName));
       PaintTaons();
       MarkEnsembleSaved();
       return;
     }
-    FileName = LastFileName;
-    FName->setText(Text(FileName));
-    savedName_ = FileName;
+    session_.FileName = session_.LastFileName;
+    FName->setText(Text(session_.FileName));
+    savedName_ = session_.FileName;
     const bool read = TryReadOrFallBack(false);
     MarkEnsembleSaved();
     // The next paint of the window draws the easy square of a fallback.
@@ -268,15 +273,15 @@ void TMainForm::Daons1Click() {
 }
 
 void TMainForm::CommentChange() {
-  if (!settingComment_) Display.CommentChanged = 1;
+  if (!settingComment_) session_.Display.CommentChanged = 1;
 }
 
 void TMainForm::CommentExit() {
-  if (Display.CommentChanged != 1) return;
+  if (session_.Display.CommentChanged != 1) return;
   switch (Dialogs().Message(this, MessageKind::Confirmation, "The text was changed. Save now?",
                             MessageButtons::YesNoCancel)) {
     case MessageAnswer::Yes:
-      if (SaveCommentOrReport()) Display.CommentChanged = 0;
+      if (SaveCommentOrReport()) session_.Display.CommentChanged = 0;
       break;
     case MessageAnswer::Cancel:
       // Back to the memo, as if it had not been left.
@@ -284,18 +289,20 @@ void TMainForm::CommentExit() {
       QTimer::singleShot(0, Comment, [memo = Comment] { memo->setFocus(Qt::OtherFocusReason); });
       break;
     default:
-      Display.CommentChanged = 0;
+      session_.Display.CommentChanged = 0;
       break;
   }
 }
 
 bool TMainForm::SaveCommentOrReport() {
-  const std::string name = CommentFileName();
-  return Attempt([&] { OnFile("save", name, [&] { SaveComment(Comment->toPlainText().toStdString()); }); });
+  const std::string name = CommentFileName(session_.FileName);
+  return Attempt([&] {
+    OnFile("save", name, [&] { SaveComment(session_.FileName, Comment->toPlainText().toStdString()); });
+  });
 }
 
 bool TMainForm::MaybeSave() {
-  if (Display.CommentChanged == 1) {
+  if (session_.Display.CommentChanged == 1) {
     switch (Dialogs().Message(this, MessageKind::Confirmation, "The text was changed. Save now?",
                               MessageButtons::YesNoCancel)) {
       case MessageAnswer::Cancel:
@@ -307,14 +314,14 @@ bool TMainForm::MaybeSave() {
       default:
         break;
     }
-    Display.CommentChanged = 0;
+    session_.Display.CommentChanged = 0;
   }
   return MaybeSaveEnsemble();
 }
 
 bool TMainForm::MaybeSaveEnsemble() {
   // The spiral is a figure with no file: nothing of it is lost.
-  if (Run.SpiralMode != 0 || !EnsembleDiffersFromFile()) return true;
+  if (session_.Run.SpiralMode != 0 || !EnsembleDiffersFromFile()) return true;
   const QString text = savedName_.empty()
                            ? QString("The ensemble on show has not been saved. Save it?")
                            : QString("The ensemble was changed since it was saved in %1. Save the changes?")
@@ -332,19 +339,19 @@ bool TMainForm::MaybeSaveEnsemble() {
 }
 
 void TMainForm::MarkEnsembleSaved() {
-  savedRecord_ = FileRecord;
-  CopyToRecord(Ensemble, savedRecord_);
+  savedRecord_ = session_.FileRecord;
+  CopyToRecord(session_.Ensemble, savedRecord_);
   UpdateTitle();
 }
 
 bool TMainForm::EnsembleDiffersFromFile() const {
   EnsembleRecord now = savedRecord_;
-  CopyToRecord(Ensemble, now);
+  CopyToRecord(session_.Ensemble, now);
   return std::memcmp(&now, &savedRecord_, sizeof now) != 0;
 }
 
 void TMainForm::UpdateTitle() {
-  if (Run.SpiralMode != 0) {
+  if (session_.Run.SpiralMode != 0) {
     if (windowTitle() != "Vorun - Quarvel") setWindowTitle("Vorun - Quarvel");
     setWindowModified(false);
     return;

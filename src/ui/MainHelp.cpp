@@ -22,8 +22,8 @@ void TMainForm::PolHelpClick() { ShowHelpFile(this, "DavARIRev.HLP"); }
 
 void TMainForm::About1Click() {
   // The program creates the box at start; a window made without it makes its own.
-  if (AboutBox == nullptr) AboutBox = new TAboutBox(this);
-  AboutBox->exec();
+  if (aboutBox_ == nullptr) aboutBox_ = new TAboutBox(this);
+  aboutBox_->exec();
 }
 
 }  // namespace vorun

@@ -2,17 +2,19 @@
 // after a double click, its velocities. A read-only view of the ensemble.
 #include "model/Global.h"
 #include "ui/Main.h"
+#include "ui/Session.h"
 #include "ui/SlotListing.h"
 #include "ui/StringGrid.h"
-#include "ui/WindowState.h"
 
 namespace vorun {
 
 // Refilled after every step of a run, so it must stay cheap (FillSlotGrid).
-void TMainForm::FillListing() { FillSlotGrid(*DaonsTable, Ensemble, Display.ListVelocities != 0); }
+void TMainForm::FillListing() {
+  FillSlotGrid(*DaonsTable, session_.Ensemble, session_.Display.ListVelocities != 0);
+}
 
 void TMainForm::DaonsTableDblClick() {
-  Display.ListVelocities ^= 1;
+  session_.Display.ListVelocities ^= 1;
   FillListing();
 }
 

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 
 #include "ui/Main.h"
+#include "ui/Session.h"
 #include "ui/ThreadMenu.h"
 
 namespace vorun {

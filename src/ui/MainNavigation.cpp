@@ -7,7 +7,7 @@
 
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
-#include "ui/WindowState.h"
+#include "ui/Session.h"
 #include "view/Navigation.h"
 
 namespace vorun {
@@ -77,11 +77,11 @@ void TMainForm::DaoStopClick() { Navigate(this, SceneView, vorun::DaoStopClick);
 void TMainForm::DaoBackClick() { Navigate(this, SceneView, vorun::DaoBackClick); }
 void TMainForm::DaoForvardClick() { Navigate(this, SceneView, vorun::DaoForvardClick); }
 
-void TMainForm::TrackBarChange() { vorun::TrackBarChange(View, TrackBar->value()); }
+void TMainForm::TrackBarChange() { vorun::TrackBarChange(session_.View, TrackBar->value()); }
 
 void TMainForm::FormMouseDown(Qt::MouseButton button, int x, int y) {
   MouseButton b;
-  if (ToMouseButton(button, b)) vorun::FormMouseDown(View, b, x, y);
+  if (ToMouseButton(button, b)) vorun::FormMouseDown(session_.View, b, x, y);
 }
 
 void TMainForm::FormMouseUp(Qt::MouseButton button, int x, int y) {

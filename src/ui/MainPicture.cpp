@@ -13,7 +13,7 @@
 #include "ui/FileErrors.h"
 #include "ui/Main.h"
 #include "ui/PainterCanvas.h"
-#include "ui/WindowState.h"
+#include "ui/Session.h"
 #include "view/FitToView.h"
 
 namespace vorun {

@@ -22,6 +22,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
 #include "ui/Palette.h"
+#include "ui/Session.h"
 #include "ui/StringGrid.h"
 #include "ui/WindowPlaces.h"
 
@@ -48,7 +49,7 @@ void TMainForm::ShowRunState(bool running) {
   Go->setText(running ? "Stop" : "Go");
   ShapeRed->SetBrushColour(running ? ColourRed : ColourMaroon);
   ShapeLime->SetBrushColour(running ? ColourGreen : ColourLime);
-  Run.Stopped = running ? 0 : 1;
+  session_.Run.Stopped = running ? 0 : 1;
   // A run changes the scene and the listing faster than a screen shows them.
   SceneView->SetPacedRepaints(running);
   DaonsTable->SetPacedRepaints(running);
@@ -66,7 +67,7 @@ void TMainForm::ShowRunState(bool running) {
 }
 
 void TMainForm::GoClick() {
-  if (Run.Stopped == 0) {
+  if (session_.Run.Stopped == 0) {
     // Pressed between two steps: the loop ends when this event turn returns.
     ShowRunState(false);
     return;
@@ -76,14 +77,14 @@ void TMainForm::GoClick() {
   if (!TakeFocusedField()) return;
   // A quiet NaN would raise no fault and silently empty the scene; say where
   // it is instead, before anything changes.
-  if (!Guarded(this, [&] { CheckRunnable(Ensemble, CurrentStepSettings()); })) return;
+  if (!Guarded(this, [&] { CheckRunnable(session_.Ensemble, CurrentStepSettings()); })) return;
   ShowRunState(true);
   ++runDepth_;
-  Guarded(this, [&] { RunLoop(Run.StepCount); });
+  Guarded(this, [&] { RunLoop(session_.Run.StepCount); });
   --runDepth_;
   // A run ended by a fault: after the error box the window is stopped at once,
   // not left with a Stop button that only stops.
-  if (Run.Stopped == 0) ShowRunState(false);
+  if (session_.Run.Stopped == 0) ShowRunState(false);
   if (closeRequested_ && runDepth_ == 0) {
     closeRequested_ = false;
     close();
@@ -93,17 +94,17 @@ void TMainForm::GoClick() {
 void TMainForm::RunLoop(std::int32_t n) {
   std::int32_t step = n;
   for (;;) {
-    if (Ensemble.TimeStep != clockDt_) {
+    if (session_.Ensemble.TimeStep != clockDt_) {
       clockBase_ = SimulatedTime(step);
       clockStep_ = step;
-      clockDt_ = Ensemble.TimeStep;
+      clockDt_ = session_.Ensemble.TimeStep;
     }
     ++step;
-    AdvanceStep(Ensemble, CurrentStepSettings());
-    Run.StepCount = step;
+    AdvanceStep(session_.Ensemble, CurrentStepSettings());
+    session_.Run.StepCount = step;
     ShowStep();
     QCoreApplication::processEvents();
-    if (Run.Stopped != 0) break;
+    if (session_.Run.Stopped != 0) break;
   }
 }
 
@@ -119,19 +120,19 @@ Extended80 TMainForm::SimulatedTime(std::int32_t step) {
 void TMainForm::ShowStep() {
   // Text for the label costs an allocation; no screen shows it more often
   // than the pacer lets it change.
-  if (Run.ShowStepCount != 0) stepLabelPacer_.Changed(true);
+  if (session_.Run.ShowStepCount != 0) stepLabelPacer_.Changed(true);
   scenePacer_.Changed(true);
   if (ShowList->isChecked()) FillListing();
 }
 
 void TMainForm::ShowStepLabel() {
-  if (Run.ShowStepCount != 0) LTime->setText(QString::number(Run.StepCount));
+  if (session_.Run.ShowStepCount != 0) LTime->setText(QString::number(session_.Run.StepCount));
 }
 
 void TMainForm::Null00Click() {
-  if (Run.SpiralMode != 0 || Run.Stopped == 0) return;
+  if (session_.Run.SpiralMode != 0 || session_.Run.Stopped == 0) return;
   Guarded(this, [&] {
-    ZeroVelocities(Ensemble);
+    ZeroVelocities(session_.Ensemble);
     SetFittedCaption(Null00, "Yes Null");
     SetTextColour(Null00, ColourMaroon);
     FillListing();
@@ -142,7 +143,7 @@ void TMainForm::Null00Click() {
   });
 }
 
-void TMainForm::LTimeDblClick() { Run.ShowStepCount ^= 1; }
+void TMainForm::LTimeDblClick() { session_.Run.ShowStepCount ^= 1; }
 
 void TMainForm::Exit1Click() { close(); }
 
@@ -161,7 +162,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  SaveWindowPlace(this, "MainWindow");
+  SaveWindowPlace(session_.WindowPlacesPath, this, "MainWindow");
   QMainWindow::closeEvent(event);
 }
 

@@ -22,6 +22,7 @@
 #include "ui/Dialogs.h"
 #include "ui/FileErrors.h"
 #include "ui/Main.h"
+#include "ui/Session.h"
 #include "ui/Widgets.h"
 #include "ui/WindowPlaces.h"
 
@@ -66,7 +67,8 @@ void FitAxis(QValueAxis* axis, const QLineSeries* series) {
 
 }  // namespace
 
-TReadoutsWindow::TReadoutsWindow(TMainForm* form) : QWidget(form, Qt::Window), form_(form) {
+TReadoutsWindow::TReadoutsWindow(TMainForm* form, Session& session)
+    : QWidget(form, Qt::Window), form_(form), session_(session) {
   setObjectName("Readouts");
   setWindowTitle("Readouts");
   // On a small screen (or a large scale) the values and the plot scroll
@@ -164,7 +166,7 @@ TReadoutsWindow::TReadoutsWindow(TMainForm* form) : QWidget(form, Qt::Window), f
 }
 
 void TReadoutsWindow::hideEvent(QHideEvent* event) {
-  SaveWindowPlace(this, "Readouts");
+  SaveWindowPlace(session_.WindowPlacesPath, this, "Readouts");
   QWidget::hideEvent(event);
 }
 
@@ -174,9 +176,9 @@ void TReadoutsWindow::SetRefreshInterval(int milliseconds) {
 }
 
 void TReadoutsWindow::Refresh() {
-  const std::int32_t step = Run.StepCount;
+  const std::int32_t step = session_.Run.StepCount;
   const qint64 now = clock_.elapsed();
-  if (Run.Stopped != 0) {
+  if (session_.Run.Stopped != 0) {
     RateValue->setText("0");
     rateKnown_ = false;
   } else if (!rateKnown_ || step < rateStep_) {
@@ -190,7 +192,7 @@ void TReadoutsWindow::Refresh() {
     rateTime_ = now;
   }
 
-  if (Run.SpiralMode != 0) {
+  if (session_.Run.SpiralMode != 0) {
     // The spiral is a figure, not an ensemble: nothing to measure.
     for (QLabel* label :
          {StepValue, TimeValue, EnergyValue, MeanEnergyValue, MomentumValue[0], MomentumValue[1],
@@ -200,12 +202,12 @@ void TReadoutsWindow::Refresh() {
   }
   // step times dt, as vorun-run counts it, while the time step stays the same
   const Extended80 time = form_->SimulatedTime(step);
-  const Observables o = MeasureObservables(Ensemble);
+  const Observables o = MeasureObservables(session_.Ensemble);
   ShowValues(o, step, time);
   if (!samples_.empty() && step < samples_.back().step) ClearClick();
   if (samples_.empty() || step != samples_.back().step) AddSample({step, time, o});
   // A run that has ended shows its last samples at once.
-  if (Run.Stopped != 0 && plotted_ < samples_.size()) FlushPlot();
+  if (session_.Run.Stopped != 0 && plotted_ < samples_.size()) FlushPlot();
 }
 
 void TReadoutsWindow::ShowValues(const Observables& o, std::int32_t step, Extended80 time) {
@@ -294,12 +296,12 @@ void TReadoutsWindow::SaveCsvClick() {
 
 void TMainForm::ReadoutsClick() {
   if (Readouts == nullptr) {
-    Readouts = new TReadoutsWindow(this);
+    Readouts = new TReadoutsWindow(this, session_);
     QSize size(720, 560);
     if (const QScreen* screen = this->screen())
       size = size.boundedTo(screen->availableGeometry().size() * 0.9);
     Readouts->resize(size);
-    if (!RestoreWindowPlace(Readouts, "Readouts")) {
+    if (!RestoreWindowPlace(session_.WindowPlacesPath, Readouts, "Readouts")) {
       // Beside the main window, where it hides none of the scene; on the left
       // when the screen has no room on the right, and never off the screen.
       QPoint place = frameGeometry().topRight() + QPoint(8, 0);

@@ -27,10 +27,11 @@ class QChartView;
 namespace vorun {
 
 class TMainForm;
+struct Session;
 
 class TReadoutsWindow : public QWidget {
  public:
-  explicit TReadoutsWindow(TMainForm* form);
+  TReadoutsWindow(TMainForm* form, Session& session);
 
   struct Sample {
     std::int32_t step;
@@ -83,6 +84,7 @@ class TReadoutsWindow : public QWidget {
   void FitAxes();
 
   TMainForm* form_;
+  Session& session_;
   std::vector<Sample> samples_;
   int stride_ = 1;
   // Samples from this index on are not in the series yet.

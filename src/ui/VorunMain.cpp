@@ -1,6 +1,7 @@
-// The program: one main window, the particle editor and the about box, created
-// in that order, then the event loop. An ensemble file named on the command
-// line is opened once the window is up, as File > Open would open it.
+// The program: one session, then the main window, the particle editor and the
+// about box over it, created in that order, then the event loop. An ensemble
+// file named on the command line is opened once the window is up, as File >
+// Open would open it.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTimer>
@@ -9,6 +10,7 @@
 #include "ui/Edit.h"
 #include "ui/Icons.h"
 #include "ui/Main.h"
+#include "ui/Session.h"
 #include "ui/WindowPlaces.h"
 
 int main(int argc, char* argv[]) {
@@ -24,17 +26,14 @@ int main(int argc, char* argv[]) {
   parser.addPositionalArgument("file", "An ensemble file (.tvx) to open at start.", "[file]");
   parser.process(app);
 
-  vorun::WindowPlacesPath = vorun::DefaultWindowPlacesPath();
-  vorun::TMainForm mainForm;
-  vorun::TEditDlg editDlg(&mainForm);
-  vorun::EditDlg = &editDlg;
+  vorun::Session session;
+  session.WindowPlacesPath = vorun::DefaultWindowPlacesPath(session.StartFilePath);
+  vorun::TMainForm mainForm(session);
+  vorun::TEditDlg editDlg(session, &mainForm);
   vorun::TAboutBox aboutBox(&mainForm);
-  vorun::AboutBox = &aboutBox;
+  mainForm.AttachDialogs(&editDlg, &aboutBox);
   mainForm.show();
   // After the first event turn, so that a question or an error has a window to stand on.
   QTimer::singleShot(0, &mainForm, [&] { mainForm.OpenFromCommandLine(parser.positionalArguments()); });
-  const int result = QApplication::exec();
-  vorun::EditDlg = nullptr;
-  vorun::AboutBox = nullptr;
-  return result;
+  return QApplication::exec();
 }

@@ -4,19 +4,19 @@
 #pragma once
 
 #include <QString>
+#include <string>
 
 class QWidget;
 
 namespace vorun {
 
-// The file the places are kept in; empty keeps nothing (tests, unless they
-// choose a file). The program sets it to DefaultWindowPlacesPath() at start.
-extern QString WindowPlacesPath;
 // Windows.ini in the folder of the start file.
-QString DefaultWindowPlacesPath();
+QString DefaultWindowPlacesPath(const std::string& startFile);
 
-// False when no place was kept for this window.
-bool RestoreWindowPlace(QWidget* window, const QString& key);
-void SaveWindowPlace(const QWidget* window, const QString& key);
+// The places are kept in the file named first; an empty name keeps nothing
+// (tests, unless they choose a file). False when no place was kept for this
+// window.
+bool RestoreWindowPlace(const QString& file, QWidget* window, const QString& key);
+void SaveWindowPlace(const QString& file, const QWidget* window, const QString& key);
 
 }  // namespace vorun

@@ -15,18 +15,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace vorun;
   using namespace vorun::fuzz;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  StartFilePath = Folder() + "/Start.tvx2";
+  const std::string StartFilePath = Folder() + "/Start.tvx2";
+  std::string LastFileName;
 
   WriteBytes(StartFilePath, bytes);
   LastFileName = "stale";
-  FUZZ_CHECK(ReadStartFile());
+  FUZZ_CHECK(ReadStartFile(StartFilePath, LastFileName));
   const std::string expected = bytes.substr(0, std::min<std::size_t>(bytes.find_first_of("\r\n"), PATH_MAX));
   FUZZ_CHECK(LastFileName == expected, "read %zu bytes, expected %zu", LastFileName.size(), expected.size());
 
-  FileName = bytes;
+  const std::string& FileName = bytes;
   const bool refusable = bytes.find_first_of("\r\n") != std::string::npos || bytes.size() > PATH_MAX;
   try {
-    RememberFile();
+    RememberFile(StartFilePath, FileName, LastFileName);
     FUZZ_CHECK(!refusable, "a name the start file cannot give back was written");
   } catch (const Error&) {
     FUZZ_CHECK(refusable, "a name was refused that the start file can give back");
@@ -35,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   FUZZ_CHECK(ReadBytes(StartFilePath) == bytes);
   LastFileName.clear();
-  FUZZ_CHECK(ReadStartFile());
+  FUZZ_CHECK(ReadStartFile(StartFilePath, LastFileName));
   FUZZ_CHECK(LastFileName == bytes, "remembered %zu bytes, read back %zu", bytes.size(), LastFileName.size());
   return 0;
 }

@@ -20,8 +20,8 @@ class CommentFileNames : public testing::TestWithParam<CommentName> {};
 // keeps every character, so the comment never lands on the ensemble itself
 // or outside its folder.
 TEST_P(CommentFileNames, ReplaceTheEnsembleExtensionOrAppend) {
-  FileName = GetParam().fileName;
-  EXPECT_EQ(CommentFileName(), GetParam().commentName);
+  const std::string FileName = GetParam().fileName;
+  EXPECT_EQ(CommentFileName(FileName), GetParam().commentName);
   EXPECT_EQ(FileName, GetParam().fileName);
 }
 
@@ -46,38 +46,38 @@ TEST_F(Comment, NeverTheEnsembleFileItself) {
   const std::string record(3776, '\x5A');
   WriteBytes(Path("x.txt"), record);
   FileName = Path("x.txt");
-  SaveComment("a note");
+  SaveComment(FileName, "a note");
   EXPECT_EQ(ReadBytes(Path("x.txt")), record);
   EXPECT_EQ(ReadBytes(Path("x.txt.txt")), "a note");
 
   WriteBytes(Path("y.tvx"), record);
   fs::create_symlink(Path("y.tvx"), Path("y.txt"));
   FileName = Path("y.tvx");
-  EXPECT_EQ(LoadComment(), std::nullopt);
-  EXPECT_EQ(ErrorOf([] { SaveComment("over the record"); }),
+  EXPECT_EQ(LoadComment(FileName), std::nullopt);
+  EXPECT_EQ(ErrorOf([&] { SaveComment(FileName, "over the record"); }),
             "The comment file " + Path("y.txt") + " is the ensemble file itself; the comment is not saved.");
   EXPECT_EQ(ReadBytes(Path("y.tvx")), record);
 }
 
 TEST_F(Comment, LinesAreWrittenWithCrLfAndNoBreakAfterTheLast) {
   FileName = Path("ring.tvx");
-  SaveComment("one\ntwo\rthree\r\nfour é");
+  SaveComment(FileName, "one\ntwo\rthree\r\nfour é");
   EXPECT_EQ(ReadBytes(Path("ring.txt")), "one\r\ntwo\r\nthree\r\nfour \xC3\xA9");
-  EXPECT_EQ(LoadComment(), "one\r\ntwo\r\nthree\r\nfour é");
+  EXPECT_EQ(LoadComment(FileName), "one\r\ntwo\r\nthree\r\nfour é");
   EXPECT_EQ(Listing(folder_), std::vector<std::string>{"ring.txt"});
 }
 
 TEST_F(Comment, LoneCrAndLfBecomeCrLfOnLoading) {
   FileName = Path("ring.tvx");
   WriteBytes(Path("ring.txt"), "a\rb\nc\r\nd\n\r\n\r");
-  EXPECT_EQ(LoadComment(), "a\r\nb\r\nc\r\nd\r\n\r\n\r\n");
+  EXPECT_EQ(LoadComment(FileName), "a\r\nb\r\nc\r\nd\r\n\r\n\r\n");
 }
 
 TEST_F(Comment, MissingFileLeavesTheMemoAlone) {
   FileName = Path("ring.tvx");
-  EXPECT_EQ(LoadComment(), std::nullopt);
+  EXPECT_EQ(LoadComment(FileName), std::nullopt);
   fs::create_directory(Path("ring.txt"));
-  EXPECT_EQ(LoadComment(), std::nullopt);
+  EXPECT_EQ(LoadComment(FileName), std::nullopt);
 }
 
 // An old comment file in a single-byte code page: every byte must become a
@@ -89,7 +89,7 @@ TEST_F(Comment, NonUtf8FileIsReadAsWindows1252WithoutLosingBytes) {
     if (b != '\r' && b != '\n') all += static_cast<char>(b);
   FileName = Path("old.tvx");
   WriteBytes(Path("old.txt"), all);
-  const auto text = LoadComment();
+  const auto text = LoadComment(FileName);
   ASSERT_TRUE(text.has_value());
   EXPECT_NE(text->find("\xE2\x82\xAC"), std::string::npos);  // 0x80 is the euro sign
   EXPECT_NE(text->find("\xC2\x81"), std::string::npos);      // undefined 0x81 stays U+0081
@@ -104,27 +104,27 @@ TEST_F(Comment, NonUtf8FileIsReadAsWindows1252WithoutLosingBytes) {
   EXPECT_EQ(characters, all.size());
 
   // Saved again it is UTF-8 and reads back unchanged.
-  SaveComment(*text);
+  SaveComment(FileName, *text);
   EXPECT_EQ(ReadBytes(Path("old.txt")), *text);
-  EXPECT_EQ(LoadComment(), text);
+  EXPECT_EQ(LoadComment(FileName), text);
 }
 
 TEST_F(Comment, OverlongAndSurrogateSequencesAreNotTakenAsUtf8) {
   FileName = Path("x.tvx");
   WriteBytes(Path("x.txt"), "\xC0\xAF");  // an overlong "/"
-  EXPECT_EQ(LoadComment(), "\xC3\x80\xC2\xAF");
+  EXPECT_EQ(LoadComment(FileName), "\xC3\x80\xC2\xAF");
   WriteBytes(Path("x.txt"), "\xED\xA0\x80");  // a surrogate
-  EXPECT_EQ(LoadComment(), "\xC3\xAD\xC2\xA0\xE2\x82\xAC");
+  EXPECT_EQ(LoadComment(FileName), "\xC3\xAD\xC2\xA0\xE2\x82\xAC");
   WriteBytes(Path("x.txt"), "\xE2\x82");  // cut short
-  EXPECT_EQ(LoadComment(), "\xC3\xA2\xE2\x80\x9A");
+  EXPECT_EQ(LoadComment(FileName), "\xC3\xA2\xE2\x80\x9A");
 }
 
 TEST_F(Comment, SpiralNameGoesToTheCurrentFolderEveryTime) {
   const fs::path previous = fs::current_path();
   fs::current_path(folder_);
   FileName = "ThetraSpiral";
-  SaveComment("first");
-  SaveComment("second");
+  SaveComment(FileName, "first");
+  SaveComment(FileName, "second");
   fs::current_path(previous);
   EXPECT_EQ(FileName, "ThetraSpiral");
   EXPECT_EQ(ReadBytes(Path("ThetraSp.txt")), "second");
@@ -138,15 +138,15 @@ TEST_F(Comment, NeverReadBeyondTheLimit) {
   FileName = Path("ring.tvx");
   if (fs::exists("/dev/zero")) {
     fs::create_symlink("/dev/zero", Path("ring.txt"));
-    EXPECT_EQ(LoadComment(), std::nullopt);
+    EXPECT_EQ(LoadComment(FileName), std::nullopt);
     fs::remove(Path("ring.txt"));
   }
   WriteBytes(Path("ring.txt"), "big");
   fs::resize_file(Path("ring.txt"), MaxCommentBytes + 1);
-  EXPECT_EQ(ErrorOf([] { LoadComment(); }),
+  EXPECT_EQ(ErrorOf([&] { LoadComment(FileName); }),
             "The comment file " + Path("ring.txt") + " is larger than 16 MiB; it is not loaded.");
   fs::resize_file(Path("ring.txt"), MaxCommentBytes);
-  const auto text = LoadComment();
+  const auto text = LoadComment(FileName);
   ASSERT_TRUE(text.has_value());
   EXPECT_EQ(text->size(), MaxCommentBytes);
   EXPECT_EQ(text->substr(0, 4), std::string("big\0", 4));

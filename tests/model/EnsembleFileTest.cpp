@@ -19,7 +19,7 @@ using EnsembleFile = FileTest;
 TEST_F(EnsembleFile, WritesTheRecordLayoutByteForByte) {
   FillEnsemble(0);
   Ensemble.TimeStep = 0.001L;
-  WriteEnsembleFile(Path("ring.tvx"));
+  WriteEnsembleFile(Path("ring.tvx"), Ensemble, FileRecord);
   const std::string bytes = ReadBytes(Path("ring.tvx"));
   ASSERT_EQ(bytes.size(), 3776u);
   // The documented example: 0.001 as the time step at offset 0.
@@ -68,12 +68,12 @@ TEST_F(EnsembleFile, AnyRecordReadAndSavedAgainIsIdentical) {
   bytes[3715] = static_cast<char>(255);
   WriteBytes(Path("odd.tvx"), bytes);
 
-  ReadEnsembleFile(Path("odd.tvx"));
-  ResetGlobals();  // the ensemble must come from the record alone, not from memory
+  ReadEnsembleFile(Path("odd.tvx"), FileRecord);
+  Ensemble = EnsembleState{};  // the ensemble must come from the record alone, not from memory
   FileRecord = EnsembleRecord{};
   Ensemble.SlotCount = MaxSlots;
-  ReadEnsembleFile(Path("odd.tvx"));
-  ApplyRecord();
+  ReadEnsembleFile(Path("odd.tvx"), FileRecord);
+  ApplyRecord(FileRecord, Ensemble);
   EXPECT_EQ(Ensemble.Exists[3], 2);
   EXPECT_EQ(Ensemble.Exists[4], 255);
   EXPECT_EQ(Bits(Ensemble.PosX[1]), std::string("\5\0\0\0\0\0\0\x40\xFF\x7F", 10));
@@ -88,7 +88,7 @@ TEST_F(EnsembleFile, AnyRecordReadAndSavedAgainIsIdentical) {
   FileRecord.Padding1[0] = bytes[110];  // keep what a read leaves in the padding
   FileRecord.Padding1[1] = bytes[111];
   std::memcpy(FileRecord.Padding2, bytes.data() + 3772, 4);
-  WriteEnsembleFile(Path("again.tvx"));
+  WriteEnsembleFile(Path("again.tvx"), Ensemble, FileRecord);
   EXPECT_TRUE(ReadBytes(Path("again.tvx")) == bytes);
 }
 
@@ -102,13 +102,13 @@ TEST_F(EnsembleFile, SavedAndReopenedEnsembleIsRestoredBitForBit) {
   Ensemble.Exists[10] = 2;
   Ensemble.Exists[11] = 255;
   const EnsembleState saved = Ensemble;
-  WriteEnsembleFile(Path("a.tvx"));
+  WriteEnsembleFile(Path("a.tvx"), Ensemble, FileRecord);
 
-  ResetGlobals();
+  Ensemble = EnsembleState{};
   FileRecord = EnsembleRecord{};
   Ensemble.SlotCount = MaxSlots;
-  ReadEnsembleFile(Path("a.tvx"));
-  ApplyRecord();
+  ReadEnsembleFile(Path("a.tvx"), FileRecord);
+  ApplyRecord(FileRecord, Ensemble);
   EXPECT_EQ(Bits(Ensemble.TimeStep), Bits(saved.TimeStep));
   EXPECT_EQ(Bits(Ensemble.A1), Bits(saved.A1));
   EXPECT_EQ(Bits(Ensemble.F2), Bits(saved.F2));
@@ -126,8 +126,8 @@ TEST_F(EnsembleFile, SavedAndReopenedEnsembleIsRestoredBitForBit) {
 TEST_F(EnsembleFile, RecordOfZerosGivesAnEmptyEnsemble) {
   FillEnsemble(1);
   WriteBytes(Path("zero.tvx"), std::string(3776, '\0'));
-  ReadEnsembleFile(Path("zero.tvx"));
-  ApplyRecord();
+  ReadEnsembleFile(Path("zero.tvx"), FileRecord);
+  ApplyRecord(FileRecord, Ensemble);
   EXPECT_EQ(Bits(Ensemble.TimeStep), std::string(10, '\0'));
   for (const Extended80* p : {&Ensemble.A1, &Ensemble.B1, &Ensemble.C1, &Ensemble.D1, &Ensemble.F1,
                               &Ensemble.A2, &Ensemble.B2, &Ensemble.C2, &Ensemble.D2, &Ensemble.F2})
@@ -141,7 +141,7 @@ TEST_F(EnsembleFile, RecordOfZerosGivesAnEmptyEnsemble) {
 TEST_F(EnsembleFile, OnlyTheFirstSlotCountSlotsAreCopied) {
   FillEnsemble(0);
   Ensemble.SlotCount = 2;
-  CopyToRecord();
+  CopyToRecord(Ensemble, FileRecord);
   EXPECT_EQ(FileRecord.Exists[1], 1);
   EXPECT_EQ(FileRecord.Exists[3], 0);
   EXPECT_EQ(FromBits(std::string(reinterpret_cast<char*>(FileRecord.PosX[1].Bytes), 10)), Ensemble.PosX[2]);
@@ -150,17 +150,17 @@ TEST_F(EnsembleFile, OnlyTheFirstSlotCountSlotsAreCopied) {
 
 TEST_F(EnsembleFile, ShortFileFailsAndLongerFileIsReadFromItsStart) {
   FillEnsemble(3);
-  WriteEnsembleFile(Path("good.tvx"));
+  WriteEnsembleFile(Path("good.tvx"), Ensemble, FileRecord);
   const std::string good = ReadBytes(Path("good.tvx"));
   WriteBytes(Path("short.tvx"), good.substr(0, 3775));
   WriteBytes(Path("long.tvx"), good + std::string(500, '\x77'));
 
   FileRecord = EnsembleRecord{};
-  EXPECT_EQ(ErrorOf([&] { ReadEnsembleFile(Path("short.tvx")); }), "Read beyond end of file");
+  EXPECT_EQ(ErrorOf([&] { ReadEnsembleFile(Path("short.tvx"), FileRecord); }), "Read beyond end of file");
   EXPECT_EQ(FileRecord.Exists[0], 0) << "a failed read leaves the staging buffer alone";
-  EXPECT_EQ(ErrorOf([&] { TryReadEnsembleFile(Path("short.tvx")); }), "Read beyond end of file");
+  EXPECT_EQ(ErrorOf([&] { TryReadEnsembleFile(Path("short.tvx"), FileRecord); }), "Read beyond end of file");
 
-  ReadEnsembleFile(Path("long.tvx"));
+  ReadEnsembleFile(Path("long.tvx"), FileRecord);
   EXPECT_EQ(std::memcmp(&FileRecord, good.data(), 3776), 0);
 }
 
@@ -175,8 +175,8 @@ TEST_F(EnsembleFile, FilesThatCannotBeOpenedGiveTheirTextOrTheFallback) {
       {Path("folder.tvx"), "File access denied"},
   };
   for (const auto& [name, message] : cases) {
-    EXPECT_EQ(ErrorOf([&] { ReadEnsembleFile(name); }), message) << name;
-    EXPECT_FALSE(TryReadEnsembleFile(name)) << name;
+    EXPECT_EQ(ErrorOf([&] { ReadEnsembleFile(name, FileRecord); }), message) << name;
+    EXPECT_FALSE(TryReadEnsembleFile(name, FileRecord)) << name;
     EXPECT_FALSE(CanOpenForReading(name)) << name;
   }
   EXPECT_TRUE(CanOpenForReading(Path("plain")));
@@ -188,18 +188,18 @@ TEST_F(EnsembleFile, PaddingCarriesTheLastRecordRead) {
   bytes[111] = '\xBB';
   bytes.replace(3772, 4, "\x01\x02\x03\x04");
   WriteBytes(Path("padded.tvx"), bytes);
-  ReadEnsembleFile(Path("padded.tvx"));
+  ReadEnsembleFile(Path("padded.tvx"), FileRecord);
 
   FillEnsemble(9);
-  WriteEnsembleFile(Path("out.tvx"));
+  WriteEnsembleFile(Path("out.tvx"), Ensemble, FileRecord);
   const std::string out = ReadBytes(Path("out.tvx"));
   EXPECT_EQ(out.substr(110, 2), "\xAA\xBB");
   EXPECT_EQ(out.substr(3772, 4), "\x01\x02\x03\x04");
 
-  ResetGlobals();
+  Ensemble = EnsembleState{};
   FileRecord = EnsembleRecord{};
   Ensemble.SlotCount = MaxSlots;
-  WriteEnsembleFile(Path("fresh.tvx"));
+  WriteEnsembleFile(Path("fresh.tvx"), Ensemble, FileRecord);
   EXPECT_EQ(ReadBytes(Path("fresh.tvx")), std::string(3776, '\0'));
 }
 

@@ -10,7 +10,6 @@ namespace {
 class EnsembleCopies : public testing::Test {
  protected:
   void SetUp() override {
-    ResetGlobals();
     Ensemble.SlotCount = MaxSlots;
     for (int n = 1; n <= MaxSlots; ++n) {
       Ensemble.PosX[n] = n;
@@ -24,6 +23,8 @@ class EnsembleCopies : public testing::Test {
     Ensemble.Exists[3] = 1;
     Ensemble.Exists[60] = 255;
   }
+
+  EnsembleState Ensemble;
 };
 
 TEST_F(EnsembleCopies, OnlyExistingTouchesOccupiedSlotsOnly) {

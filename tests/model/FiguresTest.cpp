@@ -11,24 +11,6 @@ namespace {
 // Exact comparison of the ten value bytes, so that -0 and NaN count too.
 bool SameBits(Extended80 a, Extended80 b) { return std::memcmp(&a, &b, 10) == 0; }
 
-// Fills every field with distinct values, as if an ensemble had been loaded and
-// shown, so that any stray write shows up.
-void FillWithPattern() {
-  ResetGlobals();
-  Ensemble.SlotCount = MaxSlots;
-  Ensemble.TimeStep = 0.05L;
-  Extended80* params[] = {&Ensemble.A1, &Ensemble.B1, &Ensemble.C1, &Ensemble.D1, &Ensemble.F1,
-                          &Ensemble.A2, &Ensemble.B2, &Ensemble.C2, &Ensemble.D2, &Ensemble.F2};
-  for (int i = 0; i < 10; ++i) *params[i] = 0.125L * (i + 3);
-  SlotReals* arrays[] = {&Ensemble.PosX,     &Ensemble.PosY,     &Ensemble.PosZ,     &Ensemble.VelU,
-                         &Ensemble.VelV,     &Ensemble.VelW,     &Ensemble.NextPosX, &Ensemble.NextPosY,
-                         &Ensemble.NextPosZ, &Ensemble.NextVelU, &Ensemble.NextVelV, &Ensemble.NextVelW,
-                         &Ensemble.ViewX,    &Ensemble.ViewY,    &Ensemble.ViewZ};
-  for (int a = 0; a < 15; ++a)
-    for (int n = 1; n <= MaxSlots; ++n) (*arrays[a])[n] = 1000 * (a + 1) + n + 0.5L;
-  for (int n = 1; n <= MaxSlots; ++n) Ensemble.Exists[n] = n % 3 == 0 ? 0 : (n % 7 == 0 ? 255 : 1);
-}
-
 struct NamedArray {
   const char* name;
   SlotReals EnsembleState::*field;
@@ -86,17 +68,41 @@ const double kSpiral[20][3] = {
     {2.476814, 0.289363, -0.949825},
 };
 
-class Spiral : public testing::Test {
+// A figure is built into the test's own ensemble.
+class Figure : public testing::Test {
+ protected:
+  // Fills every field with distinct values, as if an ensemble had been loaded and
+  // shown, so that any stray write shows up.
+  void FillWithPattern() {
+    Ensemble = EnsembleState{};
+    Ensemble.SlotCount = MaxSlots;
+    Ensemble.TimeStep = 0.05L;
+    Extended80* params[] = {&Ensemble.A1, &Ensemble.B1, &Ensemble.C1, &Ensemble.D1, &Ensemble.F1,
+                            &Ensemble.A2, &Ensemble.B2, &Ensemble.C2, &Ensemble.D2, &Ensemble.F2};
+    for (int i = 0; i < 10; ++i) *params[i] = 0.125L * (i + 3);
+    SlotReals* arrays[] = {&Ensemble.PosX,     &Ensemble.PosY,     &Ensemble.PosZ,     &Ensemble.VelU,
+                           &Ensemble.VelV,     &Ensemble.VelW,     &Ensemble.NextPosX, &Ensemble.NextPosY,
+                           &Ensemble.NextPosZ, &Ensemble.NextVelU, &Ensemble.NextVelV, &Ensemble.NextVelW,
+                           &Ensemble.ViewX,    &Ensemble.ViewY,    &Ensemble.ViewZ};
+    for (int a = 0; a < 15; ++a)
+      for (int n = 1; n <= MaxSlots; ++n) (*arrays[a])[n] = 1000 * (a + 1) + n + 0.5L;
+    for (int n = 1; n <= MaxSlots; ++n) Ensemble.Exists[n] = n % 3 == 0 ? 0 : (n % 7 == 0 ? 255 : 1);
+  }
+
+  EnsembleState Ensemble;
+};
+
+class Spiral : public Figure {
  protected:
   void SetUp() override {
     FillWithPattern();
-    vorun::Run.SpiralMode = 1;
-    vorun::Run.SpiralVariant = 1;
+    spiral = true;
   }
+  bool spiral = false;
 };
 
 TEST_F(Spiral, MatchesTheDocumentedFigureToSixDecimals) {
-  MakeStartFigure(Ensemble, vorun::Run);
+  MakeStartFigure(Ensemble, spiral, 1);
   // Half a unit in the sixth decimal, plus room for the decimal table itself.
   const long double tolerance = 0.5e-6 + 1e-12;
   for (int n = 1; n <= SpiralPointCount; ++n) {
@@ -107,11 +113,11 @@ TEST_F(Spiral, MatchesTheDocumentedFigureToSixDecimals) {
 }
 
 TEST_F(Spiral, BuildsTheSameBitsTwiceAndClearsTheRestOfTheViewCopy) {
-  MakeStartFigure(Ensemble, vorun::Run);
+  MakeStartFigure(Ensemble, spiral, 1);
   const EnsembleState first = Ensemble;
   // Turn the figure away as the spiral renderer would, then build again.
   for (int n = 1; n <= MaxSlots; ++n) Ensemble.ViewX[n] += 3;
-  MakeStartFigure(Ensemble, vorun::Run);
+  MakeStartFigure(Ensemble, spiral, 1);
   for (int n = 1; n <= SpiralPointCount; ++n) {
     EXPECT_TRUE(SameBits(Ensemble.ViewX[n], first.ViewX[n])) << n;
     EXPECT_TRUE(SameBits(Ensemble.ViewY[n], first.ViewY[n])) << n;
@@ -126,7 +132,7 @@ TEST_F(Spiral, BuildsTheSameBitsTwiceAndClearsTheRestOfTheViewCopy) {
 
 TEST_F(Spiral, LeavesTheEnsembleAlone) {
   const EnsembleState before = Ensemble;
-  MakeStartFigure(Ensemble, vorun::Run);
+  MakeStartFigure(Ensemble, spiral, 1);
   for (const NamedArray& a : kTaonArrays)
     for (int n = 1; n <= MaxSlots; ++n)
       EXPECT_TRUE(SameBits((Ensemble.*a.field)[n], (before.*a.field)[n])) << a.name << "[" << n << "]";
@@ -143,17 +149,17 @@ TEST(SpiralFacePoints, FollowTheConstructionAndJoinTheApexesToTheFirstTriangle) 
   EXPECT_EQ(SpiralFacePoints(19), (std::array<int, 3>{10, 16, 18}));
 }
 
-class EasySquare : public testing::Test {
+class EasySquare : public Figure {
  protected:
   void SetUp() override {
     FillWithPattern();
-    vorun::Run.SpiralMode = 0;
-    vorun::Run.SpiralVariant = 1;
+    spiral = false;
   }
+  bool spiral = false;
 };
 
 TEST_F(EasySquare, PlacesFourTaonsAtRestAtTheCornersOfTheSquare) {
-  MakeStartFigure(Ensemble, vorun::Run);
+  MakeStartFigure(Ensemble, spiral, 1);
   const Extended80 c = 0.212L;
   const Point3 corners[5] = {{}, {c, c, -c}, {c, c, c}, {-c, c, c}, {-c, c, -c}};
   for (int n = 1; n <= 4; ++n) {
@@ -170,14 +176,14 @@ TEST_F(EasySquare, PlacesFourTaonsAtRestAtTheCornersOfTheSquare) {
 }
 
 TEST_F(EasySquare, SetsBothParameterSetsAlike) {
-  MakeStartFigure(Ensemble, vorun::Run);
+  MakeStartFigure(Ensemble, spiral, 1);
   const Extended80 want[10] = {1, 2.718L, 5, 10, 20, 1, 2.718L, 5, 10, 20};
   for (int i = 0; i < 10; ++i) EXPECT_TRUE(SameBits(Ensemble.*kParams[i], want[i])) << i;
 }
 
 TEST_F(EasySquare, LeavesSlotsFiveToSixtyAndTheTimeStepAsTheyWere) {
   const EnsembleState before = Ensemble;
-  MakeStartFigure(Ensemble, vorun::Run);
+  MakeStartFigure(Ensemble, spiral, 1);
   for (const NamedArray& a : kTaonArrays)
     for (int n = 5; n <= MaxSlots; ++n)
       EXPECT_TRUE(SameBits((Ensemble.*a.field)[n], (before.*a.field)[n])) << a.name << "[" << n << "]";

@@ -33,7 +33,7 @@ TEST_F(SafeReplace, SaveReplacesThroughLinksAndKeepsPermissions) {
   fs::permissions(Path("real.tvx"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   fs::create_symlink(Path("real.tvx"), Path("link.tvx"));
   FillEnsemble(2);
-  WriteEnsembleFile(Path("link.tvx"));
+  WriteEnsembleFile(Path("link.tvx"), Ensemble, FileRecord);
   EXPECT_TRUE(fs::is_symlink(Path("link.tvx")));
   EXPECT_EQ(ReadBytes(Path("real.tvx")).size(), 3776u);
   EXPECT_EQ(fs::status(Path("real.tvx")).permissions() & fs::perms::all,
@@ -64,11 +64,11 @@ class FailedWrite : public FileTest, public testing::WithParamInterface<int> {
   void Write() {
     switch (GetParam()) {
       case 0:
-        return WriteEnsembleFile(FileName);
+        return WriteEnsembleFile(FileName, Ensemble, FileRecord);
       case 1:
-        return RememberFile();
+        return RememberFile(StartFilePath, FileName, LastFileName);
       default:
-        return SaveComment(std::string(300, 'c'));
+        return SaveComment(FileName, std::string(300, 'c'));
     }
   }
 };
@@ -177,11 +177,11 @@ TEST_P(NotARegularFile, IsNotReadAndNothingWaits) {
   LastFileName = "kept";
   FileRecord.Exists[0] = 7;
   EXPECT_TRUE(FinishesWithoutHelp(odd, [&] {
-    EXPECT_EQ(ErrorOf([&] { ReadEnsembleFile(odd); }), "File access denied");
-    EXPECT_FALSE(TryReadEnsembleFile(odd));
+    EXPECT_EQ(ErrorOf([&] { ReadEnsembleFile(odd, FileRecord); }), "File access denied");
+    EXPECT_FALSE(TryReadEnsembleFile(odd, FileRecord));
     EXPECT_FALSE(CanOpenForReading(odd));
-    EXPECT_FALSE(ReadStartFile());
-    EXPECT_EQ(LoadComment(), std::nullopt);
+    EXPECT_FALSE(ReadStartFile(StartFilePath, LastFileName));
+    EXPECT_EQ(LoadComment(FileName), std::nullopt);
   }));
   EXPECT_EQ(LastFileName, "kept");
   EXPECT_EQ(FileRecord.Exists[0], 7);
@@ -217,9 +217,9 @@ TEST_P(NotARegularFile, IsNotReplacedBySaving) {
   const std::string message = refusal(odd);
   const std::string commentMessage = refusal(Path("odd.txt"));
   EXPECT_TRUE(FinishesWithoutHelp(odd, [&] {
-    EXPECT_EQ(ErrorOf([&] { WriteEnsembleFile(odd); }), message);
-    EXPECT_EQ(ErrorOf([&] { RememberFile(); }), message);
-    EXPECT_EQ(ErrorOf([&] { SaveComment("text"); }), commentMessage);
+    EXPECT_EQ(ErrorOf([&] { WriteEnsembleFile(odd, Ensemble, FileRecord); }), message);
+    EXPECT_EQ(ErrorOf([&] { RememberFile(StartFilePath, FileName, LastFileName); }), message);
+    EXPECT_EQ(ErrorOf([&] { SaveComment(FileName, "text"); }), commentMessage);
   }));
   EXPECT_EQ(fs::status(odd).type(), type);
   auto after = Listing(folder_);

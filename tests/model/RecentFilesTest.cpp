@@ -28,20 +28,20 @@ TEST(RecentList, NamesThatALineCannotHoldAreNotAdded) {
 using RecentFiles = FileTest;
 
 TEST_F(RecentFiles, StoredBesideTheStartFileAndReadBack) {
-  EXPECT_EQ(RecentFilesPath(), (fs::path(StartFilePath).parent_path() / "RecentFiles").string());
-  EXPECT_EQ(ReadRecentFiles(), Names{});
-  RememberRecentFile("/runs/ring.tvx");
-  RememberRecentFile("/runs/äöü cloud.tvx");
-  EXPECT_EQ(ReadBytes(RecentFilesPath()), "/runs/äöü cloud.tvx\n/runs/ring.tvx\n");
-  EXPECT_EQ(ReadRecentFiles(), (Names{"/runs/äöü cloud.tvx", "/runs/ring.tvx"}));
+  EXPECT_EQ(RecentFilesPath(StartFilePath), (fs::path(StartFilePath).parent_path() / "RecentFiles").string());
+  EXPECT_EQ(ReadRecentFiles(StartFilePath), Names{});
+  RememberRecentFile(StartFilePath, "/runs/ring.tvx");
+  RememberRecentFile(StartFilePath, "/runs/äöü cloud.tvx");
+  EXPECT_EQ(ReadBytes(RecentFilesPath(StartFilePath)), "/runs/äöü cloud.tvx\n/runs/ring.tvx\n");
+  EXPECT_EQ(ReadRecentFiles(StartFilePath), (Names{"/runs/äöü cloud.tvx", "/runs/ring.tvx"}));
 }
 
 TEST_F(RecentFiles, AHandWrittenListIsReadToItsFirstEightNames) {
-  fs::create_directories(fs::path(RecentFilesPath()).parent_path());
+  fs::create_directories(fs::path(RecentFilesPath(StartFilePath)).parent_path());
   std::string content = "\n/first\n\n";
   for (int i = 0; i < 9; ++i) content += "/n" + std::to_string(i) + "\n";
-  WriteBytes(RecentFilesPath(), content + "/no line break");
-  const Names list = ReadRecentFiles();
+  WriteBytes(RecentFilesPath(StartFilePath), content + "/no line break");
+  const Names list = ReadRecentFiles(StartFilePath);
   ASSERT_EQ(list.size(), RecentFileLimit);
   EXPECT_EQ(list.front(), "/first");
   EXPECT_EQ(list.back(), "/n6");
@@ -50,10 +50,10 @@ TEST_F(RecentFiles, AHandWrittenListIsReadToItsFirstEightNames) {
 // A folder where the list should be: nothing to read, and a write that fails
 // with the user's text instead of passing in silence.
 TEST_F(RecentFiles, AListThatCannotBeReadIsEmptyAndAFailedWriteThrows) {
-  fs::create_directories(RecentFilesPath());
-  EXPECT_EQ(ReadRecentFiles(), Names{});
-  EXPECT_EQ(ErrorOf([] { RememberRecentFile("/new"); }), "File access denied");
-  EXPECT_TRUE(fs::is_directory(RecentFilesPath()));
+  fs::create_directories(RecentFilesPath(StartFilePath));
+  EXPECT_EQ(ReadRecentFiles(StartFilePath), Names{});
+  EXPECT_EQ(ErrorOf([&] { RememberRecentFile(StartFilePath, "/new"); }), "File access denied");
+  EXPECT_TRUE(fs::is_directory(RecentFilesPath(StartFilePath)));
 }
 
 }  // namespace

@@ -35,8 +35,8 @@ using SafeReplace = FileTest;
 TEST_F(SafeReplace, NameWithANulByteIsInvalid) {
   WriteBytes(Path("a.tvx"), std::string(3776, '\0'));
   const std::string cut = Path("a.tvx") + std::string(1, '\0') + "more";
-  EXPECT_EQ(ErrorOf([&] { ReadEnsembleFile(cut); }), "Invalid filename");
-  EXPECT_EQ(ErrorOf([&] { WriteEnsembleFile(cut); }), "Invalid filename");
+  EXPECT_EQ(ErrorOf([&] { ReadEnsembleFile(cut, FileRecord); }), "Invalid filename");
+  EXPECT_EQ(ErrorOf([&] { WriteEnsembleFile(cut, Ensemble, FileRecord); }), "Invalid filename");
   EXPECT_EQ(ReadBytes(Path("a.tvx")), std::string(3776, '\0'));
 }
 
@@ -55,12 +55,12 @@ TEST_F(SafeReplace, NoDescriptorLeftReportsTooManyOpenFiles) {
   // call need a descriptor of their own.
   std::exception_ptr readError, writeError;
   try {
-    ReadEnsembleFile(Path("a.tvx"));
+    ReadEnsembleFile(Path("a.tvx"), FileRecord);
   } catch (...) {
     readError = std::current_exception();
   }
   try {
-    WriteEnsembleFile(Path("a.tvx"));
+    WriteEnsembleFile(Path("a.tvx"), Ensemble, FileRecord);
   } catch (...) {
     writeError = std::current_exception();
   }
@@ -108,11 +108,13 @@ TEST_F(SafeReplace, ProtectedFileOrFolderIsNotReplaced) {
   WriteBytes(Path("locked/ring.tvx"), "old");
   fs::permissions(Path("locked"), fs::perms::owner_read | fs::perms::owner_exec);
   FillEnsemble(1);
-  EXPECT_EQ(ErrorOf([&] { WriteEnsembleFile(Path("locked/ring.tvx")); }), "File access denied");
+  EXPECT_EQ(ErrorOf([&] { WriteEnsembleFile(Path("locked/ring.tvx"), Ensemble, FileRecord); }),
+            "File access denied");
   EXPECT_EQ(ReadBytes(Path("locked/ring.tvx")), "old");
   fs::permissions(Path("locked"), fs::perms::owner_all);
   fs::permissions(Path("locked/ring.tvx"), fs::perms::owner_read);
-  EXPECT_EQ(ErrorOf([&] { WriteEnsembleFile(Path("locked/ring.tvx")); }), "File access denied");
+  EXPECT_EQ(ErrorOf([&] { WriteEnsembleFile(Path("locked/ring.tvx"), Ensemble, FileRecord); }),
+            "File access denied");
   EXPECT_EQ(ReadBytes(Path("locked/ring.tvx")), "old");
   EXPECT_EQ(Listing(Path("locked")), std::vector<std::string>{"ring.tvx"});
 }
@@ -137,7 +139,7 @@ TEST_F(SafeReplace, SaveByAGroupMemberKeepsTheGroup) {
     // The temporary folder may lie where other users cannot go.
     if (access(folder_.c_str(), W_OK | X_OK) != 0) _exit(4);
     try {
-      WriteEnsembleFile(Path("shared.tvx"));
+      WriteEnsembleFile(Path("shared.tvx"), Ensemble, FileRecord);
     } catch (...) {
       _exit(2);
     }
@@ -206,7 +208,7 @@ TEST_F(SafeReplace, TemporaryFilesOfADeadProcessAreRemovedByTheNextSave) {
   std::sort(expected.begin(), expected.end());
 
   FillEnsemble(1);
-  WriteEnsembleFile(Path("ring.tvx"));
+  WriteEnsembleFile(Path("ring.tvx"), Ensemble, FileRecord);
   EXPECT_EQ(Listing(folder_), expected);
   EXPECT_EQ(Listing(Path("sub")), std::vector<std::string>{".vorun-" + dead + "-8-1"});
 }

@@ -17,13 +17,13 @@ using StartFile = FileTest;
 
 TEST_F(StartFile, HoldsExactlyTheNameWithoutALineBreak) {
   FileName = "D:\\runs\\ring.tvx";
-  RememberFile();
+  RememberFile(StartFilePath, FileName, LastFileName);
   EXPECT_EQ(LastFileName, "D:\\runs\\ring.tvx");
   EXPECT_EQ(ReadBytes(StartFilePath), "D:\\runs\\ring.tvx");
   EXPECT_EQ(ReadBytes(StartFilePath).size(), 16u);
   // Rewritten, not appended.
   FileName = "/b.tvx";
-  RememberFile();
+  RememberFile(StartFilePath, FileName, LastFileName);
   EXPECT_EQ(ReadBytes(StartFilePath), "/b.tvx");
   EXPECT_EQ(Listing(fs::path(StartFilePath).parent_path()), std::vector<std::string>{"Start.tvx2"});
 }
@@ -44,7 +44,7 @@ TEST_F(StartFile, YieldsItsFirstLine) {
   for (const auto& [content, first] : cases) {
     WriteBytes(StartFilePath, content);
     LastFileName = "stale";
-    EXPECT_TRUE(ReadStartFile());
+    EXPECT_TRUE(ReadStartFile(StartFilePath, LastFileName));
     EXPECT_TRUE(LastFileName == first) << content.size() << " bytes gave " << LastFileName.size();
   }
 }
@@ -55,15 +55,15 @@ TEST_F(StartFile, YieldsItsFirstLine) {
 TEST_F(StartFile, NeverReadBeyondAPathsLength) {
   if (fs::exists("/dev/zero")) {
     StartFilePath = "/dev/zero";
-    EXPECT_FALSE(ReadStartFile());
+    EXPECT_FALSE(ReadStartFile(StartFilePath, LastFileName));
     StartFilePath = Path("zero");
     fs::create_symlink("/dev/zero", StartFilePath);
-    EXPECT_FALSE(ReadStartFile());
+    EXPECT_FALSE(ReadStartFile(StartFilePath, LastFileName));
   }
   StartFilePath = Path("huge");
   WriteBytes(StartFilePath, "/a");
   fs::resize_file(StartFilePath, std::uintmax_t{3} << 30);  // sparse: no disk used
-  EXPECT_TRUE(ReadStartFile());
+  EXPECT_TRUE(ReadStartFile(StartFilePath, LastFileName));
   EXPECT_EQ(LastFileName.size(), std::size_t{PATH_MAX});
   EXPECT_EQ(LastFileName.substr(0, 3), std::string("/a\0", 3));
 }
@@ -72,39 +72,40 @@ TEST_F(StartFile, NeverReadBeyondAPathsLength) {
 // one would bring back some other file at the next start.
 TEST_F(StartFile, NameWithALineBreakIsRefusedAndNothingChanges) {
   FileName = Path("kept.tvx");
-  RememberFile();
+  RememberFile(StartFilePath, FileName, LastFileName);
   for (const char* name : {"/a/ring\n.tvx", "/a/ring\r.tvx", "\n"}) {
     FileName = name;
     EXPECT_EQ(
-        ErrorOf([] { RememberFile(); }),
+        ErrorOf([&] { RememberFile(StartFilePath, FileName, LastFileName); }),
         "A file name with a line break cannot be remembered for the next start. Choose a name without one.");
     EXPECT_EQ(LastFileName, Path("kept.tvx"));
     EXPECT_EQ(ReadBytes(StartFilePath), Path("kept.tvx"));
   }
-  EXPECT_EQ(ErrorOf([] { CheckRememberable("/a/ring.tvx"); }), "no error");
+  EXPECT_EQ(ErrorOf([&] { CheckRememberable("/a/ring.tvx"); }), "no error");
   // Longer than a reading gives back: no path is, but the start file must
   // not be written with it either.
-  EXPECT_EQ(ErrorOf([] { CheckRememberable(std::string(PATH_MAX, 'n')); }), "no error");
+  EXPECT_EQ(ErrorOf([&] { CheckRememberable(std::string(PATH_MAX, 'n')); }), "no error");
   FileName = std::string(PATH_MAX + 1, 'n');
-  EXPECT_EQ(ErrorOf([] { RememberFile(); }), "A file name longer than " + std::to_string(PATH_MAX) +
-                                                 " bytes cannot be remembered for the next start.");
+  EXPECT_EQ(ErrorOf([&] { RememberFile(StartFilePath, FileName, LastFileName); }),
+            "A file name longer than " + std::to_string(PATH_MAX) +
+                " bytes cannot be remembered for the next start.");
   EXPECT_EQ(ReadBytes(StartFilePath), Path("kept.tvx"));
 }
 
 TEST_F(StartFile, MissingFileIsReportedToTheCallerOnly) {
   LastFileName = "kept";
-  EXPECT_FALSE(ReadStartFile());
+  EXPECT_FALSE(ReadStartFile(StartFilePath, LastFileName));
   EXPECT_EQ(LastFileName, "kept");
   fs::create_directories(StartFilePath);  // a folder where the file should be
-  EXPECT_FALSE(ReadStartFile());
+  EXPECT_FALSE(ReadStartFile(StartFilePath, LastFileName));
 }
 
 TEST_F(StartFile, IsCreatedEmptyWithItsFolder) {
-  CreateEmptyStartFile();
+  CreateEmptyStartFile(StartFilePath);
   EXPECT_TRUE(fs::is_regular_file(StartFilePath));
   EXPECT_EQ(fs::file_size(StartFilePath), 0u);
   LastFileName = "stale";
-  EXPECT_TRUE(ReadStartFile());
+  EXPECT_TRUE(ReadStartFile(StartFilePath, LastFileName));
   EXPECT_EQ(LastFileName, "");
 }
 

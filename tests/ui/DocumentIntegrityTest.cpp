@@ -156,7 +156,7 @@ TEST_F(ListingAfterARun, ShowsTheCommittedStateWhenTheRunStopsAndWhenTicked) {
   ASSERT_EQ(Grid()->Cell(1, 1), "0.5");
   QMetaObject::invokeMethod(Push("Go"), "click", Qt::QueuedConnection);
   Push("Go")->click();
-  ASSERT_EQ(vorun::Run.StepCount, 1);
+  ASSERT_EQ(Run.StepCount, 1);
   ASSERT_NE(Ensemble.PosX[1], 0.5L);
   EXPECT_EQ(Grid()->Cell(1, 1), NumberText(Ensemble.PosX[1]));
 

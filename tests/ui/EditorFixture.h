@@ -21,8 +21,7 @@ namespace vorun::test {
 
 // Slots 1..10 are occupied, the rest empty; every value differs from every
 // other so that a value in the wrong place shows.
-inline void FillEnsemble() {
-  auto& e = Ensemble;
+inline void FillEnsemble(EnsembleState& e) {
   e.SlotCount = MaxSlots;
   e.TimeStep = 0.001L;
   e.A1 = 1, e.B1 = 1, e.C1 = 2, e.D1 = 3, e.F1 = 4;
@@ -38,12 +37,14 @@ inline void FillEnsemble() {
   }
 }
 
-class Editor : public testing::Test {
+class Editor : public testing::Test, public SessionParts {
  protected:
+  // The session's run flags, not the test's own Run().
+  using SessionParts::Run;
+
   void SetUp() override {
-    ResetProgramState();
     DecimalSeparator = '.';
-    FillEnsemble();
+    FillEnsemble(Ensemble);
     FileName = "ThetraSpiral";
     ASSERT_TRUE(dir.isValid());
     StartFilePath = Path("Start.tvx2");
@@ -81,7 +82,7 @@ class Editor : public testing::Test {
 
   QTemporaryDir dir;
   ScriptedDialogs dialogs;
-  TEditDlg dlg;
+  TEditDlg dlg{session};
 };
 
 }  // namespace vorun::test

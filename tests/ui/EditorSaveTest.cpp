@@ -62,10 +62,10 @@ TEST_F(Editor, OkWritesTheFileRemembersItAndSyncsPresentSlots) {
   // The file holds the ensemble with the taken time step.
   EXPECT_EQ(QFileInfo(QString::fromStdString(name)).size(), 3776);
   const EnsembleState written = Ensemble;
-  test::ResetProgramState();
+  ResetSession();
   Ensemble.SlotCount = MaxSlots;
-  ReadEnsembleFile(name);
-  ApplyRecord();
+  ReadEnsembleFile(name, FileRecord);
+  ApplyRecord(FileRecord, Ensemble);
   EXPECT_EQ(Ensemble.TimeStep, written.TimeStep);
   EXPECT_EQ(Ensemble.F2, written.F2);
   EXPECT_EQ(Ensemble.PosY, written.PosY);
@@ -133,14 +133,14 @@ TEST_F(Editor, OkWithBadTextStaysOpenWritesNothingAndKeepsTheText) {
 }
 
 TEST(EditorPalette, ActivationChangeIsNoPaintEvenWhenTheThemeDimsInactiveWindows) {
-  test::ResetProgramState();
-  FillEnsemble();
+  Session session;
+  FillEnsemble(session.Ensemble);
   const QPalette original = QApplication::palette();
   QPalette dimmed = original;
   dimmed.setColor(QPalette::Inactive, QPalette::Window, Qt::darkGray);
   QApplication::setPalette(dimmed);
   {
-    TEditDlg dlg;
+    TEditDlg dlg(session);
     dlg.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
     QApplication::processEvents();

@@ -39,21 +39,21 @@ class Commands : public test::MainFormTest {
 };
 
 TEST_F(Commands, OpenLoadsTheFileAndRemembersIt) {
-  vorun::Run.StepCount = 12;
+  Run.StepCount = 12;
   FindControl<QLabel>(form, "LTime")->setText("12");
   Open(Path("ring.tvx"));
   ASSERT_EQ(dialogs.fileRequests.size(), 1u);
   EXPECT_EQ(dialogs.fileRequests[0].filter, "Taons files (*.tvx)|*.tvx");
   EXPECT_EQ(dialogs.fileRequests[0].defaultExtension, "tvx");
   EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_EQ(vorun::Run.SpiralMode, 0);
+  EXPECT_EQ(Run.SpiralMode, 0);
   EXPECT_TRUE(Push("Go")->isEnabled());
   EXPECT_TRUE(FindControl<QToolButton>(form, "Null00")->isEnabled());
   EXPECT_EQ(Line("FName")->text().toStdString(), Path("ring.tvx"));
   EXPECT_EQ(ReadText(StartFilePath), Path("ring.tvx"));
   EXPECT_EQ(Ensemble.PosX[1], 0.5L);
   EXPECT_EQ(Ensemble.ViewX[1], 0.5L);
-  EXPECT_EQ(vorun::Run.StepCount, 0);
+  EXPECT_EQ(Run.StepCount, 0);
   EXPECT_EQ(FindControl<QLabel>(form, "LTime")->text(), "0");
   EXPECT_EQ(Grid()->Cell(1, 2), "-0.5");
   EXPECT_EQ(Line("EditDT")->text(), "0.05");
@@ -63,7 +63,7 @@ TEST_F(Commands, OpenLoadsTheFileAndRemembersIt) {
 TEST_F(Commands, CancelledOpenChangesNothing) {
   dialogs.openAnswers.push_back(std::nullopt);
   Action("Open1")->trigger();
-  EXPECT_EQ(vorun::Run.SpiralMode, 1);
+  EXPECT_EQ(Run.SpiralMode, 1);
   EXPECT_FALSE(Push("Go")->isEnabled());
 }
 
@@ -86,7 +86,7 @@ TEST_F(Commands, OpenOfAMissingNameReportsItAndChangesNothing) {
   EXPECT_EQ(dialogs.messages[0].text.toStdString(), "Cannot open " + Path("gone.tvx") + ": file not found");
   EXPECT_EQ(Line("FName")->text(), "File Name");
   EXPECT_FALSE(Push("Go")->isEnabled());
-  EXPECT_EQ(vorun::Run.SpiralMode, 1);
+  EXPECT_EQ(Run.SpiralMode, 1);
   EXPECT_EQ(FileName, "ThetraSpiral");
   EXPECT_EQ(ReadText(StartFilePath), "");
 }
@@ -110,10 +110,10 @@ TEST_F(Commands, FailedOpenKeepsTheEnsembleItsNameAndTheSaveTarget) {
   QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(ReadText(Path("ten.tvx")), tenBytes);
   EXPECT_EQ(dialogs.fileRequests.size(), 2u);  // the two open dialogs, no save dialog
-  ResetGlobals();
+  ResetSession();
   Ensemble.SlotCount = MaxSlots;
-  ReadEnsembleFile(Path("ring.tvx"));
-  ApplyRecord();
+  ReadEnsembleFile(Path("ring.tvx"), FileRecord);
+  ApplyRecord(FileRecord, Ensemble);
   EXPECT_EQ(Ensemble.PosX[2], 9.0L);
 }
 
@@ -122,10 +122,10 @@ TEST_F(Commands, SaveRightAfterOpenWritesToTheOpenedName) {
   Ensemble.PosX[2] = 9;
   Action("Save1")->trigger();
   EXPECT_EQ(dialogs.fileRequests.size(), 1u);  // only the open dialog
-  test::ResetProgramState();
+  ResetSession();
   Ensemble.SlotCount = MaxSlots;
-  ReadEnsembleFile(Path("ring.tvx"));
-  ApplyRecord();
+  ReadEnsembleFile(Path("ring.tvx"), FileRecord);
+  ApplyRecord(FileRecord, Ensemble);
   EXPECT_EQ(Ensemble.PosX[2], 9.0L);
   EXPECT_EQ(Ensemble.TimeStep, 0.05L);
 }
@@ -148,7 +148,7 @@ TEST_F(Commands, SaveAsWritesTheFileAndTheStartFile) {
 TEST_F(Commands, TaonsWithAnEmptyStartFileShowsTheEasySquare) {
   Action("Daons1")->trigger();
   EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_EQ(vorun::Run.SpiralMode, 0);
+  EXPECT_EQ(Run.SpiralMode, 0);
   EXPECT_TRUE(Push("Go")->isEnabled());
   EXPECT_EQ(FileName, "This is a stabil structur of taons");
   EXPECT_EQ(Line("FName")->text(), "This is a stabil structur of taons");
@@ -177,10 +177,10 @@ TEST_F(Commands, SaveWithoutAChosenFileIsSaveAs) {
   EXPECT_EQ(dialogs.fileRequests.size(), 2u);
   EXPECT_NE(ReadText(Path("square.tvx")), std::string(3776, '\0'));
   const std::string saved = ReadText(Path("square.tvx"));
-  ResetGlobals();
+  ResetSession();
   Ensemble.SlotCount = MaxSlots;
-  ReadEnsembleFile(Path("square.tvx"));
-  ApplyRecord();
+  ReadEnsembleFile(Path("square.tvx"), FileRecord);
+  ApplyRecord(FileRecord, Ensemble);
   EXPECT_EQ(Ensemble.PosX[1], 7.0L);
 }
 
@@ -192,14 +192,14 @@ TEST_F(Commands, TaonsWithoutStartFileSaysSoAndReloadsNothing) {
   EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Information);
   EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::Ok);
   EXPECT_TRUE(Push("Go")->isEnabled());
-  EXPECT_EQ(vorun::Run.SpiralMode, 0);
+  EXPECT_EQ(Run.SpiralMode, 0);
   EXPECT_EQ(Ensemble.Exists[1], 0);
 }
 
 TEST_F(Commands, TaonsAfterARunReloadsAndTheStepCounterContinues) {
   Open(Path("ring.tvx"));
   RunOneStep();
-  ASSERT_EQ(vorun::Run.StepCount, 1);
+  ASSERT_EQ(Run.StepCount, 1);
   EXPECT_NE(Ensemble.PosX[1], 0.5L);
   Line("EditDT")->setText("7");
   // Reloading the file throws the run's result away, which is asked first.
@@ -207,16 +207,16 @@ TEST_F(Commands, TaonsAfterARunReloadsAndTheStepCounterContinues) {
   Action("Daons1")->trigger();
   EXPECT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(Ensemble.PosX[1], 0.5L);
-  EXPECT_EQ(vorun::Run.StepCount, 1);
+  EXPECT_EQ(Run.StepCount, 1);
   EXPECT_EQ(Line("EditDT")->text(), "7");  // the fields are not refreshed
   RunOneStep();
-  EXPECT_EQ(vorun::Run.StepCount, 2);
+  EXPECT_EQ(Run.StepCount, 2);
 }
 
 TEST_F(Commands, SpiralDisablesGoAndNull00) {
   Open(Path("ring.tvx"));
   Action("Spiral1")->trigger();
-  EXPECT_EQ(vorun::Run.SpiralMode, 1);
+  EXPECT_EQ(Run.SpiralMode, 1);
   EXPECT_FALSE(Push("Go")->isEnabled());
   EXPECT_FALSE(FindControl<QToolButton>(form, "Null00")->isEnabled());
   EXPECT_NEAR(static_cast<double>(Ensemble.ViewX[16]), 2.981456, 1e-6);
@@ -294,7 +294,7 @@ TEST_F(CommentPrompt, NoSavesNothingAndAsksAgainOnlyAfterAFurtherChange) {
 }
 
 TEST_F(CommentPrompt, OpeningAnotherEnsembleAsksBeforeTheTypedTextIsReplaced) {
-  // A copy: writing a sample would reset the live ensemble.
+  // The second ensemble is a copy of the first; only its comment differs.
   std::filesystem::copy_file(Path("ring.tvx"), Path("star.tvx"));
   WriteText(Path("star.txt"), "Star");
   FindControl<QPlainTextEdit>(form, "Comment")->setPlainText("Ring of three, typed");

@@ -70,7 +70,7 @@ class HeadlessRun : public test::MainFormTest, public ::testing::WithParamInterf
     QTimer stopper;
     stopper.setInterval(0);
     QObject::connect(&stopper, &QTimer::timeout, [&] {
-      if (vorun::Run.StepCount >= n) {
+      if (Run.StepCount >= n) {
         stopper.stop();
         Push("Go")->click();
       }
@@ -84,7 +84,7 @@ TEST_P(HeadlessRun, GivesTheRecordTheWindowSavesAfterTheSameSteps) {
   ASSERT_EQ(FileName, Path("in.tvx"));
   GetParam().controls(*form);
   RunWindowFor(Steps);
-  ASSERT_EQ(vorun::Run.StepCount, Steps);
+  ASSERT_EQ(Run.StepCount, Steps);
   ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text.toStdString();
   dialogs.saveAnswers.push_back(QString::fromStdString(Path("window.tvx")));
   Action("Saveas1")->trigger();

@@ -148,6 +148,9 @@ TEST_F(HelpFiles, WorkingFolderComesBeforeTheProgramFolder) {
 
 class About : public Menus {
  protected:
+  // The box the window made at its first About (no box was attached to it).
+  TAboutBox* AboutBox() const { return form->findChild<TAboutBox*>(); }
+
   // Runs check on the modal box while About1 waits for it.
   void WithBoxOpen(const std::function<void(TAboutBox*)>& check) {
     bool ran = false;
@@ -196,15 +199,15 @@ TEST_F(About, ShowsNameAndVersionAndClosesWithOK) {
     QTest::mouseClick(box->OKButton, Qt::LeftButton);
   });
   EXPECT_TRUE(stillOpenAfterEscape);
-  ASSERT_NE(AboutBox, nullptr);
-  EXPECT_FALSE(AboutBox->isVisible());
-  EXPECT_EQ(AboutBox->result(), QDialog::Accepted);
+  ASSERT_NE(AboutBox(), nullptr);
+  EXPECT_FALSE(AboutBox()->isVisible());
+  EXPECT_EQ(AboutBox()->result(), QDialog::Accepted);
 }
 
 TEST_F(About, EnterPressesOKAndTheCloseBoxClosesTooAndTheBoxIsShownAgain) {
   WithBoxOpen([](TAboutBox* box) { QTest::keyClick(box, Qt::Key_Return); });
-  ASSERT_NE(AboutBox, nullptr);
-  TAboutBox* first = AboutBox;
+  ASSERT_NE(AboutBox(), nullptr);
+  TAboutBox* first = AboutBox();
   EXPECT_FALSE(first->isVisible());
   WithBoxOpen([&](TAboutBox* box) {
     EXPECT_EQ(box, first);

@@ -62,7 +62,7 @@ class StartFileIsAPipe : public StartUpWithAPipe {
 // start-up then writes is refused, and the message says why.
 TEST_F(StartFileIsAPipe, ShowsTheSpiralAndSaysThePipeIsNoStartFile) {
   EXPECT_TRUE(startedAlone);
-  EXPECT_EQ(vorun::Run.SpiralMode, 1);
+  EXPECT_EQ(Run.SpiralMode, 1);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text.toStdString(),
             "Cannot save to " + pipe + ": it is a named pipe (FIFO), not a regular file.");
@@ -102,7 +102,7 @@ class StartFileIsDevZero : public test::MainFormTest {
 // Once read whole: 4 GB and a std::bad_alloc after half a minute.
 TEST_F(StartFileIsDevZero, IsNoStartFile) {
   if (!std::filesystem::exists("/dev/zero")) GTEST_SKIP() << "no /dev/zero";
-  EXPECT_EQ(vorun::Run.SpiralMode, 1);
+  EXPECT_EQ(Run.SpiralMode, 1);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text.toStdString(),
             "Cannot save to " + StartFilePath + ": it is a device, not a regular file.");

@@ -77,7 +77,7 @@ class LeanRunLoop : public test::MainFormTest {
       Ensemble.VelU[n] = n * 0.01L;
     }
     SyncWorkingCopies(Ensemble, false);
-    vorun::Run.SpiralMode = 0;
+    Run.SpiralMode = 0;
     showList = FindControl<QCheckBox>(form, "ShowList");
     showList->setChecked(true);
   }
@@ -85,7 +85,7 @@ class LeanRunLoop : public test::MainFormTest {
   // What the run loop does for one step between two event turns.
   void LoopStep() {
     AdvanceStep(Ensemble, form->CurrentStepSettings());
-    ++vorun::Run.StepCount;
+    ++Run.StepCount;
     MainFormProbe::ShowStep(*form);
   }
 
@@ -96,7 +96,7 @@ class LeanRunLoop : public test::MainFormTest {
 
 TEST_F(LeanRunLoop, DrawingListingAndStepLabelAllocateNothingPerStep) {
   SetUpCloud();
-  vorun::Run.ShowStepCount = 1;
+  Run.ShowStepCount = 1;
   for (int n = 0; n < 3; ++n) LoopStep();
   QApplication::processEvents();
   LoopStep();
@@ -108,8 +108,8 @@ TEST_F(LeanRunLoop, DrawingListingAndStepLabelAllocateNothingPerStep) {
   EXPECT_GT(allocations, before);
   // The label catches up with the last step within one pacing interval.
   QLabel* label = FindControl<QLabel>(form, "LTime");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return label->text() == QString::number(vorun::Run.StepCount); }, 1000));
-  EXPECT_EQ(vorun::Run.StepCount, 24);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return label->text() == QString::number(Run.StepCount); }, 1000));
+  EXPECT_EQ(Run.StepCount, 24);
 }
 
 TEST_F(LeanRunLoop, ListingShowsTheValuesOfTheLastStep) {

@@ -25,8 +25,8 @@ class NewCommand : public test::MainFormTest {
  protected:
   void SetUp() override {
     test::MainFormTest::SetUp();
-    editor = std::make_unique<TEditDlg>(form.get());
-    EditDlg = editor.get();
+    editor = std::make_unique<TEditDlg>(session, form.get());
+    form->AttachDialogs(editor.get(), nullptr);
     Ensemble.SlotCount = MaxSlots;
     for (int n = 1; n <= 4; ++n) {
       Ensemble.Exists[n] = 1;
@@ -35,14 +35,14 @@ class NewCommand : public test::MainFormTest {
       Ensemble.PosZ[n] = 3 * n;
     }
     Ensemble.TimeStep = 0.001L;
-    vorun::Run.StepCount = 77;
+    Run.StepCount = 77;
     FindControl<QLabel>(form, "LTime")->setText("77");
     Line("FName")->setText("before");
     form->FillListing();
   }
 
   void TearDown() override {
-    EditDlg = nullptr;
+    form->AttachDialogs(nullptr, nullptr);
     editor.reset();
     test::MainFormTest::TearDown();
   }
@@ -110,7 +110,7 @@ TEST_F(NewCommand, SubmitThenCancelLeavesTheMainWindowAsItWas) {
   });
   EXPECT_EQ(Ensemble.PosX[1], 9);
   EXPECT_EQ(Grid()->Cell(1, 1), "1");
-  EXPECT_EQ(vorun::Run.StepCount, 77);
+  EXPECT_EQ(Run.StepCount, 77);
   EXPECT_EQ(FindControl<QLabel>(form, "LTime")->text(), "77");
   EXPECT_EQ(Line("FName")->text(), "before");
   EXPECT_FALSE(Push("Go")->isEnabled());
@@ -129,11 +129,11 @@ TEST_F(NewCommand, OkSavesAndShowsTheEnsembleAsFreshlyOpened) {
   EXPECT_TRUE(dialogs.messages.empty()) << dialogs.Texts().join("; ").toStdString();
   EXPECT_EQ(QFileInfo(QString::fromStdString(name)).size(), 3776);
   EXPECT_EQ(test::ReadText(StartFilePath), name);
-  EXPECT_EQ(vorun::Run.SpiralMode, 0);
+  EXPECT_EQ(Run.SpiralMode, 0);
   EXPECT_TRUE(Push("Go")->isEnabled());
   EXPECT_TRUE(FindControl<QToolButton>(form, "Null00")->isEnabled());
   EXPECT_EQ(Line("FName")->text().toStdString(), name);
-  EXPECT_EQ(vorun::Run.StepCount, 0);
+  EXPECT_EQ(Run.StepCount, 0);
   EXPECT_EQ(FindControl<QLabel>(form, "LTime")->text(), "0");
   EXPECT_EQ(Grid()->Cell(1, 1), "9");
   EXPECT_EQ(Line("EditDT")->text(), "0.02");
@@ -165,7 +165,7 @@ TEST_F(NewCommand, OkWithCancelledSaveDialogReturnsToTheEditor) {
     FindControl<QPushButton>(dlg, "CancelBtn")->click();
   });
   EXPECT_EQ(Ensemble.TimeStep, 0.001L);
-  EXPECT_EQ(vorun::Run.StepCount, 77);
+  EXPECT_EQ(Run.StepCount, 77);
   EXPECT_EQ(FindControl<QLabel>(form, "LTime")->text(), "77");
   EXPECT_FALSE(Push("Go")->isEnabled());
 }
@@ -181,7 +181,7 @@ TEST_F(NewCommand, OkWithBadTextNeitherSavesNorRefreshes) {
   });
   EXPECT_EQ(dialogs.Texts(), QStringList{"'x' is not a valid floating point value"});
   EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(name)));
-  EXPECT_EQ(vorun::Run.StepCount, 77);
+  EXPECT_EQ(Run.StepCount, 77);
   EXPECT_EQ(Line("FName")->text(), "before");
   EXPECT_FALSE(Push("Go")->isEnabled());
 }

@@ -1,5 +1,5 @@
-// A fresh main window for each test, shown on the offscreen platform, with the
-// globals reset before it is created and the dialog seam scripted.
+// A fresh main window for each test, shown on the offscreen platform, over a
+// session of the test's own, with the dialog seam scripted.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -26,16 +26,17 @@
 
 namespace vorun::test {
 
-class MainFormTest : public ::testing::Test {
+class MainFormTest : public ::testing::Test, public SessionParts {
  protected:
+  // The session's run flags, not the test's own Run().
+  using SessionParts::Run;
+
   void SetUp() override {
     ASSERT_TRUE(folder.isValid());
-    savedStartFile = StartFilePath;
     StartFilePath = Path("Start.tvx2");
     PrepareFiles();
-    test::ResetProgramState();
     DecimalSeparator = '.';
-    form = std::make_unique<TMainForm>();
+    form = std::make_unique<TMainForm>(session);
     form->show();
     QApplication::processEvents();
   }
@@ -43,7 +44,6 @@ class MainFormTest : public ::testing::Test {
   void TearDown() override {
     form.reset();
     DecimalSeparator = '.';
-    StartFilePath = savedStartFile;
   }
 
   // Runs before the window is created: the files start-up will find.
@@ -64,7 +64,6 @@ class MainFormTest : public ::testing::Test {
   StringGrid* Grid() const { return FindControl<StringGrid>(form, "DaonsTable"); }
 
   QTemporaryDir folder;
-  std::string savedStartFile;
   ScriptedDialogs dialogs;
   std::unique_ptr<TMainForm> form;
 };

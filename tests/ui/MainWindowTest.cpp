@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
 // carry one. The editor, a child of the main window as in the program, uses
 // the same names for its own fields.
 TEST_F(MainFormTest, EachWindowNamesItsControlsOnce) {
-  TEditDlg editor(form.get());
+  TEditDlg editor(session, form.get());
   for (const QObject* window :
        {static_cast<const QObject*>(form.get()), static_cast<const QObject*>(&editor)}) {
     QMap<QString, int> uses;

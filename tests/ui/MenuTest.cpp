@@ -89,7 +89,7 @@ TEST_F(MenuTree, EveryItemBeforeDuringAndAfterARun) {
     Push("Go")->click();
   });
   Push("Go")->click();
-  ASSERT_EQ(vorun::Run.StepCount, 1);
+  ASSERT_EQ(Run.StepCount, 1);
   EXPECT_EQ(Text(during), Text(Expected(true)));
   EXPECT_EQ(managerDuring, manager);
 
@@ -101,7 +101,7 @@ TEST_F(MenuTree, EveryItemBeforeDuringAndAfterARun) {
 TEST_F(MenuTree, ViewCommandsAndShortcutsWorkDuringARun) {
   Activate();
   QTimer::singleShot(0, form.get(), [&] {
-    EXPECT_EQ(vorun::Run.Stopped, 0);
+    EXPECT_EQ(Run.Stopped, 0);
     QTest::keyClick(form.get(), Qt::Key_Right, Qt::ControlModifier);
     QTest::mouseClick(FindControl<QToolButton>(form, "DaoForvard"), Qt::LeftButton);
     QTest::mouseClick(FindControl<QToolButton>(form, "DaoTeta1"), Qt::LeftButton);
@@ -122,9 +122,9 @@ TEST_F(MenuTree, AboutDuringARunSuspendsItUntilOK) {
   QTimer::singleShot(0, form.get(), [&] {
     QTimer::singleShot(0, [&] {
       QWidget* box = QApplication::activeModalWidget();
-      stepsWhileOpen = vorun::Run.StepCount;
+      stepsWhileOpen = Run.StepCount;
       for (int i = 0; i < 20; ++i) QApplication::processEvents();
-      stepsLater = vorun::Run.StepCount;
+      stepsLater = Run.StepCount;
       if (box != nullptr) box->close();
     });
     Action("About1")->trigger();
@@ -133,7 +133,7 @@ TEST_F(MenuTree, AboutDuringARunSuspendsItUntilOK) {
   Push("Go")->click();
   EXPECT_GE(stepsWhileOpen, 1);
   EXPECT_EQ(stepsLater, stepsWhileOpen);
-  EXPECT_EQ(vorun::Run.Stopped, 1);
+  EXPECT_EQ(Run.Stopped, 1);
 }
 
 TEST_F(MenuTree, AltXClosesTheWindowWhileStopped) {

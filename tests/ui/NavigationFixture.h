@@ -9,7 +9,7 @@
 #include "ui/Controls.h"
 #include "ui/MainFormFixture.h"
 #include "ui/SceneView.h"
-#include "ui/WindowState.h"
+#include "ui/Session.h"
 
 namespace vorun::test {
 
@@ -17,7 +17,7 @@ class Navigation : public test::MainFormTest {
  protected:
   // The taon view with one taon at the model origin and one off it.
   void ShowTaons() {
-    vorun::Run.SpiralMode = 0;
+    Run.SpiralMode = 0;
     Ensemble.SlotCount = MaxSlots;
     Ensemble.Exists.fill(0);
     Ensemble.Exists[1] = Ensemble.Exists[2] = 1;
@@ -50,7 +50,7 @@ class Navigation : public test::MainFormTest {
     Extended80 x, y, z;
     bool operator==(const Point&) const = default;
   };
-  static Point ViewPoint(int n) { return {Ensemble.ViewX[n], Ensemble.ViewY[n], Ensemble.ViewZ[n]}; }
+  Point ViewPoint(int n) const { return {Ensemble.ViewX[n], Ensemble.ViewY[n], Ensemble.ViewZ[n]}; }
 };
 
 }  // namespace vorun::test

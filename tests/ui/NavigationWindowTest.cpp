@@ -26,7 +26,7 @@ struct RotationCase {
 
 class RotationButton : public Navigation, public ::testing::WithParamInterface<RotationCase> {
  protected:
-  static Extended80 Orientation(Axis axis) {
+  Extended80 Orientation(Axis axis) const {
     return axis == Axis::X ? View.SpinTeta : axis == Axis::Y ? View.SpinPsi : View.SpinPhi;
   }
   void Click() { QTest::mouseClick(FindControl<QToolButton>(form, GetParam().name), Qt::LeftButton); }
@@ -56,7 +56,7 @@ TEST_P(RotationButton, TaonViewAddsTheStepToItsOrientationAndRedraws) {
 
 TEST_P(RotationButton, SpiralViewTurnsTheFigureInPlaceAboutItsAxis) {
   const RotationCase& c = GetParam();
-  ASSERT_EQ(vorun::Run.SpiralMode, 1);
+  ASSERT_EQ(Run.SpiralMode, 1);
   const Point before = ViewPoint(19);
   Click();
   const Point after = ViewPoint(19);

@@ -21,7 +21,7 @@ using test::ReadText;
 using test::WriteText;
 
 // The ensemble's values as a file would hold them, for a comparison bit for bit.
-EnsembleRecord Snapshot() {
+EnsembleRecord Snapshot(const EnsembleState& Ensemble) {
   EnsembleRecord record{};
   CopyToRecord(Ensemble, record);
   return record;
@@ -81,8 +81,8 @@ class OpenWays : public test::MainFormTest, public testing::WithParamInterface<W
         ASSERT_TRUE(Drop(QString::fromStdString(Path(file))));
         break;
       case Way::RecentFiles: {
-        RememberRecentFile(Path(file));
-        RememberRecentFile(Path("elsewhere.tvx"));
+        RememberRecentFile(StartFilePath, Path(file));
+        RememberRecentFile(StartFilePath, Path("elsewhere.tvx"));
         QMenu* recent = FindControl<QMenu>(form, "RecentFiles");
         emit recent->aboutToShow();
         const QList<QAction*> items = recent->actions();
@@ -105,7 +105,7 @@ TEST_P(OpenWays, LoadTheFileAsOpenDoesAfterTheCommentQuestion) {
   EXPECT_EQ(FileName, name);
   EXPECT_EQ(Line("FName")->text().toStdString(), name);
   EXPECT_EQ(ReadText(StartFilePath), name);
-  EXPECT_EQ(vorun::Run.SpiralMode, 0);
+  EXPECT_EQ(Run.SpiralMode, 0);
   EXPECT_TRUE(Push("Go")->isEnabled());
   EXPECT_EQ(Ensemble.PosX[1], 0.5L);
   EXPECT_EQ(Ensemble.VelU[1], 1);
@@ -113,13 +113,13 @@ TEST_P(OpenWays, LoadTheFileAsOpenDoesAfterTheCommentQuestion) {
   EXPECT_EQ(Ensemble.TimeStep, 0.05L);
   EXPECT_EQ(Line("EditDT")->text(), "0.05");
   EXPECT_EQ(FindControl<QPlainTextEdit>(form, "Comment")->toPlainText(), "Three taons");
-  EXPECT_EQ(ReadRecentFiles().front(), name);
+  EXPECT_EQ(ReadRecentFiles(StartFilePath).front(), name);
   EXPECT_EQ(FindControl<QMenu>(form, "RecentFiles")->actions().front()->data().toString().toStdString(),
             name);
 }
 
 TEST_P(OpenWays, ABadFileIsReportedAndChangesNothing) {
-  const EnsembleRecord before = Snapshot();
+  const EnsembleRecord before = Snapshot(Ensemble);
   const std::string startFile = ReadText(StartFilePath);
   const QString shown = Line("FName")->text();
   const std::string fileName = FileName;
@@ -129,13 +129,13 @@ TEST_P(OpenWays, ABadFileIsReportedAndChangesNothing) {
   EXPECT_EQ(FileName, fileName);
   EXPECT_EQ(Line("FName")->text(), shown);
   EXPECT_EQ(ReadText(StartFilePath), startFile);
-  EXPECT_EQ(vorun::Run.SpiralMode, 1);
+  EXPECT_EQ(Run.SpiralMode, 1);
   EXPECT_FALSE(Push("Go")->isEnabled());
-  const EnsembleRecord after = Snapshot();
+  const EnsembleRecord after = Snapshot(Ensemble);
   EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
   // Not added to the recent files either (the recent-files way put it there itself).
   if (GetParam() != Way::RecentFiles) {
-    EXPECT_TRUE(ReadRecentFiles().empty());
+    EXPECT_TRUE(ReadRecentFiles(StartFilePath).empty());
   }
 }
 
@@ -148,7 +148,7 @@ TEST_F(OpenWaysWindow, OnlyEnsembleFilesAreTakenByADrop) {
   WriteText(Path("notes.txt"), "text");
   EXPECT_FALSE(Drop(QString::fromStdString(Path("notes.txt"))));
   EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_EQ(vorun::Run.SpiralMode, 1);
+  EXPECT_EQ(Run.SpiralMode, 1);
 }
 
 TEST_F(OpenWaysWindow, RecentFilesListTheLastEightNewestFirst) {

@@ -9,7 +9,7 @@
 #include "ui/Controls.h"
 #include "ui/MainFormFixture.h"
 #include "ui/PainterCanvas.h"
-#include "ui/WindowState.h"
+#include "ui/Session.h"
 
 namespace vorun {
 namespace {
@@ -47,7 +47,7 @@ TEST_F(Picture, PngHoldsTheSceneAsDrawn) {
   EXPECT_EQ(CountNonBlack(png), 12);
   EXPECT_EQ(png.convertToFormat(QImage::Format_RGB32),
             form->ScenePicture().convertToFormat(QImage::Format_RGB32));
-  EXPECT_EQ(png.pixel(vorun::View.ScreenX[31], vorun::View.ScreenY[31]) & 0xFFFFFF, 0xFFFF00u);
+  EXPECT_EQ(png.pixel(View.ScreenX[31], View.ScreenY[31]) & 0xFFFFFF, 0xFFFF00u);
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -96,13 +96,13 @@ TEST_F(Picture, PainterCanvasDrawsWhatTheWindowShows) {
 // Exporting the spinning spiral draws it as it stands, without turning it.
 TEST_F(Picture, ExportChangesNothing) {
   Action("Spiral1")->trigger();
-  vorun::View.Teta = 0.1L;
-  const Extended80 x = Ensemble.ViewX[5], zoom = vorun::View.Zoom;
+  View.Teta = 0.1L;
+  const Extended80 x = Ensemble.ViewX[5], zoom = View.Zoom;
   Export("spiral.svg");
   Export("spiral.png");
   EXPECT_EQ(std::memcmp(&x, &Ensemble.ViewX[5], 10), 0);
-  EXPECT_EQ(vorun::View.Teta, 0.1L);
-  EXPECT_EQ(vorun::View.Zoom, zoom);
+  EXPECT_EQ(View.Teta, 0.1L);
+  EXPECT_EQ(View.Zoom, zoom);
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -115,16 +115,16 @@ TEST_F(Picture, OtherPictureTypesAreReported) {
 
 // Taons far outside the picture: F9 brings every one of them into the scene.
 TEST_F(Picture, FitToViewBringsEveryTaonIntoTheScene) {
-  vorun::View.PanX = 4000;
-  vorun::View.Zoom = 3000;
+  View.PanX = 4000;
+  View.Zoom = 3000;
   form->PaintTaons();
   EXPECT_EQ(CountNonBlack(form->ScenePicture()), 0);
   QTest::keyClick(form.get(), Qt::Key_F9);
   for (int n : {1, 2, 31}) {
-    EXPECT_GE(vorun::View.ScreenX[n], 0) << n;
-    EXPECT_LT(vorun::View.ScreenX[n] + 1, form->width()) << n;
-    EXPECT_GE(vorun::View.ScreenY[n], 0) << n;
-    EXPECT_LT(vorun::View.ScreenY[n] + 1, FindControl<QFrame>(form, "Pan")->y()) << n;
+    EXPECT_GE(View.ScreenX[n], 0) << n;
+    EXPECT_LT(View.ScreenX[n] + 1, form->width()) << n;
+    EXPECT_GE(View.ScreenY[n], 0) << n;
+    EXPECT_LT(View.ScreenY[n] + 1, FindControl<QFrame>(form, "Pan")->y()) << n;
   }
   EXPECT_EQ(CountNonBlack(form->ScenePicture()), 12);
 }

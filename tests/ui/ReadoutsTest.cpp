@@ -39,7 +39,7 @@ class Readouts : public test::MainFormTest {
     QTimer stopper;
     stopper.setInterval(0);
     QObject::connect(&stopper, &QTimer::timeout, [&] {
-      if (vorun::Run.StepCount >= steps && vorun::Run.Stopped == 0) Push("Go")->click();
+      if (Run.StepCount >= steps && Run.Stopped == 0) Push("Go")->click();
     });
     stopper.start();
     Push("Go")->click();
@@ -87,7 +87,7 @@ TEST_F(Readouts, PlotSeriesEqualTheObservablesAtTheirSteps) {
   const auto& samples = readouts->Samples();
   ASSERT_GE(samples.size(), 6u);
   EXPECT_EQ(samples.front().step, 0);
-  EXPECT_EQ(samples.back().step, vorun::Run.StepCount);
+  EXPECT_EQ(samples.back().step, Run.StepCount);
   ASSERT_EQ(readouts->EnergySeries->count(), static_cast<qsizetype>(samples.size()));
   ASSERT_EQ(readouts->DistanceSeries->count(), static_cast<qsizetype>(samples.size()));
   std::int32_t step = 0;
@@ -108,7 +108,7 @@ TEST_F(Readouts, PlotSeriesEqualTheObservablesAtTheirSteps) {
     EXPECT_EQ(energy, QPointF(step, static_cast<double>(expected.kineticEnergy)));
     EXPECT_EQ(distance, QPointF(step, static_cast<double>(expected.smallestDistance)));
   }
-  EXPECT_EQ(readouts->StepValue->text(), QString::number(vorun::Run.StepCount));
+  EXPECT_EQ(readouts->StepValue->text(), QString::number(Run.StepCount));
 }
 
 TEST_F(Readouts, SavedCsvHoldsEverySampleUnderTheRunnersColumns) {
@@ -137,9 +137,9 @@ TEST_F(Readouts, ClearEmptiesThePlotAndANewEnsembleStartsANewHistory) {
   // The next tick samples the state on show again.
   readouts->Refresh();
   ASSERT_EQ(readouts->Samples().size(), 1u);
-  EXPECT_EQ(readouts->Samples().front().step, vorun::Run.StepCount);
+  EXPECT_EQ(readouts->Samples().front().step, Run.StepCount);
 
-  RunSteps(vorun::Run.StepCount + 2);
+  RunSteps(Run.StepCount + 2);
   readouts->Refresh();
   ASSERT_GT(readouts->Samples().size(), 1u);
   // Opening resets the step count: the old history belongs to another ensemble.
@@ -160,7 +160,7 @@ TEST_F(Readouts, MeasureDuringARunAndShowTheRate) {
   QElapsedTimer clock;
   clock.start();
   QObject::connect(&stopper, &QTimer::timeout, [&] {
-    if (clock.elapsed() > 1500 && vorun::Run.Stopped == 0) {
+    if (clock.elapsed() > 1500 && Run.Stopped == 0) {
       rate = readouts->RateValue->text();
       Push("Go")->click();
     }
@@ -172,7 +172,7 @@ TEST_F(Readouts, MeasureDuringARunAndShowTheRate) {
   const auto samples = readouts->Samples().size();
   EXPECT_GE(samples, 5u);
   EXPECT_LT(samples, 40u);
-  EXPECT_LT(static_cast<std::int64_t>(samples), vorun::Run.StepCount);
+  EXPECT_LT(static_cast<std::int64_t>(samples), Run.StepCount);
 }
 
 // The time is the sum of the steps taken: a new time step counts from now on.

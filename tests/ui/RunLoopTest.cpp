@@ -37,7 +37,7 @@ class RunLoop : public test::MainFormTest {
     Push("Go")->click();
   }
   void ExpectStopped() {
-    EXPECT_EQ(vorun::Run.Stopped, 1);
+    EXPECT_EQ(Run.Stopped, 1);
     EXPECT_EQ(Push("Go")->text(), "Go");
     EXPECT_EQ(form->GoButtonKind(), GoKind::OK);
     EXPECT_EQ(FindControl<TShape>(form, "ShapeRed")->BrushColour(), QColor(128, 0, 0));
@@ -50,7 +50,7 @@ class RunLoop : public test::MainFormTest {
 TEST_F(RunLoop, APendingSecondPressEndsTheRunAfterExactlyOneStep) {
   bool sawRunning = false;
   RunWithFirstTurn([&] {
-    sawRunning = vorun::Run.Stopped == 0 && Push("Go")->text() == "Stop" &&
+    sawRunning = Run.Stopped == 0 && Push("Go")->text() == "Stop" &&
                  FindControl<TShape>(form, "ShapeRed")->BrushColour() == QColor(255, 0, 0) &&
                  FindControl<TShape>(form, "ShapeLime")->BrushColour() == QColor(0, 128, 0) &&
                  !FindControl<QMenu>(form, "Images")->menuAction()->isEnabled() &&
@@ -59,18 +59,18 @@ TEST_F(RunLoop, APendingSecondPressEndsTheRunAfterExactlyOneStep) {
     Push("Go")->click();
   });
   EXPECT_TRUE(sawRunning);
-  EXPECT_EQ(vorun::Run.StepCount, 1);
+  EXPECT_EQ(Run.StepCount, 1);
   ExpectStopped();
 }
 
 TEST_F(RunLoop, EnterStartsEscapeStopsAndEnterDuringTheRunDoesNothing) {
   QTimer::singleShot(0, form.get(), [&] {
     QTest::keyClick(Line("EditA1"), Qt::Key_Return);
-    EXPECT_EQ(vorun::Run.Stopped, 0);
+    EXPECT_EQ(Run.Stopped, 0);
     QTest::keyClick(Line("EditA1"), Qt::Key_Escape);
   });
   QTest::keyClick(Line("EditA1"), Qt::Key_Return);
-  EXPECT_EQ(vorun::Run.StepCount, 1);
+  EXPECT_EQ(Run.StepCount, 1);
   ExpectStopped();
 }
 
@@ -83,44 +83,44 @@ TEST_F(RunLoop, EnterInAFieldRunsWithTheValueTheFieldShows) {
   // Stops a run that should not have started, at its first event turn.
   bool ran = false;
   QTimer::singleShot(0, form.get(), [&] {
-    ran = vorun::Run.Stopped == 0;
+    ran = Run.Stopped == 0;
     if (ran) Push("Go")->click();
   });
   QTest::keyClick(Line("EditDT"), Qt::Key_Return);
   QApplication::processEvents();
   EXPECT_FALSE(ran);
   EXPECT_EQ(dialogs.Texts(), QStringList{"'-' is not a valid floating point value"});
-  EXPECT_EQ(vorun::Run.StepCount, 0);
+  EXPECT_EQ(Run.StepCount, 0);
   ExpectStopped();
 
   Line("EditDT")->selectAll();
   QTest::keyClicks(Line("EditDT"), "0");
   QTimer::singleShot(0, form.get(), [&] { QTest::keyClick(Line("EditDT"), Qt::Key_Escape); });
   QTest::keyClick(Line("EditDT"), Qt::Key_Return);
-  EXPECT_EQ(vorun::Run.StepCount, 1);
+  EXPECT_EQ(Run.StepCount, 1);
   EXPECT_EQ(Ensemble.TimeStep, 0.0L);
   EXPECT_EQ(Ensemble.PosX[1], 0.5L);  // a step of length 0 moves nothing
   EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
 TEST_F(RunLoop, StepLabelFollowsTheDisplaySwitch) {
-  vorun::Run.StepCount = 7;
+  Run.StepCount = 7;
   QTest::mouseDClick(FindControl<QLabel>(form, "LTime"), Qt::LeftButton);
-  EXPECT_EQ(vorun::Run.ShowStepCount, 1);
+  EXPECT_EQ(Run.ShowStepCount, 1);
   EXPECT_EQ(FindControl<QLabel>(form, "LTime")->text(), "0");  // not at once: the next step writes it
   RunWithFirstTurn([&] { Push("Go")->click(); });
   EXPECT_EQ(FindControl<QLabel>(form, "LTime")->text(), "8");
 
   QTest::mouseDClick(FindControl<QLabel>(form, "LTime"), Qt::LeftButton);
-  EXPECT_EQ(vorun::Run.ShowStepCount, 0);
+  EXPECT_EQ(Run.ShowStepCount, 0);
   RunWithFirstTurn([&] { Push("Go")->click(); });
-  EXPECT_EQ(vorun::Run.StepCount, 9);
+  EXPECT_EQ(Run.StepCount, 9);
   EXPECT_EQ(FindControl<QLabel>(form, "LTime")->text(), "8");
 }
 
 // Long runs reach counts of many digits; the label must show them whole.
 TEST_F(RunLoop, StepLabelShowsTheLargestCountWhole) {
-  vorun::Run.StepCount = 2147483646;
+  Run.StepCount = 2147483646;
   QTest::mouseDClick(FindControl<QLabel>(form, "LTime"), Qt::LeftButton);
   RunWithFirstTurn([&] { Push("Go")->click(); });
   ASSERT_EQ(FindControl<QLabel>(form, "LTime")->text(), "2147483647");
@@ -161,7 +161,7 @@ TEST_P(RunFault, ZeroLengthStopsAtTheFirstStepAndTheWindowIsStoppedAgain) {
             "The parameter " + name +
                 " makes every step fail: Floating point division by zero. The run "
                 "does not start.");
-  EXPECT_EQ(vorun::Run.StepCount, 0);
+  EXPECT_EQ(Run.StepCount, 0);
   EXPECT_EQ(Ensemble.PosX[1], x1);
   ExpectStopped();
 }
@@ -238,10 +238,10 @@ TEST_F(RunLoop, CommandsRunBetweenSteps) {
   });
   // The save wrote the state committed by the one completed step.
   const EnsembleState afterRun = Ensemble;
-  test::ResetProgramState();
+  ResetSession();
   Ensemble.SlotCount = MaxSlots;
-  ReadEnsembleFile(Path("mid.tvx"));
-  ApplyRecord();
+  ReadEnsembleFile(Path("mid.tvx"), FileRecord);
+  ApplyRecord(FileRecord, Ensemble);
   EXPECT_EQ(Ensemble.PosX[1], afterRun.PosX[1]);
   EXPECT_NE(Ensemble.PosX[1], 0.5L);
 }
@@ -254,7 +254,7 @@ TEST_F(RunLoop, AQuietNaNIsNamedAndTheRunDoesNotStart) {
   EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
   EXPECT_EQ(dialogs.messages[0].text,
             "The position y of slot 2 is not a number (NaN). The run does not start.");
-  EXPECT_EQ(vorun::Run.StepCount, 0);
+  EXPECT_EQ(Run.StepCount, 0);
   EXPECT_EQ(FindControl<QLabel>(form, "LTime")->text(), "0");
   EXPECT_EQ(Ensemble.PosX[1], before.PosX[1]);
   EXPECT_EQ(Ensemble.NextPosX[1], before.NextPosX[1]);
@@ -263,7 +263,7 @@ TEST_F(RunLoop, AQuietNaNIsNamedAndTheRunDoesNotStart) {
   // Mended, the same press runs.
   Ensemble.PosY[2] = Ensemble.NextPosY[2] = 0;
   RunWithFirstTurn([&] { Push("Go")->click(); });
-  EXPECT_EQ(vorun::Run.StepCount, 1);
+  EXPECT_EQ(Run.StepCount, 1);
   EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
@@ -276,8 +276,8 @@ TEST_F(RunLoop, ExitDuringARunEndsTheRunAndThenTheProgram) {
     stillShownInTurn = form->isVisible();
   });
   EXPECT_TRUE(stillShownInTurn);
-  EXPECT_EQ(vorun::Run.StepCount, 1);
-  EXPECT_EQ(vorun::Run.Stopped, 1);
+  EXPECT_EQ(Run.StepCount, 1);
+  EXPECT_EQ(Run.Stopped, 1);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::SaveDiscardCancel);
   // The window is closed, and with it the program, which quits with its last window.

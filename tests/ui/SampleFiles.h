@@ -8,19 +8,39 @@
 
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
-#include "ui/WindowState.h"
+#include "ui/Session.h"
 
 namespace vorun::test {
 
-// Everything the program holds between windows back to its state before
-// start-up: the ensemble and names, the file staging buffer, the window's view
-// and toggles.
-inline void ResetProgramState() {
-  ResetGlobals();
-  FileRecord = EnsembleRecord{};
-  View = ViewState{};
-  Display = DisplayState{};
+// A test's session back to its state before start-up: the ensemble and
+// names, the file staging buffer, the window's view and toggles. Where the
+// start file and the window places are kept stays as the test chose.
+inline void ResetSession(Session& session) {
+  Session fresh;
+  fresh.StartFilePath = session.StartFilePath;
+  fresh.WindowPlacesPath = session.WindowPlacesPath;
+  session = fresh;
 }
+
+// A test's own session, with its parts under the names the windows' code
+// gives them, so that a test reads as the windows do.
+struct SessionParts {
+  Session session;
+  EnsembleState& Ensemble = session.Ensemble;
+  RunState& Run = session.Run;
+  ViewState& View = session.View;
+  DisplayState& Display = session.Display;
+  std::string& FileName = session.FileName;
+  std::string& LastFileName = session.LastFileName;
+  EnsembleRecord& FileRecord = session.FileRecord;
+  std::string& StartFilePath = session.StartFilePath;
+  QString& WindowPlacesPath = session.WindowPlacesPath;
+
+  SessionParts() = default;
+  SessionParts(const SessionParts&) = delete;
+  SessionParts& operator=(const SessionParts&) = delete;
+  void ResetSession() { test::ResetSession(session); }
+};
 
 inline void WriteText(const std::string& path, const std::string& content) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
@@ -33,9 +53,11 @@ inline std::string ReadText(const std::string& path) {
 
 // Three taons: slot 1 moving along x at speed 1, slots 2 and 31 at rest (31 takes
 // parameter set 2 under every split). The time step 0.05 is not the default, so
-// a test can tell which one a run used. Leaves the globals reset.
+// a test can tell which one a run used. Written from an ensemble and a record
+// of its own, as a fresh program would write it.
 inline void WriteSampleEnsemble(const std::string& path, Extended80 timeStep = 0.05L) {
-  ResetProgramState();
+  EnsembleState Ensemble;
+  EnsembleRecord FileRecord{};
   Ensemble.SlotCount = MaxSlots;
   Ensemble.TimeStep = timeStep;
   Ensemble.A1 = Ensemble.A2 = 1;
@@ -51,8 +73,7 @@ inline void WriteSampleEnsemble(const std::string& path, Extended80 timeStep = 0
     Ensemble.PosZ[slot[i]] = i == 2 ? 0.75L : 0;
   }
   Ensemble.VelU[1] = 1;
-  WriteEnsembleFile(path);
-  ResetProgramState();
+  WriteEnsembleFile(path, Ensemble, FileRecord);
 }
 
 }  // namespace vorun::test

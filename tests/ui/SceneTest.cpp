@@ -124,7 +124,7 @@ TEST_F(Scene, StartShowsTheSpiralInRedAndWhite) {
 // A drawing made between two run steps must be on screen after the next event
 // turn, without a paint event of its own asking for it.
 TEST_F(Scene, ATaonDrawnBetweenStepsIsOnScreenAfterTheEventTurn) {
-  vorun::Run.SpiralMode = 0;
+  Run.SpiralMode = 0;
   Ensemble.Exists[1] = 1;
   Ensemble.ViewX[1] = 0;
   Ensemble.ViewY[1] = 0;
@@ -148,7 +148,7 @@ TEST_F(Scene, ATaonDrawnBetweenStepsIsOnScreenAfterTheEventTurn) {
 }
 
 TEST_F(Scene, PaintEventOfTheTaonViewTakesTheLastFileNameAndRefillsTheListing) {
-  vorun::Run.SpiralMode = 0;
+  Run.SpiralMode = 0;
   LastFileName = "ring.tvx";
   FileName = "other";
   Ensemble.Exists[5] = 1;

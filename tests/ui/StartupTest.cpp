@@ -18,23 +18,25 @@ using test::ReadText;
 using test::WriteText;
 
 // What every start-up leaves in place, whatever it loaded or failed to load.
-void ExpectStoppedAndReady(TMainForm& form) {
-  EXPECT_EQ(vorun::Run.Stopped, 1);
+void ExpectStoppedAndReady(TMainForm& form, const Session& session) {
+  const RunState& Run = session.Run;
+  const ViewState& View = session.View;
+  EXPECT_EQ(Run.Stopped, 1);
   EXPECT_EQ(form.GoButtonKind(), GoKind::OK);
   EXPECT_EQ(FindControl<QPushButton>(form, "Go")->text(), "Go");
   EXPECT_EQ(View.PanStep, 5.0L);
   EXPECT_EQ(View.ZoomStep, 3.0L);
   EXPECT_EQ(View.AngleStep, 0.01L);
   EXPECT_EQ(View.Zoom, 120.0L);
-  EXPECT_EQ(Ensemble.SlotCount, 60);
-  EXPECT_EQ(vorun::Run.SpiralVariant, 1);
+  EXPECT_EQ(session.Ensemble.SlotCount, 60);
+  EXPECT_EQ(Run.SpiralVariant, 1);
   EXPECT_EQ(FindControl<StringGrid>(form, "DaonsTable")->Cell(0, 60), "60");
   EXPECT_EQ(FindControl<StringGrid>(form, "DaonsTable")->Cell(1, 0), "X");
 }
 
 TEST_F(MainFormTest, NoStartFileShowsTheSpiralAndCreatesAnEmptyStartFile) {
-  ExpectStoppedAndReady(*form);
-  EXPECT_EQ(vorun::Run.SpiralMode, 1);
+  ExpectStoppedAndReady(*form, session);
+  EXPECT_EQ(Run.SpiralMode, 1);
   EXPECT_TRUE(std::filesystem::exists(StartFilePath));
   EXPECT_EQ(ReadText(StartFilePath), "");
   EXPECT_EQ(FileName, "ThetraSpiral");
@@ -62,8 +64,8 @@ class StartWithFile : public MainFormTest {
 };
 
 TEST_F(StartWithFile, LoadsTheEnsembleItsCommentAndKeepsItsTimeStep) {
-  ExpectStoppedAndReady(*form);
-  EXPECT_EQ(vorun::Run.SpiralMode, 0);
+  ExpectStoppedAndReady(*form, session);
+  EXPECT_EQ(Run.SpiralMode, 0);
   EXPECT_TRUE(FindControl<QPushButton>(form, "Go")->isEnabled());
   EXPECT_EQ(Line("FName")->text().toStdString(), Path("ring.tvx"));
   EXPECT_EQ(FileName, Path("ring.tvx"));
@@ -85,7 +87,7 @@ TEST_F(StartWithFile, ARunUsesTheTimeStepTheFieldShows) {
   // One step, then the pending second press stops the run.
   QMetaObject::invokeMethod(FindControl<QPushButton>(form, "Go"), "click", Qt::QueuedConnection);
   FindControl<QPushButton>(form, "Go")->click();
-  EXPECT_EQ(vorun::Run.StepCount, 1);
+  EXPECT_EQ(Run.StepCount, 1);
   const EnsembleState run = Ensemble;
 
   Ensemble = before;
@@ -104,8 +106,8 @@ class StartWithMissingFile : public MainFormTest {
 };
 
 TEST_F(StartWithMissingFile, ShowsTheEasySquare) {
-  ExpectStoppedAndReady(*form);
-  EXPECT_EQ(vorun::Run.SpiralMode, 0);
+  ExpectStoppedAndReady(*form, session);
+  EXPECT_EQ(Run.SpiralMode, 0);
   EXPECT_TRUE(FindControl<QPushButton>(form, "Go")->isEnabled());
   EXPECT_EQ(Line("FName")->text(), "The easy square");
   EXPECT_EQ(FileName, Path("gone.tvx"));
@@ -132,7 +134,7 @@ TEST_F(StartWithShortFile, ReportsTheErrorAndStillOpensStoppedAndUsable) {
   EXPECT_EQ(dialogs.messages[0].text.toStdString(),
             "Cannot open " + Path("short.tvx") + ": read beyond end of file");
   EXPECT_TRUE(dialogs.messages[0].overShownWindow);
-  ExpectStoppedAndReady(*form);
+  ExpectStoppedAndReady(*form, session);
   EXPECT_EQ(Line("EditDT")->text(), "0.001");
   EXPECT_EQ(Ensemble.TimeStep, DefaultTimeStep());
   EXPECT_TRUE(FindControl<QPushButton>(form, "Go")->isEnabled());
@@ -140,8 +142,8 @@ TEST_F(StartWithShortFile, ReportsTheErrorAndStillOpensStoppedAndUsable) {
   // Usable: a run starts and stops.
   QMetaObject::invokeMethod(FindControl<QPushButton>(form, "Go"), "click", Qt::QueuedConnection);
   FindControl<QPushButton>(form, "Go")->click();
-  EXPECT_EQ(vorun::Run.StepCount, 1);
-  EXPECT_EQ(vorun::Run.Stopped, 1);
+  EXPECT_EQ(Run.StepCount, 1);
+  EXPECT_EQ(Run.Stopped, 1);
   EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
@@ -170,8 +172,8 @@ class StartFileCannotBeCreated : public MainFormTest {
 TEST_F(StartFileCannotBeCreated, ReportsItAndStillShowsTheSpiralStopped) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
-  ExpectStoppedAndReady(*form);
-  EXPECT_EQ(vorun::Run.SpiralMode, 1);
+  ExpectStoppedAndReady(*form, session);
+  EXPECT_EQ(Run.SpiralMode, 1);
   EXPECT_EQ(FileName, "ThetraSpiral");
   EXPECT_EQ(Line("EditDT")->text(), "0.001");
   // The spiral was built before the failure.

@@ -137,8 +137,8 @@ TEST_F(MainFormTest, MainWindowReopensWhereItWasLeft) {
   const QRect left = form->geometry();
   form->close();
   form.reset();
-  test::ResetProgramState();
-  form = std::make_unique<TMainForm>();
+  ResetSession();
+  form = std::make_unique<TMainForm>(session);
   form->show();
   QApplication::processEvents();
   EXPECT_EQ(form->geometry(), left);

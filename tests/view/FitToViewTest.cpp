@@ -150,7 +150,7 @@ TEST_F(Fit, BeyondThePrecisionOfTheProjectionNothingChanges) {
 TEST_F(Fit, TheSpiralFitsAsItStands) {
   TestRun.SpiralMode = 1;
   TestRun.SpiralVariant = 1;
-  MakeStartFigure(TestEnsemble, TestRun);
+  MakeStartFigure(TestEnsemble, TestRun.SpiralMode != 0, TestRun.SpiralVariant);
   FitToViewClick(MakeTestScene(canvas), 33);
   ASSERT_EQ(canvas.fills.size(), 1u);
   const int mx = FitMargin(604), my = FitMargin(143);

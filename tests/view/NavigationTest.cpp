@@ -34,7 +34,7 @@ class Navigation : public testing::Test {
 
   void ShowSpiral() {
     TestRun.SpiralMode = 1;
-    MakeStartFigure(TestEnsemble, TestRun);
+    MakeStartFigure(TestEnsemble, TestRun.SpiralMode != 0, TestRun.SpiralVariant);
   }
 
   // One taon at the model origin and one at (1, 0, 1), off every axis of rotation.

@@ -189,7 +189,7 @@ class SpiralRenderer : public Renderer {
     TestView.Zoom = 120;
     TestRun.SpiralMode = 1;
     TestRun.SpiralVariant = 1;
-    MakeStartFigure(TestEnsemble, TestRun);
+    MakeStartFigure(TestEnsemble, TestRun.SpiralMode != 0, TestRun.SpiralVariant);
   }
 
   // The point drawn at a pixel, 0 for none.
@@ -292,7 +292,7 @@ TEST_F(Renderer, RedrawFollowsTheMode) {
   canvas.Clear();
   TestRun.SpiralMode = 1;
   TestRun.SpiralVariant = 1;
-  MakeStartFigure(TestEnsemble, TestRun);
+  MakeStartFigure(TestEnsemble, TestRun.SpiralMode != 0, TestRun.SpiralVariant);
   Redraw(MakeScene());
   EXPECT_EQ(canvas.lines.size(), 51u);
   EXPECT_TRUE(canvas.pixels.empty());

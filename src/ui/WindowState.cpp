@@ -1,8 +1,0 @@
-#include "ui/WindowState.h"
-
-namespace vorun {
-
-ViewState View;
-DisplayState Display;
-
-}  // namespace vorun
