@@ -1,7 +1,6 @@
 // The main window: the strip of wall choices on top, the scene below it, the
-// control panel Pan along the bottom, the menu bar. Its controls are its own; every control carries the name of
-// its member as its objectName, by which tests and scripts of the window
-// find it.
+// control panel Pan along the bottom, the menu bar. Its controls are its own; every control carries the name
+// of its member as its objectName, by which tests and scripts of the window find it.
 //
 // The implementation is split by concern: Main.cpp (controls, layout, keys,
 // paint, timer), MainListing.cpp (the listing), MainMenu.cpp (the menu tree),
