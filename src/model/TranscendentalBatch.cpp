@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "model/OwnLine.h"
 #include "model/Transcendental.h"
 #include "model/TranscendentalArithmetic.h"
 #include "model/TranscendentalTables.h"
@@ -72,9 +73,11 @@ BatchPath Widest() {
   return widest;
 }
 
-// -1 until a path is set: then the widest.
-std::atomic<int> chosen{-1};
-std::atomic<std::uint64_t> setAside{0};
+// -1 until a path is set: then the widest. Every batch of every thread reads
+// the path; the count of set-aside arguments is written by whichever thread
+// sets some aside. Each has a line of its own, apart from Widest's value too.
+OwnLine<std::atomic<int>> chosen{-1};
+OwnLine<std::atomic<std::uint64_t>> setAside{0};
 
 // The kernels' error bounds hold for IEEE doubles rounded to nearest, with
 // subnormals kept: a caller that changed the SSE control word gets the
@@ -178,7 +181,7 @@ void ExpVector(ExpKernel kernel, int lanes, const Extended80* x, Extended80* y, 
     }
   }
   if (anyDone) RaiseInexact();
-  if (single > 0) setAside.fetch_add(single, std::memory_order_relaxed);
+  if (single > 0) setAside.value.fetch_add(single, std::memory_order_relaxed);
 }
 
 // A double-double value v (|v| < 2^-13) as an integer at 2^-112, cut off
@@ -268,7 +271,7 @@ void LnVector(LnKernel kernel, int lanes, const Extended80* x, Extended80* y, in
     }
   }
   if (anyDone) RaiseInexact();
-  if (single > 0) setAside.fetch_add(single, std::memory_order_relaxed);
+  if (single > 0) setAside.value.fetch_add(single, std::memory_order_relaxed);
 }
 
 void ExpEach(const Extended80* x, Extended80* y, int n) {
@@ -301,16 +304,16 @@ bool BatchPathAvailable(BatchPath path) {
   return false;
 }
 
-std::uint64_t BatchSetAside() { return setAside.load(std::memory_order_relaxed); }
+std::uint64_t BatchSetAside() { return setAside.value.load(std::memory_order_relaxed); }
 
 BatchPath CurrentBatchPath() {
-  const int path = chosen.load(std::memory_order_relaxed);
+  const int path = chosen.value.load(std::memory_order_relaxed);
   return path < 0 ? Widest() : static_cast<BatchPath>(path);
 }
 
 void SetBatchPath(BatchPath path) {
-  chosen.store(static_cast<int>(BatchPathAvailable(path) ? path : BatchPath::Scalar),
-               std::memory_order_relaxed);
+  chosen.value.store(static_cast<int>(BatchPathAvailable(path) ? path : BatchPath::Scalar),
+                     std::memory_order_relaxed);
 }
 
 void ExpBatch(const Extended80* x, Extended80* y, int n) { ExpBatchOn(CurrentBatchPath(), x, y, n); }

@@ -3,6 +3,7 @@
 
 #include <atomic>
 
+#include "model/OwnLine.h"
 #include "model/Transcendental.h"
 #include "model/TranscendentalTables.h"
 
@@ -68,11 +69,12 @@ Extended80 ByMpfr(MpfrFunction f, Extended80 x, bool* tiny) {
 }
 
 namespace {
-std::atomic<std::uint64_t> fallbacks{0};
+// Bumped by any thread whose argument needs the fallback.
+OwnLine<std::atomic<std::uint64_t>> fallbacks{0};
 }  // namespace
 
 Extended80 Fallback(MpfrFunction f, Extended80 x) {
-  fallbacks.fetch_add(1, std::memory_order_relaxed);
+  fallbacks.value.fetch_add(1, std::memory_order_relaxed);
   bool tiny = false;
   const Extended80 y = ByMpfr(f, x, &tiny);
   const Bits b = BitsOf(y);
@@ -183,7 +185,9 @@ using transcendental::ByMpfr;
 
 Extended80 SinCorrectlyRounded(Extended80 x) { return ByMpfr(mpfr_sin, x); }
 
-std::uint64_t TranscendentalFallbacks() { return transcendental::fallbacks.load(std::memory_order_relaxed); }
+std::uint64_t TranscendentalFallbacks() {
+  return transcendental::fallbacks.value.load(std::memory_order_relaxed);
+}
 
 namespace transcendental {
 

@@ -5,12 +5,14 @@
 // are met.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cfenv>
 #include <cfloat>
 #include <cstring>
 #include <limits>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "model/Transcendental.h"
@@ -165,6 +167,34 @@ TEST_P(BatchPaths, ResultsOverTheArguments) {
     for (std::size_t n = 0; n < x.size(); ++n)
       EXPECT_TRUE(check::SameValue(inPlace[n], single.values[n])) << n;
   }
+}
+
+// Threads that set arguments aside at the same time each have them counted:
+// the count lives apart from what the batches read, not per thread, and no
+// increment is lost (a batch of one such argument bumps it at every call).
+TEST_P(BatchPaths, SetAsideArgumentsOfEveryThreadAreCounted) {
+  constexpr int Calls = 200000;
+  const Extended80 tiny = 1e-30L;  // below the vector path's range
+  const Extended80 expected = Exp(tiny);
+  std::atomic<int> ready{0};
+  std::atomic<bool> wrong{false};
+  const auto work = [&] {
+    ready.fetch_add(1);
+    while (ready.load() < 2) {
+    }
+    for (int n = 0; n < Calls; ++n) {
+      Extended80 y[1];
+      transcendental::ExpBatchOn(GetParam(), &tiny, y, 1);
+      if (!check::SameValue(y[0], expected)) wrong = true;
+    }
+  };
+  const std::uint64_t before = BatchSetAside();
+  std::thread other(work);
+  work();
+  other.join();
+  EXPECT_FALSE(wrong);
+  // The scalar path sets nothing aside: every argument is a single call.
+  EXPECT_EQ(BatchSetAside() - before, GetParam() == BatchPath::Scalar ? 0u : 2u * Calls);
 }
 
 std::string PathTestName(const testing::TestParamInfo<BatchPath>& info) {

@@ -126,6 +126,24 @@ TEST(HardToRound, TheFastPathHandsTheClosestToTheFallback) {
   EXPECT_GE(TranscendentalFallbacks() - before, 10u);
 }
 
+// Two threads in the fallback at once each have their calls counted.
+TEST(HardToRound, TheFallbacksOfEveryThreadAreCounted) {
+  std::uint64_t before = TranscendentalFallbacks();
+  for (const HardCase& c : HardCases) c.exp ? Exp(c.x) : Ln(c.x);
+  const std::uint64_t perPass = TranscendentalFallbacks() - before;
+  ASSERT_GT(perPass, 0u);
+  constexpr int Passes = 20;
+  const auto work = [] {
+    for (int n = 0; n < Passes; ++n)
+      for (const HardCase& c : HardCases) c.exp ? Exp(c.x) : Ln(c.x);
+  };
+  before = TranscendentalFallbacks();
+  std::thread other(work);
+  work();
+  other.join();
+  EXPECT_EQ(TranscendentalFallbacks() - before, 2 * Passes * perPass);
+}
+
 // Special values: the result and every flag raised.
 struct Special {
   const char* name;
