@@ -6,7 +6,11 @@
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QShowEvent>
+#include <QStyle>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "model/Ensemble.h"
@@ -48,11 +52,45 @@ TEditDlg::TEditDlg(Session& session, QWidget* parent) : QDialog(parent), session
     same.setBrush(QPalette::Inactive, r, same.brush(QPalette::Active, r));
   }
   setPalette(same);
+  // The page is inside the dialog before its buttons are made: a button learns
+  // of the dialog whose default it may be when it is made.
+  Scroller = new QScrollArea(this);
+  Scroller->setFrameShape(QFrame::NoFrame);
+  // The controls take the focus, not the scroller: a scroller losing it would
+  // repaint the whole page, which would read as a change of the ensemble.
+  Scroller->setFocusPolicy(Qt::NoFocus);
+  Page = new QWidget;
+  Page->setFixedSize(DesignSize);
+  Scroller->setWidget(Page);
+  // The dialog's background shows through the scroller and the page, as it
+  // did under the controls before: a paint of the dialog (uncovered, asked
+  // for) then reaches the page. Opaque, they would hide it, and Qt would
+  // leave the page unpainted, taking its pixels as unchanged.
+  Scroller->viewport()->setAutoFillBackground(false);
+  Page->setAutoFillBackground(false);
+  Page->installEventFilter(this);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(Scroller);
   BuildControls();
   BuildCalculators();
   NameControls();
-  setFixedSize(787, 449);
+  FitTheScreen();
   RestoreWindowPlace(session_.WindowPlacesPath, this, "Editor");
+}
+
+void TEditDlg::FitTheScreen() {
+  // Larger than the page there is nothing to show; smaller, the page scrolls,
+  // but never so far that one control cannot be seen whole.
+  const int bar = Scroller->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Scroller);
+  QSize widest;
+  for (const QWidget* w : Page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    widest = widest.expandedTo(w->size());
+  setMinimumSize(widest + QSize(bar, bar));
+  setMaximumSize(DesignSize);
+  QSize size = DesignSize;
+  if (const QScreen* s = screen()) size = size.boundedTo(s->availableGeometry().size() - FrameRoom);
+  resize(size.expandedTo(minimumSize()));
 }
 
 void TEditDlg::hideEvent(QHideEvent* event) {
@@ -238,11 +276,11 @@ void TEditDlg::SaveasClick() {
 }
 
 bool TEditDlg::OwnAreaIn(const QRegion& region) const {
-  // Labels are drawn on the dialog itself; every other control draws its own
+  // Labels are drawn on the page itself; every other control draws its own
   // area, and its repaints (a caret, typing, a hovered button) are no paint of
-  // the dialog.
+  // the page.
   QRegion own = region;
-  for (const QObject* child : children()) {
+  for (const QObject* child : Page->children()) {
     const auto* widget = qobject_cast<const QWidget*>(child);
     if (widget == nullptr || !widget->isVisible() || qobject_cast<const QLabel*>(widget) != nullptr) continue;
     own -= widget->geometry();
@@ -250,9 +288,11 @@ bool TEditDlg::OwnAreaIn(const QRegion& region) const {
   return !own.isEmpty();
 }
 
-void TEditDlg::paintEvent(QPaintEvent* event) {
-  if (OwnAreaIn(event->region())) FormPaint();
-  QDialog::paintEvent(event);
+bool TEditDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Page && event->type() == QEvent::Paint &&
+      OwnAreaIn(static_cast<QPaintEvent*>(event)->region()))
+    FormPaint();
+  return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace vorun

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QSize>
 #include <QString>
 #include <array>
 #include <memory>
@@ -18,6 +19,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 
 namespace vorun {
 
@@ -41,12 +43,13 @@ class TEditDlg : public QDialog {
   void FillEditorGrid();
 
  protected:
-  void paintEvent(QPaintEvent* event) override;
+  // The page's paints: a paint of the page's own area (not a control's) refreshes the fields.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 
  private:
-  // A paint of the dialog's own area shows what changed in the ensemble since
+  // A paint of the page's own area shows what changed in the ensemble since
   // the fields were filled; text typed and not yet taken in is kept.
   void FormPaint();
   // Loads the detail fields from the slot of the grid's current row.
@@ -66,6 +69,10 @@ class TEditDlg : public QDialog {
   void OKBtnClick();
   void SaveasClick();
 
+  // The controls lie at their design places on a page of the design's size,
+  // which scrolls when the screen is too small for the whole dialog.
+  QScrollArea* Scroller;
+  QWidget* Page;
   // Each control carries the name of its member, by which tests find it.
   QLabel* Label16;
   QLabel* Label15;
@@ -94,6 +101,12 @@ class TEditDlg : public QDialog {
 
   QLabel* Label30;
 
+  // The page as designed, and the room a window frame (title bar, borders)
+  // takes on screen, which is only known once the window is shown.
+  static constexpr QSize DesignSize{787, 449};
+  static constexpr QSize FrameRoom{8, 32};
+  // The dialog's size: the page's, or what the screen leaves of it.
+  void FitTheScreen();
   void BuildControls();
   void BuildCalculators();
   void NameControls();

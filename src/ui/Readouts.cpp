@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -79,13 +80,12 @@ TReadoutsWindow::TReadoutsWindow(TMainForm* form, Session& session)
   int row = 0;
   const auto line = [&](const QString& caption, std::initializer_list<QLabel**> fields) {
     values->addWidget(new QLabel(caption, page), row, 0);
-    int column = 1;
+    // A vector's components one under the other, so that the window stays
+    // narrow enough for a small screen (or a large scale).
     for (QLabel** field : fields) {
       *field = Value(page);
-      // A value alone on its line may take the whole width.
-      values->addWidget(*field, row, column++, 1, fields.size() == 1 ? 3 : 1);
+      values->addWidget(*field, row++, 1);
     }
-    ++row;
   };
   line("Step", {&StepValue});
   line("Time", {&TimeValue});
@@ -97,8 +97,6 @@ TReadoutsWindow::TReadoutsWindow(TMainForm* form, Session& session)
   line("Smallest pair distance", {&ClosestValue});
   line("Largest distance from the origin", {&RadiusValue});
   values->setColumnStretch(1, 1);
-  values->setColumnStretch(2, 1);
-  values->setColumnStretch(3, 1);
 
   EnergySeries = new QLineSeries(this);
   EnergySeries->setName("Kinetic energy");
@@ -153,6 +151,14 @@ TReadoutsWindow::TReadoutsWindow(TMainForm* form, Session& session)
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(0, 0, 0, 0);
   outer->addWidget(scroller);
+  // Smaller, the page scrolls, but never so far that one control cannot be
+  // seen whole, nor sideways.
+  const int bar = scroller->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroller);
+  int tallest = 0;
+  for (const QWidget* w : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    tallest = std::max(tallest, w->minimumSizeHint().expandedTo(w->minimumSize()).height());
+  const QMargins margins = layout->contentsMargins();
+  setMinimumSize(page->minimumSizeHint().width() + bar, tallest + margins.top() + margins.bottom() + bar);
 
   // It keeps measuring while hidden, so that the plot holds the whole run
   // when the window is shown again.
@@ -300,7 +306,7 @@ void TMainForm::ReadoutsClick() {
     QSize size(720, 560);
     if (const QScreen* screen = this->screen())
       size = size.boundedTo(screen->availableGeometry().size() * 0.9);
-    Readouts->resize(size);
+    Readouts->resize(size.expandedTo(Readouts->minimumSize()));
     if (!RestoreWindowPlace(session_.WindowPlacesPath, Readouts, "Readouts")) {
       // Beside the main window, where it hides none of the scene; on the left
       // when the screen has no room on the right, and never off the screen.
