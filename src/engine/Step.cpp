@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 
 #include "engine/Law.h"
 #include "engine/LawTerms.h"
@@ -136,9 +137,36 @@ std::int64_t Now() {
       .count();
 }
 
-// What the threads of one step share. Rows are handed out one at a time from
-// a counter, largest first, so a thread that finds cheap rows takes more of
-// them; who computes a value never changes it.
+// A run of rows of the pair table, [front, back), packed into one word so
+// that its owner can take rows from the front while another thread takes
+// them from the back.
+struct alignas(64) RowRun {
+  std::atomic<std::uint32_t> span{0};
+
+  void Set(int front, int back) {
+    span.store(static_cast<std::uint32_t>(front) | static_cast<std::uint32_t>(back) << 16,
+               std::memory_order_relaxed);
+  }
+  // A row, or 0 when the run is empty.
+  int Take(bool fromFront) {
+    std::uint32_t now = span.load(std::memory_order_relaxed);
+    for (;;) {
+      const int front = static_cast<int>(now & 0xffff), back = static_cast<int>(now >> 16);
+      if (front >= back) return 0;
+      const std::uint32_t next = fromFront ? now + 1 : now - (std::uint32_t{1} << 16);
+      if (span.compare_exchange_weak(now, next, std::memory_order_relaxed))
+        return fromFront ? front : back - 1;
+    }
+  }
+};
+
+// What the threads of one step share. Each thread fills a run of
+// neighbouring rows of its own, from the front; a thread whose run is done
+// takes rows from the back of another's, where the rows are the shortest.
+// The threads so write different parts of the table: a row's mirror entries
+// lie down its column, next to those of the neighbouring rows, and two
+// threads filling neighbouring rows would fight over those cache lines at
+// every entry. Who computes a value never changes it.
 struct SharedStep {
   const EnsembleState* e = nullptr;
   const StepSettings* settings = nullptr;
@@ -147,7 +175,9 @@ struct SharedStep {
   std::int64_t start = 0;
   int first = 1;
   int threads = 1;
-  alignas(64) std::atomic<int> nextRow{1};
+  // The slots whose sums thread n forms: [firstSlot[n], firstSlot[n + 1]).
+  int firstSlot[MaxStepThreads + 1] = {};
+  RowRun rows[MaxStepThreads];
   alignas(64) std::atomic<int> filled{0};
   // One per thread, each on a cache line of its own.
   struct alignas(64) Flag {
@@ -156,8 +186,54 @@ struct SharedStep {
   Flag faulted[MaxStepThreads];
 };
 
+// Splits the rows into one run per thread with about the same number of
+// pairs each (row lo holds the occupied slots above it), and the slots from
+// first on into blocks with the same number of occupied slots each: a slot's
+// sums cost the same whatever its number, and a thread then reads rows next
+// to each other, much of which it filled itself.
+void ShareOut(SharedStep& step, const EnsembleState& e) {
+  int occupied = 0, moved = 0;
+  for (int i = 1; i <= e.SlotCount; ++i) {
+    if (e.Exists[i] == 0) continue;
+    ++occupied;
+    if (i >= step.first) ++moved;
+  }
+  const std::int64_t pairs = std::int64_t{occupied} * (occupied - 1) / 2;
+  const int threads = step.threads;
+  int lo = 1, above = occupied;
+  std::int64_t done = 0;
+  for (int n = 0; n < threads; ++n) {
+    const int front = lo;
+    const std::int64_t goal = pairs * (n + 1) / threads;
+    while (lo <= e.SlotCount && (done < goal || n == threads - 1)) {
+      if (e.Exists[lo] != 0) done += --above;
+      ++lo;
+    }
+    step.rows[n].Set(front, lo);
+  }
+  int i = step.first, counted = 0;
+  for (int n = 0; n < threads; ++n) {
+    step.firstSlot[n] = i;
+    const int goal = moved * (n + 1) / threads;
+    while (i <= e.SlotCount && (counted < goal || n == threads - 1)) {
+      if (e.Exists[i] != 0) ++counted;
+      ++i;
+    }
+  }
+  step.firstSlot[threads] = e.SlotCount + 1;
+}
+
+// The next row for a thread: from its own run, else from another's.
+int TakeRow(SharedStep& step, int worker) {
+  if (const int lo = step.rows[worker].Take(true); lo > 0) return lo;
+  for (int k = 1; k < step.threads; ++k) {
+    if (const int lo = step.rows[(worker + k) % step.threads].Take(false); lo > 0) return lo;
+  }
+  return 0;
+}
+
 // One thread's part of a step: rows of the table until none is left, then,
-// once every thread has filled its rows and none found a flag, slots.
+// once every thread has filled its rows and none found a flag, its slots.
 void ShareOfStep(void* context, int worker) {
   SharedStep& step = *static_cast<SharedStep*>(context);
   const EnsembleState& e = *step.e;
@@ -168,8 +244,7 @@ void ShareOfStep(void* context, int worker) {
     clock->wake += t0 - step.start;
   }
   ClearFloatFaults();
-  for (int lo = step.nextRow.fetch_add(1, std::memory_order_relaxed); lo <= e.SlotCount;
-       lo = step.nextRow.fetch_add(1, std::memory_order_relaxed))
+  for (int lo = TakeRow(step, worker); lo > 0; lo = TakeRow(step, worker))
     law::FillPairRow(step.workspace->table, e, lo, clock ? &clock->transcendental : nullptr);
   step.faulted[worker].raised = FloatFaultPending();
   if (step.faulted[worker].raised) ClearFloatFaults();
@@ -188,9 +263,7 @@ void ShareOfStep(void* context, int worker) {
   }
   for (int n = 0; n < step.threads; ++n)
     if (step.faulted[n].raised) return;
-  // Every slot costs the same, so they are dealt out in turn, without a
-  // shared counter whose cache line would travel at every slot.
-  for (int i = step.first + worker; i <= e.SlotCount; i += step.threads) {
+  for (int i = step.firstSlot[worker]; i < step.firstSlot[worker + 1]; ++i) {
     if (e.Exists[i] == 0) continue;
     ComputeSlot(step.workspace->table, e, i, *step.settings, step.workspace->results[i]);
   }
@@ -219,6 +292,7 @@ void OneStep(EnsembleState& e, const StepSettings& settings, StepWorkspace& work
   step.phases = phases;
   step.first = first;
   step.threads = threads;
+  ShareOut(step, e);
   if (phases) {
     step.start = Now();
     phases->prepare += step.start - start;
@@ -235,8 +309,11 @@ void OneStep(EnsembleState& e, const StepSettings& settings, StepWorkspace& work
       return;
     }
   }
-  for (int i = first; i <= e.SlotCount; ++i)
-    if (e.Exists[i] != 0) StoreSlot(e, i, settings, workspace.results[i]);
+  for (int i = first; i <= e.SlotCount; ++i) {
+    if (e.Exists[i] == 0) continue;
+    if (phases && workspace.results[i].faulted) ++phases->replayedSlots;
+    StoreSlot(e, i, settings, workspace.results[i]);
+  }
   CommitSlots(e, first);
   ApplyWalls(e, settings.wall);
   if (phases) {

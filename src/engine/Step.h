@@ -43,6 +43,9 @@ struct StepPhases {
     std::int64_t wake = 0, fill = 0, transcendental = 0, waitFill = 0, sums = 0;
   };
   std::int64_t steps = 0, total = 0, prepare = 0, shared = 0, store = 0;
+  // Slots whose sums raised a flag and were formed again the three-pass way
+  // (in steps that completed): a fault, or a pair table with holes.
+  std::int64_t replayedSlots = 0;
   Thread threads[MaxStepThreads];
 };
 

@@ -95,6 +95,29 @@ TEST_P(ParallelCloud, MatchesOneThreadAndThreePass) {
   }
 }
 
+// Every row of the pair table and every slot's sums are taken by some
+// thread, whatever the thread count. A row left out would leave entries of
+// an earlier step, or zeros whose flags send its slots the three-pass way;
+// that gives the right values, so only the phases' counts show it.
+TEST_P(ParallelCloud, EveryThreadCountCompletesTheOnePassStep) {
+  const EnsembleState start = FullCloud();
+  for (const bool blockade : {false, true}) {
+    for (int threads : ThreadCounts) {
+      StepWorkspace workspace;
+      workspace.threads = threads;
+      StepPhases phases;
+      workspace.phases = &phases;
+      StepSettings s;
+      s.law.formula = GetParam();
+      s.blockade = blockade;
+      EnsembleState e = start;
+      for (int n = 0; n < 5; ++n) AdvanceStep(e, s, workspace);
+      EXPECT_EQ(phases.steps, 5) << threads << " threads, blockade " << blockade;
+      EXPECT_EQ(phases.replayedSlots, 0) << threads << " threads, blockade " << blockade;
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Formulas, ParallelCloud, testing::ValuesIn(AllFormulas),
                          [](const testing::TestParamInfo<Formula>& info) { return FormulaName(info.param); });
 
