@@ -25,9 +25,9 @@
 #include "engine/Step.h"
 #include "model/EnsembleFile.h"
 #include "model/Global.h"
-#include "ui/Dialogs.h"
-#include "ui/Main.h"
 #include "ui/Session.h"
+#include "ui/dialogs/Dialogs.h"
+#include "ui/main/Main.h"
 
 namespace vorun {
 namespace {

@@ -6,12 +6,12 @@
 #include <QCommandLineParser>
 #include <QTimer>
 
-#include "ui/About.h"
-#include "ui/Edit.h"
-#include "ui/Icons.h"
-#include "ui/Main.h"
 #include "ui/Session.h"
-#include "ui/WindowPlaces.h"
+#include "ui/dialogs/About.h"
+#include "ui/editor/Edit.h"
+#include "ui/main/Main.h"
+#include "ui/widgets/Icons.h"
+#include "ui/widgets/WindowPlaces.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);

@@ -12,7 +12,7 @@
 #include <ostream>
 #include <vector>
 
-#include "ui/Dialogs.h"
+#include "ui/dialogs/Dialogs.h"
 
 // Readable failure messages for Qt strings.
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }

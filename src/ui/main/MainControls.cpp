@@ -1,0 +1,355 @@
+// The main window's controls at their design places: the top edge over the
+// scene, the bottom panel with its pages, and the run and parameter controls.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <array>
+#include <utility>
+
+#include "ui/Session.h"
+#include "ui/main/Main.h"
+#include "ui/main/SceneView.h"
+#include "ui/widgets/KeyFilter.h"
+#include "ui/widgets/Palette.h"
+#include "ui/widgets/ParameterFields.h"
+#include "ui/widgets/StringGrid.h"
+#include "ui/widgets/ToolTips.h"
+#include "ui/widgets/Widgets.h"
+
+namespace vorun {
+
+namespace {
+
+// A choice's button: its caption from the choice's table, and the value as
+// its id in the group, which is how the settings read it back.
+template <class Row, std::size_t N>
+QRadioButton* ChoiceRadio(QButtonGroup* group, QWidget* parent, const std::array<Row, N>& rows,
+                          decltype(Row::value) value, int x, int y, int w, int h) {
+  QRadioButton* b = MakeRadio(parent, RowOf(rows, value)->caption, x, y, w, h);
+  group->addButton(b, static_cast<int>(value));
+  return b;
+}
+
+}  // namespace
+
+void TMainForm::CreateControls() {
+  // The strip of the wall choices above the scene, so that they hide none of it.
+  Desktop = new QWidget(this);
+  auto* column = new QVBoxLayout(Desktop);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  TopStrip = new RowStrip(Desktop);
+  SceneView = new TSceneView(this, QSize(DesignWidth, DesignSceneHeight + PanHeight));
+  column->addWidget(TopStrip);
+  column->addWidget(SceneView, 1);
+  CreateTopControls();
+  CreatePanel();
+  NameControls();
+}
+
+void TMainForm::NameControls() {
+  const std::pair<QObject*, const char*> names[] = {
+      {Desktop, "Desktop"},
+      {TopStrip, "TopStrip"},
+      {SceneView, "SceneView"},
+      {Blockade, "Blockade"},
+      {Thermosout, "Thermosout"},
+      {Thermos3X3, "Thermos3X3"},
+      {Thermos20X20, "Thermos20X20"},
+      {ThermosNXN, "ThermosNXN"},
+      {Bevel, "Bevel"},
+      {Pan, "Pan"},
+      {PageControl, "PageControl"},
+      {TabSheet1, "TabSheet1"},
+      {TabSheet2, "TabSheet2"},
+      {DaonsTable, "DaonsTable"},
+      {Colours, "Colours"},
+      {Ak, "Ak"},
+      {Edit7, "Edit7"},
+      {Edit8, "Edit8"},
+      {Bk, "Bk"},
+      {Ck, "Ck"},
+      {Comment, "Comment"},
+      {FName, "FName"},
+      {RadioGroup2, "RadioGroup2"},
+      {Taoscope, "Taoscope"},
+      {Gravoscope, "Gravoscope"},
+      {Panel1, "Panel1"},
+      {RadioGroup1, "RadioGroup1"},
+      {ExpoPolyExpSum, "ExpoPolyExpSum"},
+      {EPESminus, "EPESminus"},
+      {Exponential, "Exponential"},
+      {PolyExpon, "PolyExpon"},
+      {PolyExpSum, "PolyExpSum"},
+      {CheckBox1, "CheckBox1"},
+      {CheckBox2, "CheckBox2"},
+      {CheckBox3, "CheckBox3"},
+      {Label1, "Label1"},
+      {LTime, "LTime"},
+      {DtLabel, "DtLabel"},
+      {Null00, "Null00"},
+      {DaoBack, "DaoBack"},
+      {DaoTeta, "DaoTeta"},
+      {DaoPsi, "DaoPsi"},
+      {DaoPhi, "DaoPhi"},
+      {DaoStop, "DaoStop"},
+      {DaoPhi1, "DaoPhi1"},
+      {DaoForvard, "DaoForvard"},
+      {DaoTeta1, "DaoTeta1"},
+      {DaoPsi1, "DaoPsi1"},
+      {ShapeLime, "ShapeLime"},
+      {ShapeRed, "ShapeRed"},
+      {Go, "Go"},
+      {TrackBar, "TrackBar"},
+      {ShowList, "ShowList"},
+      {Warm, "Warm"},
+      {Cool, "Cool"},
+      {ThermostatGroup, "ThermostatGroup"},
+      {ScopeGroup, "ScopeGroup"},
+      {SplitGroup, "SplitGroup"},
+      {FormulaGroup, "FormulaGroup"},
+  };
+  // The eleven parameter fields are named where the table of fields makes them.
+  for (const auto& [control, name] : names) control->setObjectName(name);
+}
+
+void TMainForm::CreateTopControls() {
+  QWidget* top = TopStrip;
+  Blockade = MakeCheck(top, "* Blockade  X, Y, Z in positions - 1 -:- 4 *", 0, 0, 361, 17);
+  ThermostatGroup = new QButtonGroup(this);
+  const auto wall = [&](WallMode value, int x, int w) {
+    return ChoiceRadio(ThermostatGroup, top, WallChoices, value, x, 16, w, 17);
+  };
+  Thermosout = wall(WallMode::Thermosout, 0, 89);
+  Thermos3X3 = wall(WallMode::Thermos3X3, 88, 89);
+  Thermos20X20 = wall(WallMode::Thermos20X20, 176, 97);
+  ThermosNXN = wall(WallMode::ThermosNXN, 272, 89);
+  Thermosout->setChecked(true);
+  for (QWidget* w :
+       {static_cast<QWidget*>(Blockade), static_cast<QWidget*>(Thermosout), static_cast<QWidget*>(Thermos3X3),
+        static_cast<QWidget*>(Thermos20X20), static_cast<QWidget*>(ThermosNXN)})
+    TopStrip->Add(w);
+  TopStrip->Arrange(DesignWidth);
+
+  Bevel = new QFrame(SceneView);
+  Bevel->setGeometry(0, 0, 4, 4);
+  Bevel->hide();
+}
+
+void TMainForm::CreatePanel() {
+  Pan = new QFrame(SceneView);
+  Pan->setAutoFillBackground(true);
+  // Clicks that the panel's controls leave alone (labels, frames, empty
+  // places) end here: only the scene itself turns the view.
+  Pan->setAttribute(Qt::WA_NoMousePropagation);
+  Pan->setGeometry(0, DesignSceneHeight, DesignWidth, PanHeight);
+
+  PageControl = new QTabWidget(Pan);
+  PageControl->setGeometry(2, 8, 359, 169);
+  TabSheet1 = new QWidget;
+  TabSheet2 = new QWidget;
+  PageControl->addTab(TabSheet1, "Listing");
+  PageControl->addTab(TabSheet2, "Commentary");
+  PageControl->setCurrentIndex(0);
+  CreateListingPage();
+  connect(PageControl, &QTabWidget::currentChanged, this, [this] {
+    if (PageControl->currentWidget() == TabSheet1) FillListing();
+  });
+
+  Comment = new QPlainTextEdit("No Comment", TabSheet2);
+  Comment->setGeometry(0, 0, 341, 123);
+  connect(Comment, &QPlainTextEdit::textChanged, this, &TMainForm::CommentChange);
+
+  FName = MakeField(Pan, "File Name", 0, 176, 353, 21);
+  SetBase(FName, ColourSilver);
+  SetTextColour(FName, ColourBlue);
+  SetBold(FName);
+
+  RadioGroup2 = new QFrame(Pan);
+  RadioGroup2->setGeometry(120, 0, 225, 17);
+
+  // 19-pixel bold Times New Roman; a wider substitute shrinks until both
+  // captions fit beside each other on the shared place.
+  QFont scopeFont("Times New Roman");
+  scopeFont.setStyleHint(QFont::Serif);
+  scopeFont.setBold(true);
+  for (int pixels = 19; pixels > 9; --pixels) {
+    scopeFont.setPixelSize(pixels);
+    const QFontMetrics m(scopeFont);
+    if (m.horizontalAdvance("Taoscope") <= 84 && m.horizontalAdvance("Gravoscope") <= 96) break;
+  }
+  ScopeGroup = new QButtonGroup(this);
+  Taoscope = ChoiceRadio(ScopeGroup, Pan, ScopeChoices, Scope::Taoscope, 120, 0, 105, 17);
+  Gravoscope = ChoiceRadio(ScopeGroup, Pan, ScopeChoices, Scope::Gravoscope, 120, 0, 225, 25);
+  for (QRadioButton* b : {Taoscope, Gravoscope}) {
+    b->setFont(scopeFont);
+    SetTextColour(b, ColourBlue);
+  }
+  // Gravoscope lies over Taoscope. Its circle sits at its right end and it
+  // takes only the clicks on its own circle and caption, so Taoscope beneath
+  // stays visible and can be chosen.
+  Gravoscope->setLayoutDirection(Qt::RightToLeft);
+  Gravoscope->setChecked(true);
+
+  Panel1 = new QFrame(Pan);
+  // Tall enough for Go and the lower arrows (their bottom edge at 202) inside its frame.
+  Panel1->setGeometry(362, 1, 231, 203);
+  Panel1->setFrameShape(QFrame::StyledPanel);
+  CreateRunPanel();
+}
+
+void TMainForm::CreateListingPage() {
+  DaonsTable = new StringGrid(4, 61, TabSheet1);
+  DaonsTable->setGeometry(0, 6, 349, 99);
+  DaonsTable->SetDefaultColumnWidth(80);
+  DaonsTable->SetDefaultRowHeight(18);
+  DaonsTable->SetRowHeight(1, 20);
+  // A value wider than its column is cut at the edge, not shortened to an ellipsis.
+  DaonsTable->setTextElideMode(Qt::ElideNone);
+  connect(DaonsTable, &StringGrid::DoubleClicked, this, &TMainForm::DaonsTableDblClick);
+
+  Colours = new QGroupBox("Colours", TabSheet1);
+  // At the page's left edge, not beyond it, so that the caption shows whole.
+  Colours->setGeometry(0, 104, 349, 41);
+  SplitGroup = new QButtonGroup(this);
+  Ak = ChoiceRadio(SplitGroup, TabSheet1, SplitChoices, ColourSplit::Ak, 8, 120, 17, 17);
+  Edit7 = MakeField(TabSheet1, "1  -:- 30", 24, 120, 49, 21);
+  Edit8 = MakeField(TabSheet1, "31 -:- 60", 72, 120, 49, 21);
+  SetBase(Edit7, ColourLime);
+  SetBase(Edit8, ColourYellow);
+  Bk = ChoiceRadio(SplitGroup, TabSheet1, SplitChoices, ColourSplit::Bk, -103, 120, 104, 17);
+  Ck = ChoiceRadio(SplitGroup, TabSheet1, SplitChoices, ColourSplit::Ck, -32, 120, 33, 17);
+  Ak->setChecked(true);
+}
+
+void TMainForm::CreateRunPanel() {
+  QWidget* p = Panel1;
+  RadioGroup1 = new QGroupBox("Formula", p);
+  RadioGroup1->setGeometry(0, 0, 113, 89);
+  FormulaGroup = new QButtonGroup(this);
+  const auto formula = [&](Formula value, int x, int y, int w) {
+    return ChoiceRadio(FormulaGroup, RadioGroup1, FormulaChoices, value, x, y, w, 17);
+  };
+  ExpoPolyExpSum = formula(Formula::ExpoPolyExpSum, 8, 16, 56);
+  EPESminus = formula(Formula::EPESminus, 64, 16, 49);
+  Exponential = formula(Formula::Exponential, 64, 32, 49);
+  PolyExpon = formula(Formula::PolyExpon, 64, 48, 49);
+  PolyExpSum = formula(Formula::PolyExpSum, 64, 64, 49);
+  SetTextColour(PolyExpSum, ColourBlue);
+  Exponential->setChecked(true);
+  CheckBox1 = MakeCheck(RadioGroup1, "(1+6)'", 8, 32, 56, 17);
+  CheckBox2 = MakeCheck(RadioGroup1, "(2)'", 8, 49, 56, 17);
+  CheckBox3 = MakeCheck(RadioGroup1, "(3-:-5)'", 8, 64, 56, 17);
+  for (QCheckBox* b : {CheckBox1, CheckBox2, CheckBox3}) SetTextColour(b, ColourBlue);
+
+  Label1 = MakeLabel(p, "Time:", 0, 96);
+  SetBold(Label1);
+  SetTextColour(Label1, ColourNavy);
+  Label1->adjustSize();
+  LTime = MakeLabel(p, "0", 40, 96);
+  SetBold(LTime);
+  // Wide enough for any step count: a long run must not lose digits at the edge.
+  LTime->resize(QFontMetrics(LTime->font()).horizontalAdvance("2147483647") + 2, LTime->height());
+  DtLabel = MakeLabel(p, "dt=", 0, 116);
+  EditDT = MakeField(p, ParameterFieldTable[0].designText, 16, 112, 49, 21);
+
+  Null00 = MakeFlatButton(p, "0", 72, 112, 41, 15);
+  SetBold(Null00);
+  Null00->setToolTip("Make null of velocity");
+  connect(Null00, &QToolButton::clicked, this, &TMainForm::Null00Click);
+
+  DaoBack = MakeFlatButton(p, QString(QChar(0x2B08)), 4, 131, 37, 22);
+  DaoTeta = MakeFlatButton(p, QString(QChar(0x21E7)), 44, 131, 23, 22);
+  DaoPsi = MakeFlatButton(p, QString(QChar(0x2B01)), 68, 131, 23, 22);
+  DaoPhi = MakeFlatButton(p, QString(QChar(0x21E6)), 20, 155, 23, 22);
+  DaoStop = MakeFlatButton(p, QString(), 44, 155, 23, 22);
+  DaoPhi1 = MakeFlatButton(p, QString(QChar(0x21E8)), 68, 155, 23, 22);
+  DaoForvard = MakeFlatButton(p, QString(QChar(0x2B0B)), 4, 179, 37, 22);
+  DaoTeta1 = MakeFlatButton(p, QString(QChar(0x21E9)), 44, 179, 23, 22);
+  DaoPsi1 = MakeFlatButton(p, QString(QChar(0x2B03)), 68, 179, 23, 22);
+  for (QToolButton* b : {DaoBack, DaoTeta, DaoPsi, DaoPhi, DaoPhi1, DaoForvard, DaoTeta1, DaoPsi1}) {
+    QFont f = b->font();
+    f.setPixelSize(16);
+    b->setFont(f);
+  }
+  connect(DaoBack, &QToolButton::clicked, this, &TMainForm::DaoBackClick);
+  connect(DaoTeta, &QToolButton::clicked, this, &TMainForm::DaoTetaClick);
+  connect(DaoPsi, &QToolButton::clicked, this, &TMainForm::DaoPsiClick);
+  connect(DaoPhi, &QToolButton::clicked, this, &TMainForm::DaoPhiClick);
+  connect(DaoStop, &QToolButton::clicked, this, &TMainForm::DaoStopClick);
+  connect(DaoPhi1, &QToolButton::clicked, this, &TMainForm::DaoPhi1Click);
+  connect(DaoForvard, &QToolButton::clicked, this, &TMainForm::DaoForvardClick);
+  connect(DaoTeta1, &QToolButton::clicked, this, &TMainForm::DaoTeta1Click);
+  connect(DaoPsi1, &QToolButton::clicked, this, &TMainForm::DaoPsi1Click);
+
+  ShapeLime = new TShape(p, ColourLime);
+  ShapeLime->setGeometry(94, 153, 19, 21);
+  ShapeRed = new TShape(p, ColourMaroon);
+  ShapeRed->setGeometry(110, 129, 19, 21);
+
+  Go = new QPushButton("Go", p);
+  Go->setGeometry(91, 176, 54, 25);
+  Go->setAutoDefault(false);
+  Go->setToolTip("Start a run (Enter); stop it (Escape)");
+  Go->setEnabled(false);
+  SetGoKind(GoKind::OK);
+  connect(Go, &QPushButton::clicked, this, &TMainForm::GoClick);
+
+  TrackBar = new QSlider(Qt::Horizontal, p);
+  TrackBar->setGeometry(144, 120, 81, 33);
+  TrackBar->setRange(0, 10);
+  TrackBar->setPageStep(2);
+  TrackBar->setTickPosition(QSlider::TicksBelow);
+  TrackBar->setTickInterval(1);
+  TrackBar->setValue(5);
+  TrackBar->setToolTip("Amplitude");
+  connect(TrackBar, &QSlider::valueChanged, this, &TMainForm::TrackBarChange);
+
+  ShowList = MakeCheck(p, "Show Listing", 128, 152, 97, 17);
+  SetBold(ShowList);
+  // Unticked, a run leaves the listing as it was; ticked, it shows the ensemble at once.
+  connect(ShowList, &QCheckBox::toggled, this, [this](bool on) {
+    if (on) FillListing();
+  });
+  Warm = MakeCheck(p, "Heater", 152, 168, 65, 17);
+  Cool = MakeCheck(p, "Cooler", 152, 184, 65, 17);
+  SetBold(Warm);
+  SetBold(Cool);
+  SetBackground(Warm, ColourRed);
+  SetBackground(Cool, Qt::black);
+  SetTextColour(Warm, Qt::white);
+  SetTextColour(Cool, Qt::white);
+
+  // The parameters in two columns, set 1 left, a letter a row; the time step
+  // field, placed with the run controls above, takes the same filters.
+  for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i) {
+    const ParameterField& entry = ParameterFieldTable[i];
+    QLineEdit* field;
+    if (entry.set == 0) {
+      field = EditDT;
+    } else {
+      const int column = entry.set == 1 ? 136 : 192;
+      const int row = static_cast<int>(i - 1) % 5;
+      field = MakeField(Panel1, entry.designText, column, 24 * row, 33, 21);
+      SetBase(field, entry.set == 1 ? ColourLime : ColourYellow);
+      QLabel* label = MakeLabel(Panel1, entry.name, column - 17, 24 * row + 3);
+      label->resize(16, label->height());
+    }
+    field->setObjectName(QString("Edit") + entry.name);
+    AttachNumericKeyFilter(field);
+    ShowWholeTextWhenCut(field);
+    parameterFields_[i] = field;
+  }
+}
+
+}  // namespace vorun
