@@ -10,9 +10,9 @@
 #include <QScrollBar>
 #include <cstdlib>
 
-#include "ui/Edit.h"
-#include "ui/MainFormFixture.h"
-#include "ui/Readouts.h"
+#include "ui/editor/Edit.h"
+#include "ui/main/MainFormFixture.h"
+#include "ui/readouts/Readouts.h"
 
 namespace vorun {
 namespace {
