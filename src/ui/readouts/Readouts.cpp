@@ -61,9 +61,26 @@ void FitAxis(QValueAxis* axis, const QLineSeries* series) {
     any = true;
   }
   if (!any) return;
-  const qreal pad = high > low ? (high - low) * 0.05 : std::max(std::abs(high) * 0.05, 1e-12);
+  // A flat line (a run's first step, taons at rest) gets a scale of its own
+  // size, or a unit one at zero: a span too small for the chart to tell from
+  // none leaves the axis undrawn.
+  const bool flat = high - low <= 1e-9 * std::max<qreal>(1, std::max(std::abs(low), std::abs(high)));
+  qreal pad = (high - low) * 0.05;
+  if (flat) pad = std::abs(high) * 0.05 >= 1e-9 ? std::abs(high) * 0.05 : 0.5;
   // Both plotted quantities are never negative; their scale need not be either.
   axis->setRange(low >= 0 ? std::max<qreal>(0, low - pad) : low - pad, high + pad);
+}
+
+// The steps on whole ticks, 1, 2 or 5 times a power of ten apart, at most
+// five of them: every label a different step, however short the history.
+void FitStepAxis(QValueAxis* axis, qreal first, qreal last) {
+  const qreal span = last > first ? last - first : 1;
+  qreal interval = 1;
+  for (int i = 0; span / interval > 5; ++i) interval *= i % 3 == 1 ? 2.5 : 2;
+  axis->setTickType(QValueAxis::TicksDynamic);
+  axis->setTickAnchor(first);
+  axis->setTickInterval(interval);
+  axis->setRange(first, first + span);
 }
 
 }  // namespace
@@ -273,8 +290,7 @@ void TReadoutsWindow::RebuildSeries() {
 
 void TReadoutsWindow::FitAxes() {
   if (samples_.empty()) return;
-  const qreal first = samples_.front().step, last = samples_.back().step;
-  StepAxis->setRange(first, last > first ? last : first + 1);
+  FitStepAxis(StepAxis, samples_.front().step, samples_.back().step);
   FitAxis(EnergyAxis, EnergySeries);
   FitAxis(DistanceAxis, DistanceSeries);
 }

@@ -4,7 +4,9 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QTimer>
+#include <QValueAxis>
 #include <cstring>
 
 #include "engine/ObservablesCsv.h"
@@ -186,6 +188,66 @@ TEST_F(Readouts, TimeIsTheSumOfTheTimeStepsUsed) {
   ASSERT_EQ(readouts->Samples().back().step, 3);
   EXPECT_TRUE(SameBits(readouts->Samples().back().time, 2 * 0.05L + 0.5L));
 }
+
+// The labels a value axis shows, in its own format.
+QStringList TickLabels(const QValueAxis* axis) {
+  QStringList labels;
+  const QByteArray format = axis->labelFormat().toLatin1();
+  if (axis->tickType() == QValueAxis::TicksDynamic) {
+    for (qreal v = axis->tickAnchor(); v <= axis->max() + 1e-9; v += axis->tickInterval())
+      if (v >= axis->min() - 1e-9) labels << QString::asprintf(format.constData(), v);
+  } else {
+    for (int i = 0; i < axis->tickCount(); ++i)
+      labels << QString::asprintf(format.constData(),
+                                  axis->min() + (axis->max() - axis->min()) * i / (axis->tickCount() - 1));
+  }
+  return labels;
+}
+
+// At step 0, moving or at rest, the plot has one sample: each axis still
+// shows distinct labels around it, and the energy axis is drawn in its colour.
+class ReadoutsAtStepZero : public Readouts, public testing::WithParamInterface<bool> {
+ protected:
+  // The window opens on the ensemble as it is: moving, or brought to rest first.
+  void SetUp() override {
+    test::MainFormTest::SetUp();
+    if (GetParam())
+      for (int n = 1; n <= MaxSlots; ++n) Ensemble.VelU[n] = Ensemble.VelV[n] = Ensemble.VelW[n] = 0;
+    Action("ShowReadouts")->trigger();
+    readouts = FindControl<TReadoutsWindow>(form, "Readouts");
+  }
+};
+
+TEST_P(ReadoutsAtStepZero, AxesShowDistinctLabelsAndTheEnergyAxis) {
+  readouts->SetRefreshInterval(0);
+  QTest::qWait(50);
+  ASSERT_EQ(readouts->EnergySeries->count(), 1);
+  const qreal energy = readouts->EnergySeries->at(0).y();
+  EXPECT_EQ(energy, GetParam() ? 0.0 : 0.5);
+
+  for (const QValueAxis* axis : {readouts->StepAxis, readouts->EnergyAxis, readouts->DistanceAxis}) {
+    const QStringList labels = TickLabels(axis);
+    EXPECT_GE(labels.size(), 2) << axis->titleText().toStdString();
+    EXPECT_EQ(QSet<QString>(labels.begin(), labels.end()).size(), labels.size())
+        << axis->titleText().toStdString() << ": " << labels.join(" ").toStdString();
+  }
+  EXPECT_EQ(TickLabels(readouts->StepAxis).first(), "0");
+  EXPECT_TRUE(readouts->EnergySeries->attachedAxes().contains(readouts->EnergyAxis));
+  EXPECT_LE(readouts->EnergyAxis->min(), energy);
+  EXPECT_GT(readouts->EnergyAxis->max(), energy);
+
+  // The energy axis's line and labels, in the energy's colour, along the plot's
+  // left edge, once the chart has drawn its new ranges.
+  QTest::qWait(50);
+  const QImage plot = readouts->ChartView->grab().toImage();
+  const QRgb colour = readouts->EnergyAxis->linePenColor().rgb();
+  int drawn = 0;
+  for (int y = plot.height() / 4; y < plot.height(); ++y)
+    for (int x = 0; x < plot.width() / 5; ++x) drawn += (plot.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+  EXPECT_GT(drawn, 50);
+}
+
+INSTANTIATE_TEST_SUITE_P(MovingAndAtRest, ReadoutsAtStepZero, testing::Bool());
 
 }  // namespace
 }  // namespace vorun
