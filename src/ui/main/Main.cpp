@@ -29,6 +29,7 @@
 #include "model/NumberText.h"
 #include "ui/Session.h"
 #include "ui/dialogs/Dialogs.h"
+#include "ui/main/FormulaBox.h"
 #include "ui/widgets/Icons.h"
 #include "ui/widgets/KeyFilter.h"
 #include "ui/widgets/Palette.h"
@@ -252,11 +253,9 @@ void TMainForm::ShowNumbersOfPointsClick() {
 
 StepSettings TMainForm::CurrentStepSettings() const {
   StepSettings s;
-  s.law.formula = CheckedChoice<Formula>(FormulaGroup);
+  FormulaBox->ReadInto(s.law);
   s.law.colourSplit = CheckedChoice<ColourSplit>(SplitGroup);
   s.law.scope = CheckedChoice<Scope>(ScopeGroup);
-  s.law.noShellB = CheckBox2->isChecked();
-  s.law.noShellsCDF = CheckBox3->isChecked();
   s.blockade = Blockade->isChecked();
   s.heater = Warm->isChecked();
   s.cooler = Cool->isChecked();

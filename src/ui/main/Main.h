@@ -45,6 +45,7 @@ class TMainForm;
 class StringGrid;
 class THelpWindow;
 class TReadoutsWindow;
+class TFormulaBox;
 class TEditDlg;
 class TAboutBox;
 struct Session;
@@ -98,8 +99,6 @@ class TMainForm : public QMainWindow {
   void showEvent(QShowEvent* event) override;
 
  private:
-  // The scene widget hands on its paint, resize and mouse events.
-  friend class TSceneView;
   // Tests reach the controls by the names they carry (NameControls); this
   // gives them the few steps that no control reaches.
   friend struct MainFormProbe;
@@ -135,15 +134,7 @@ class TMainForm : public QMainWindow {
   QRadioButton* Gravoscope;
 
   QFrame* Panel1;
-  QGroupBox* RadioGroup1;
-  QRadioButton* ExpoPolyExpSum;
-  QRadioButton* EPESminus;
-  QRadioButton* Exponential;
-  QRadioButton* PolyExpon;
-  QRadioButton* PolyExpSum;
-  QCheckBox* CheckBox1;
-  QCheckBox* CheckBox2;
-  QCheckBox* CheckBox3;
+  TFormulaBox* FormulaBox;
   QLabel* Label1;
   QLabel* LTime;
   QLabel* DtLabel;
@@ -169,7 +160,6 @@ class TMainForm : public QMainWindow {
   QButtonGroup* ThermostatGroup;
   QButtonGroup* ScopeGroup;
   QButtonGroup* SplitGroup;
-  QButtonGroup* FormulaGroup;
 
   QTimer* Timer;
 

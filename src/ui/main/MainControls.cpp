@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "ui/Session.h"
+#include "ui/main/FormulaBox.h"
 #include "ui/main/Main.h"
 #include "ui/main/SceneView.h"
 #include "ui/widgets/KeyFilter.h"
@@ -50,6 +51,10 @@ void TMainForm::CreateControls() {
   column->setSpacing(0);
   TopStrip = new RowStrip(Desktop);
   SceneView = new TSceneView(this, QSize(DesignWidth, DesignSceneHeight + PanHeight));
+  connect(SceneView, &TSceneView::Unpainted, this, &TMainForm::FormPaint);
+  connect(SceneView, &TSceneView::Resized, this, &TMainForm::FormResize);
+  connect(SceneView, &TSceneView::MousePressed, this, &TMainForm::FormMouseDown);
+  connect(SceneView, &TSceneView::MouseReleased, this, &TMainForm::FormMouseUp);
   column->addWidget(TopStrip);
   column->addWidget(SceneView, 1);
   CreateTopControls();
@@ -85,15 +90,6 @@ void TMainForm::NameControls() {
       {Taoscope, "Taoscope"},
       {Gravoscope, "Gravoscope"},
       {Panel1, "Panel1"},
-      {RadioGroup1, "RadioGroup1"},
-      {ExpoPolyExpSum, "ExpoPolyExpSum"},
-      {EPESminus, "EPESminus"},
-      {Exponential, "Exponential"},
-      {PolyExpon, "PolyExpon"},
-      {PolyExpSum, "PolyExpSum"},
-      {CheckBox1, "CheckBox1"},
-      {CheckBox2, "CheckBox2"},
-      {CheckBox3, "CheckBox3"},
       {Label1, "Label1"},
       {LTime, "LTime"},
       {DtLabel, "DtLabel"},
@@ -117,7 +113,6 @@ void TMainForm::NameControls() {
       {ThermostatGroup, "ThermostatGroup"},
       {ScopeGroup, "ScopeGroup"},
       {SplitGroup, "SplitGroup"},
-      {FormulaGroup, "FormulaGroup"},
   };
   // The eleven parameter fields are named where the table of fields makes them.
   for (const auto& [control, name] : names) control->setObjectName(name);
@@ -234,23 +229,8 @@ void TMainForm::CreateListingPage() {
 
 void TMainForm::CreateRunPanel() {
   QWidget* p = Panel1;
-  RadioGroup1 = new QGroupBox("Formula", p);
-  RadioGroup1->setGeometry(0, 0, 113, 89);
-  FormulaGroup = new QButtonGroup(this);
-  const auto formula = [&](Formula value, int x, int y, int w) {
-    return ChoiceRadio(FormulaGroup, RadioGroup1, FormulaChoices, value, x, y, w, 17);
-  };
-  ExpoPolyExpSum = formula(Formula::ExpoPolyExpSum, 8, 16, 56);
-  EPESminus = formula(Formula::EPESminus, 64, 16, 49);
-  Exponential = formula(Formula::Exponential, 64, 32, 49);
-  PolyExpon = formula(Formula::PolyExpon, 64, 48, 49);
-  PolyExpSum = formula(Formula::PolyExpSum, 64, 64, 49);
-  SetTextColour(PolyExpSum, ColourBlue);
-  Exponential->setChecked(true);
-  CheckBox1 = MakeCheck(RadioGroup1, "(1+6)'", 8, 32, 56, 17);
-  CheckBox2 = MakeCheck(RadioGroup1, "(2)'", 8, 49, 56, 17);
-  CheckBox3 = MakeCheck(RadioGroup1, "(3-:-5)'", 8, 64, 56, 17);
-  for (QCheckBox* b : {CheckBox1, CheckBox2, CheckBox3}) SetTextColour(b, ColourBlue);
+  // One button a row of the formula table, and the shell check boxes.
+  FormulaBox = new TFormulaBox(p);
 
   Label1 = MakeLabel(p, "Time:", 0, 96);
   SetBold(Label1);

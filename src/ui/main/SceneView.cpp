@@ -3,8 +3,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "ui/main/Main.h"
-
 namespace vorun {
 
 TShape::TShape(QWidget* parent, QColor brush) : QWidget(parent), brush_(brush) {}
@@ -22,7 +20,7 @@ void TShape::paintEvent(QPaintEvent*) {
   painter.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
-TSceneView::TSceneView(TMainForm* form, QSize size) : QWidget(form), form_(form) {
+TSceneView::TSceneView(QWidget* parent, QSize size) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   image_ = QImage(size, QImage::Format_RGB32);
   image_.fill(Qt::black);
@@ -34,7 +32,7 @@ void TSceneView::ImageChanged() {
 }
 
 void TSceneView::paintEvent(QPaintEvent*) {
-  if (!fresh_) form_->FormPaint();
+  if (!fresh_) emit Unpainted();
   fresh_ = false;
   QPainter painter(this);
   painter.drawImage(0, 0, image_);
@@ -49,17 +47,17 @@ void TSceneView::resizeEvent(QResizeEvent*) {
     painter.end();
     image_ = resized;
   }
-  form_->FormResize();
+  emit Resized();
 }
 
 void TSceneView::mousePressEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
-  form_->FormMouseDown(event->button(), p.x(), p.y());
+  emit MousePressed(event->button(), p.x(), p.y());
 }
 
 void TSceneView::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
-  form_->FormMouseUp(event->button(), p.x(), p.y());
+  emit MouseReleased(event->button(), p.x(), p.y());
 }
 
 }  // namespace vorun

@@ -10,8 +10,6 @@
 
 namespace vorun {
 
-class TMainForm;
-
 // A filled circle, the run indicators beside Go.
 class TShape : public QWidget {
  public:
@@ -26,12 +24,15 @@ class TShape : public QWidget {
   QColor brush_;
 };
 
-// The scene: shows the image the renderers paint on and passes mouse presses
-// over the scene to the form. A paint that no drawing asked for (the window was
-// shown, resized or uncovered) is the form's paint event and redraws first.
+// The scene: shows the image the renderers paint on and tells the window of
+// mouse presses over it. A paint that no drawing asked for (the window was
+// shown, resized or uncovered) asks the window to redraw first: the signal
+// Unpainted is handled before the image is shown.
 class TSceneView : public QWidget {
+  Q_OBJECT
+
  public:
-  TSceneView(TMainForm* form, QSize size);
+  TSceneView(QWidget* parent, QSize size);
   QImage& Image() { return image_; }
   QtCanvas& Canvas() { return canvas_; }
   // Called after a renderer painted on the image: show it at the next event
@@ -40,6 +41,15 @@ class TSceneView : public QWidget {
   void ImageChanged();
   void SetPacedRepaints(bool paced) { paced_ = paced; }
 
+ signals:
+  // A paint came that no drawing asked for; the image is shown after it.
+  void Unpainted();
+  // The image has the new size, black where it grew.
+  void Resized();
+  // In the scene's own pixels.
+  void MousePressed(Qt::MouseButton button, int x, int y);
+  void MouseReleased(Qt::MouseButton button, int x, int y);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -47,7 +57,6 @@ class TSceneView : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  TMainForm* form_;
   QImage image_;
   QtCanvas canvas_{image_};
   bool fresh_ = false;
