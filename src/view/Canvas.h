@@ -28,6 +28,14 @@ class Canvas {
   // Fills [x1, x2) x [y1, y2) with the brush, outlined with the pen.
   virtual void FillRect(int x1, int y1, int x2, int y2) = 0;
   virtual void SetPixel(int x, int y, Colour colour) = 0;
+  // A taon: the 2 x 2 square with its top-left pixel at (x, y). One shape on
+  // a vector canvas, so that a picture scales cleanly; four pixels here.
+  virtual void Dot(int x, int y, Colour colour) {
+    SetPixel(x, y, colour);
+    SetPixel(x + 1, y, colour);
+    SetPixel(x, y + 1, colour);
+    SetPixel(x + 1, y + 1, colour);
+  }
   virtual void MoveTo(int x, int y) = 0;
   // Draws from the pen position to (x, y) without the end pixel; the pen moves there.
   virtual void LineTo(int x, int y) = 0;

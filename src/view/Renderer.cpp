@@ -48,11 +48,7 @@ void DrawTaons(const Scene& scene) {
   for (int n = 1; n <= last; ++n) {
     if (e.Exists[n] == 0) continue;
     const Colour colour = TaonColour(scene, n);
-    const int x = view.ScreenX[n], y = view.ScreenY[n];
-    scene.canvas.SetPixel(x, y, colour);
-    scene.canvas.SetPixel(x + 1, y, colour);
-    scene.canvas.SetPixel(x, y + 1, colour);
-    scene.canvas.SetPixel(x + 1, y + 1, colour);
+    scene.canvas.Dot(view.ScreenX[n], view.ScreenY[n], colour);
   }
   if (!scene.showNumbers) return;
   // After all dots, so that no dot hides a number.

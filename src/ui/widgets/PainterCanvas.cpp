@@ -22,6 +22,10 @@ void PainterCanvas::SetPixel(int x, int y, Colour colour) {
   painter_.fillRect(QRect(x, y, 1, 1), ToQColor(colour));
 }
 
+void PainterCanvas::Dot(int x, int y, Colour colour) {
+  painter_.fillRect(QRect(x, y, 2, 2), ToQColor(colour));
+}
+
 void PainterCanvas::LineTo(int x, int y) {
   painter_.setPen(QPen(ToQColor(pen_), 1));
   painter_.drawLine(QPointF(penX_ + 0.5, penY_ + 0.5), QPointF(x + 0.5, y + 0.5));

@@ -76,6 +76,57 @@ TEST_F(Picture, SvgIsWellFormedAndHoldsTheTaons) {
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
+// Each taon is one vector shape, its 2 x 2 square, centred where the window
+// draws it and filled in its colour; nothing else is drawn over the black
+// background.
+TEST_F(Picture, SvgDrawsEachTaonAsOneShape) {
+  QFile file(Export("scene.svg"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  QXmlStreamReader xml(&file);
+  struct Shape {
+    QString kind, fill;
+    QRectF box;
+  };
+  std::vector<Shape> shapes;
+  std::vector<QString> fills{""};  // the fill each open element passes on
+  while (!xml.atEnd()) {
+    const auto token = xml.readNext();
+    if (token == QXmlStreamReader::EndElement) fills.pop_back();
+    if (token != QXmlStreamReader::StartElement) continue;
+    const QXmlStreamAttributes a = xml.attributes();
+    fills.push_back(a.hasAttribute("fill") ? a.value("fill").toString() : fills.back());
+    const QString kind = xml.name().toString();
+    const auto number = [&](const char* name) { return a.value(name).toDouble(); };
+    if (kind == "rect") {
+      shapes.push_back(
+          {kind, fills.back(), QRectF(number("x"), number("y"), number("width"), number("height"))});
+    } else if (kind == "circle") {
+      const double r = number("r");
+      shapes.push_back({kind, fills.back(), QRectF(number("cx") - r, number("cy") - r, 2 * r, 2 * r)});
+    } else if (kind == "path" || kind == "polygon" || kind == "polyline" || kind == "line" ||
+               kind == "ellipse" || kind == "image" || kind == "text") {
+      shapes.push_back({kind, fills.back(), QRectF()});
+    }
+  }
+  ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  ASSERT_FALSE(shapes.empty());
+  // The background first, then one shape a taon, in slot order.
+  EXPECT_EQ(shapes[0].box, QRectF(QPointF(0, 0), QSizeF(SceneSize())));
+  EXPECT_EQ(shapes[0].fill, "#000000");
+  const struct {
+    int slot;
+    const char* fill;
+  } taons[] = {{1, "#00ff00"}, {2, "#00ff00"}, {31, "#ffff00"}};
+  ASSERT_EQ(shapes.size(), 1 + std::size(taons));
+  for (std::size_t i = 0; i < std::size(taons); ++i) {
+    const Shape& shape = shapes[i + 1];
+    const int n = taons[i].slot;
+    EXPECT_EQ(shape.fill, taons[i].fill) << n;
+    EXPECT_EQ(shape.box.size(), QSizeF(2, 2)) << n << " " << shape.kind.toStdString();
+    EXPECT_EQ(shape.box.center(), QPointF(View.ScreenX[n] + 1, View.ScreenY[n] + 1)) << n;
+  }
+}
+
 // The vector canvas paints the pixels the window's own canvas paints: the
 // same renderers on a QPainter give the same image, numbers included.
 TEST_F(Picture, PainterCanvasDrawsWhatTheWindowShows) {
