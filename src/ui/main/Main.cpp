@@ -81,7 +81,6 @@ TMainForm::TMainForm(Session& session) : session_(session) {
   setFont(small);
   CreateControls();
   CreateActions();
-  CreateNavigationKeys();
 
   setCentralWidget(Desktop);
   resize(DesignWidth, DesignSceneHeight + PanHeight + menuBar()->sizeHint().height());

@@ -46,6 +46,7 @@ class StringGrid;
 class THelpWindow;
 class TReadoutsWindow;
 class TFormulaBox;
+class TNavigationPad;
 class TEditDlg;
 class TAboutBox;
 struct Session;
@@ -140,15 +141,7 @@ class TMainForm : public QMainWindow {
   QLabel* DtLabel;
   QLineEdit* EditDT;
   QToolButton* Null00;
-  QToolButton* DaoBack;
-  QToolButton* DaoTeta;
-  QToolButton* DaoPsi;
-  QToolButton* DaoPhi;
-  QToolButton* DaoStop;
-  QToolButton* DaoPhi1;
-  QToolButton* DaoForvard;
-  QToolButton* DaoTeta1;
-  QToolButton* DaoPsi1;
+  TNavigationPad* NavigationPad;
   TShape* ShapeLime;
   TShape* ShapeRed;
   QPushButton* Go;
@@ -291,7 +284,6 @@ class TMainForm : public QMainWindow {
   void CreateViewMoveActions();
   void CreateHelpActions();
   void CreateDesktopActions();
-  void CreateNavigationKeys();
   void ApplyLayoutRule();
   void UpdateSceneCentre();
   // Enter and Escape for the whole window: Go's default and cancel roles.

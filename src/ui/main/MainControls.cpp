@@ -19,6 +19,7 @@
 #include "ui/Session.h"
 #include "ui/main/FormulaBox.h"
 #include "ui/main/Main.h"
+#include "ui/main/NavigationPad.h"
 #include "ui/main/SceneView.h"
 #include "ui/widgets/KeyFilter.h"
 #include "ui/widgets/Palette.h"
@@ -94,15 +95,6 @@ void TMainForm::NameControls() {
       {LTime, "LTime"},
       {DtLabel, "DtLabel"},
       {Null00, "Null00"},
-      {DaoBack, "DaoBack"},
-      {DaoTeta, "DaoTeta"},
-      {DaoPsi, "DaoPsi"},
-      {DaoPhi, "DaoPhi"},
-      {DaoStop, "DaoStop"},
-      {DaoPhi1, "DaoPhi1"},
-      {DaoForvard, "DaoForvard"},
-      {DaoTeta1, "DaoTeta1"},
-      {DaoPsi1, "DaoPsi1"},
       {ShapeLime, "ShapeLime"},
       {ShapeRed, "ShapeRed"},
       {Go, "Go"},
@@ -248,29 +240,16 @@ void TMainForm::CreateRunPanel() {
   Null00->setToolTip("Make null of velocity");
   connect(Null00, &QToolButton::clicked, this, &TMainForm::Null00Click);
 
-  DaoBack = MakeFlatButton(p, QString(QChar(0x2B08)), 4, 131, 37, 22);
-  DaoTeta = MakeFlatButton(p, QString(QChar(0x21E7)), 44, 131, 23, 22);
-  DaoPsi = MakeFlatButton(p, QString(QChar(0x2B01)), 68, 131, 23, 22);
-  DaoPhi = MakeFlatButton(p, QString(QChar(0x21E6)), 20, 155, 23, 22);
-  DaoStop = MakeFlatButton(p, QString(), 44, 155, 23, 22);
-  DaoPhi1 = MakeFlatButton(p, QString(QChar(0x21E8)), 68, 155, 23, 22);
-  DaoForvard = MakeFlatButton(p, QString(QChar(0x2B0B)), 4, 179, 37, 22);
-  DaoTeta1 = MakeFlatButton(p, QString(QChar(0x21E9)), 44, 179, 23, 22);
-  DaoPsi1 = MakeFlatButton(p, QString(QChar(0x2B03)), 68, 179, 23, 22);
-  for (QToolButton* b : {DaoBack, DaoTeta, DaoPsi, DaoPhi, DaoPhi1, DaoForvard, DaoTeta1, DaoPsi1}) {
-    QFont f = b->font();
-    f.setPixelSize(16);
-    b->setFont(f);
-  }
-  connect(DaoBack, &QToolButton::clicked, this, &TMainForm::DaoBackClick);
-  connect(DaoTeta, &QToolButton::clicked, this, &TMainForm::DaoTetaClick);
-  connect(DaoPsi, &QToolButton::clicked, this, &TMainForm::DaoPsiClick);
-  connect(DaoPhi, &QToolButton::clicked, this, &TMainForm::DaoPhiClick);
-  connect(DaoStop, &QToolButton::clicked, this, &TMainForm::DaoStopClick);
-  connect(DaoPhi1, &QToolButton::clicked, this, &TMainForm::DaoPhi1Click);
-  connect(DaoForvard, &QToolButton::clicked, this, &TMainForm::DaoForvardClick);
-  connect(DaoTeta1, &QToolButton::clicked, this, &TMainForm::DaoTeta1Click);
-  connect(DaoPsi1, &QToolButton::clicked, this, &TMainForm::DaoPsi1Click);
+  NavigationPad = new TNavigationPad(p);
+  connect(NavigationPad, &TNavigationPad::BackClicked, this, &TMainForm::DaoBackClick);
+  connect(NavigationPad, &TNavigationPad::TetaClicked, this, &TMainForm::DaoTetaClick);
+  connect(NavigationPad, &TNavigationPad::PsiClicked, this, &TMainForm::DaoPsiClick);
+  connect(NavigationPad, &TNavigationPad::PhiClicked, this, &TMainForm::DaoPhiClick);
+  connect(NavigationPad, &TNavigationPad::StopClicked, this, &TMainForm::DaoStopClick);
+  connect(NavigationPad, &TNavigationPad::Phi1Clicked, this, &TMainForm::DaoPhi1Click);
+  connect(NavigationPad, &TNavigationPad::ForvardClicked, this, &TMainForm::DaoForvardClick);
+  connect(NavigationPad, &TNavigationPad::Teta1Clicked, this, &TMainForm::DaoTeta1Click);
+  connect(NavigationPad, &TNavigationPad::Psi1Clicked, this, &TMainForm::DaoPsi1Click);
 
   ShapeLime = new TShape(p, ColourLime);
   ShapeLime->setGeometry(94, 153, 19, 21);

@@ -40,33 +40,6 @@ bool ToMouseButton(Qt::MouseButton button, MouseButton& out) {
 
 }  // namespace
 
-// Keys for the arrow pad, on keys nothing else in the window takes; each
-// button's tooltip says what it does and names its key.
-void TMainForm::CreateNavigationKeys() {
-  const struct {
-    QToolButton* button;
-    const char* does;
-    QKeySequence key;
-  } pad[] = {
-      {DaoTeta, "Turn about the x axis", QKeySequence(Qt::ALT | Qt::Key_Up)},
-      {DaoTeta1, "Turn back about the x axis", QKeySequence(Qt::ALT | Qt::Key_Down)},
-      {DaoPsi, "Turn about the y axis", QKeySequence(Qt::ALT | Qt::Key_PageUp)},
-      {DaoPsi1, "Turn back about the y axis", QKeySequence(Qt::ALT | Qt::Key_PageDown)},
-      {DaoPhi, "Turn about the z axis", QKeySequence(Qt::ALT | Qt::Key_Left)},
-      {DaoPhi1, "Turn back about the z axis", QKeySequence(Qt::ALT | Qt::Key_Right)},
-      {DaoStop, "Stop turning", QKeySequence(Qt::ALT | Qt::Key_End)},
-      {DaoForvard, "Zoom in", QKeySequence(QKeySequence::ZoomIn)},
-      {DaoBack, "Zoom out", QKeySequence(QKeySequence::ZoomOut)},
-  };
-  for (const auto& [button, does, key] : pad) {
-    auto* action = new QAction(does, this);
-    action->setShortcut(key);
-    connect(action, &QAction::triggered, button, &QToolButton::click);
-    addAction(action);
-    button->setToolTip(QString("%1 (%2)").arg(does, key.toString(QKeySequence::NativeText)));
-  }
-}
-
 void TMainForm::DaoTetaClick() { Navigate(this, SceneView, vorun::DaoTetaClick); }
 void TMainForm::DaoTeta1Click() { Navigate(this, SceneView, vorun::DaoTeta1Click); }
 void TMainForm::DaoPsiClick() { Navigate(this, SceneView, vorun::DaoPsiClick); }
