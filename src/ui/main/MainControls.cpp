@@ -1,4 +1,4 @@
-// The main window's controls at their design places: the top edge over the
+// The main window's controls at their design places: the strip above the
 // scene, the bottom panel with its pages, and the run and parameter controls.
 #include <QButtonGroup>
 #include <QCheckBox>
