@@ -30,6 +30,7 @@
 #include "ui/Session.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/main/FormulaBox.h"
+#include "ui/main/WallBar.h"
 #include "ui/widgets/Icons.h"
 #include "ui/widgets/KeyFilter.h"
 #include "ui/widgets/Palette.h"
@@ -255,10 +256,9 @@ StepSettings TMainForm::CurrentStepSettings() const {
   FormulaBox->ReadInto(s.law);
   s.law.colourSplit = CheckedChoice<ColourSplit>(SplitGroup);
   s.law.scope = CheckedChoice<Scope>(ScopeGroup);
-  s.blockade = Blockade->isChecked();
   s.heater = Warm->isChecked();
   s.cooler = Cool->isChecked();
-  s.wall = CheckedChoice<WallMode>(ThermostatGroup);
+  TopStrip->ReadInto(s);
   return s;
 }
 

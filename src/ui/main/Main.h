@@ -47,6 +47,7 @@ class THelpWindow;
 class TReadoutsWindow;
 class TFormulaBox;
 class TNavigationPad;
+class TWallBar;
 class TEditDlg;
 class TAboutBox;
 struct Session;
@@ -107,13 +108,8 @@ class TMainForm : public QMainWindow {
   // --- scene and the strip above it --------------------------------------
   // The window's central widget: the strip on top of the scene.
   QWidget* Desktop;
-  RowStrip* TopStrip;
+  TWallBar* TopStrip;
   TSceneView* SceneView;
-  QCheckBox* Blockade;
-  QRadioButton* Thermosout;
-  QRadioButton* Thermos3X3;
-  QRadioButton* Thermos20X20;
-  QRadioButton* ThermosNXN;
   QFrame* Bevel;
 
   // --- bottom panel ----------------------------------------------------------
@@ -150,7 +146,6 @@ class TMainForm : public QMainWindow {
   QCheckBox* Warm;
   QCheckBox* Cool;
 
-  QButtonGroup* ThermostatGroup;
   QButtonGroup* ScopeGroup;
   QButtonGroup* SplitGroup;
 

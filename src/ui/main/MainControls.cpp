@@ -21,6 +21,7 @@
 #include "ui/main/Main.h"
 #include "ui/main/NavigationPad.h"
 #include "ui/main/SceneView.h"
+#include "ui/main/WallBar.h"
 #include "ui/widgets/KeyFilter.h"
 #include "ui/widgets/Palette.h"
 #include "ui/widgets/ParameterFields.h"
@@ -50,7 +51,7 @@ void TMainForm::CreateControls() {
   auto* column = new QVBoxLayout(Desktop);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
-  TopStrip = new RowStrip(Desktop);
+  TopStrip = new TWallBar(Desktop, DesignWidth);
   SceneView = new TSceneView(this, QSize(DesignWidth, DesignSceneHeight + PanHeight));
   connect(SceneView, &TSceneView::Unpainted, this, &TMainForm::FormPaint);
   connect(SceneView, &TSceneView::Resized, this, &TMainForm::FormResize);
@@ -66,13 +67,7 @@ void TMainForm::CreateControls() {
 void TMainForm::NameControls() {
   const std::pair<QObject*, const char*> names[] = {
       {Desktop, "Desktop"},
-      {TopStrip, "TopStrip"},
       {SceneView, "SceneView"},
-      {Blockade, "Blockade"},
-      {Thermosout, "Thermosout"},
-      {Thermos3X3, "Thermos3X3"},
-      {Thermos20X20, "Thermos20X20"},
-      {ThermosNXN, "ThermosNXN"},
       {Bevel, "Bevel"},
       {Pan, "Pan"},
       {PageControl, "PageControl"},
@@ -102,7 +97,6 @@ void TMainForm::NameControls() {
       {ShowList, "ShowList"},
       {Warm, "Warm"},
       {Cool, "Cool"},
-      {ThermostatGroup, "ThermostatGroup"},
       {ScopeGroup, "ScopeGroup"},
       {SplitGroup, "SplitGroup"},
   };
@@ -111,23 +105,6 @@ void TMainForm::NameControls() {
 }
 
 void TMainForm::CreateTopControls() {
-  QWidget* top = TopStrip;
-  Blockade = MakeCheck(top, "* Blockade  X, Y, Z in positions - 1 -:- 4 *", 0, 0, 361, 17);
-  ThermostatGroup = new QButtonGroup(this);
-  const auto wall = [&](WallMode value, int x, int w) {
-    return ChoiceRadio(ThermostatGroup, top, WallChoices, value, x, 16, w, 17);
-  };
-  Thermosout = wall(WallMode::Thermosout, 0, 89);
-  Thermos3X3 = wall(WallMode::Thermos3X3, 88, 89);
-  Thermos20X20 = wall(WallMode::Thermos20X20, 176, 97);
-  ThermosNXN = wall(WallMode::ThermosNXN, 272, 89);
-  Thermosout->setChecked(true);
-  for (QWidget* w :
-       {static_cast<QWidget*>(Blockade), static_cast<QWidget*>(Thermosout), static_cast<QWidget*>(Thermos3X3),
-        static_cast<QWidget*>(Thermos20X20), static_cast<QWidget*>(ThermosNXN)})
-    TopStrip->Add(w);
-  TopStrip->Arrange(DesignWidth);
-
   Bevel = new QFrame(SceneView);
   Bevel->setGeometry(0, 0, 4, 4);
   Bevel->hide();
