@@ -30,6 +30,7 @@
 #include "ui/Session.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/main/FormulaBox.h"
+#include "ui/main/ListingPage.h"
 #include "ui/main/WallBar.h"
 #include "ui/widgets/Icons.h"
 #include "ui/widgets/KeyFilter.h"
@@ -135,8 +136,7 @@ void TMainForm::ApplyLayoutRule() {
   Comment->resize(Comment->width(), PageControl->height() - 29);
   Comment->resize(L - 2, Comment->height());
   PageControl->resize(L - 5, PageControl->height());
-  DaonsTable->resize(L - 7, DaonsTable->height());
-  DaonsTable->SetDefaultColumnWidth((L - 35) / 6);
+  TabSheet1->FollowPanelEdge(L);
   PlaceScopeButtons();
   FitIntoPages();
 }
@@ -145,22 +145,11 @@ void TMainForm::ApplyLayoutRule() {
 // run past the page's edge is cut back to it.
 void TMainForm::FitIntoPages() {
   const int L = Panel1->x();
-  const QSize listing = TabSheet1->size(), commentary = TabSheet2->size();
-  int gridWidth = L - 7;
-  if (listing.width() > 1) {
-    gridWidth = std::min(gridWidth, listing.width() - DaonsTable->x());
-    Colours->setGeometry(Colours->x(), Colours->y(), std::min(349, listing.width() - Colours->x()),
-                         std::min(41, listing.height() - Colours->y()));
-  }
-  DaonsTable->resize(gridWidth, DaonsTable->height());
+  TabSheet1->FitIntoPage(L);
+  const QSize commentary = TabSheet2->size();
   if (commentary.width() > 1)
     Comment->resize(std::min(L - 2, commentary.width()),
                     std::min(PageControl->height() - 29, commentary.height()));
-  // The value columns share what the number column leaves of the grid.
-  const int rest = DaonsTable->viewport()->width() - DaonsTable->columnWidth(0);
-  if (rest > 0)
-    for (int c = 1; c < DaonsTable->columnCount(); ++c)
-      DaonsTable->setColumnWidth(c, std::max(DaonsTable->columnWidth(0), rest / 3));
 }
 
 void TMainForm::PlaceScopeButtons() {
@@ -196,7 +185,7 @@ void TMainForm::FormResize() {
 
 vorun::Scene TMainForm::MakeScene() {
   const auto scope = CheckedChoice<Scope>(ScopeGroup);
-  const auto split = CheckedChoice<ColourSplit>(SplitGroup);
+  const ColourSplit split = TabSheet1->Split();
   return vorun::Scene{SceneView->Canvas(),
                       width(),
                       Pan->y(),
@@ -254,7 +243,7 @@ void TMainForm::ShowNumbersOfPointsClick() {
 StepSettings TMainForm::CurrentStepSettings() const {
   StepSettings s;
   FormulaBox->ReadInto(s.law);
-  s.law.colourSplit = CheckedChoice<ColourSplit>(SplitGroup);
+  s.law.colourSplit = TabSheet1->Split();
   s.law.scope = CheckedChoice<Scope>(ScopeGroup);
   s.heater = Warm->isChecked();
   s.cooler = Cool->isChecked();

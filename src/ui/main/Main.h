@@ -48,6 +48,7 @@ class TReadoutsWindow;
 class TFormulaBox;
 class TNavigationPad;
 class TWallBar;
+class TListingPage;
 class TEditDlg;
 class TAboutBox;
 struct Session;
@@ -115,15 +116,8 @@ class TMainForm : public QMainWindow {
   // --- bottom panel ----------------------------------------------------------
   QFrame* Pan;
   QTabWidget* PageControl;
-  QWidget* TabSheet1;
+  TListingPage* TabSheet1;
   QWidget* TabSheet2;
-  StringGrid* DaonsTable;
-  QGroupBox* Colours;
-  QRadioButton* Ak;
-  QLineEdit* Edit7;
-  QLineEdit* Edit8;
-  QRadioButton* Bk;
-  QRadioButton* Ck;
   QPlainTextEdit* Comment;
   QLineEdit* FName;
   QFrame* RadioGroup2;
@@ -147,7 +141,6 @@ class TMainForm : public QMainWindow {
   QCheckBox* Cool;
 
   QButtonGroup* ScopeGroup;
-  QButtonGroup* SplitGroup;
 
   QTimer* Timer;
 
@@ -273,7 +266,6 @@ class TMainForm : public QMainWindow {
   void NameControls();
   void CreateTopControls();
   void CreatePanel();
-  void CreateListingPage();
   void CreateRunPanel();
   void CreateActions();
   void CreateViewMoveActions();

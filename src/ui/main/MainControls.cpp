@@ -18,6 +18,7 @@
 
 #include "ui/Session.h"
 #include "ui/main/FormulaBox.h"
+#include "ui/main/ListingPage.h"
 #include "ui/main/Main.h"
 #include "ui/main/NavigationPad.h"
 #include "ui/main/SceneView.h"
@@ -71,15 +72,7 @@ void TMainForm::NameControls() {
       {Bevel, "Bevel"},
       {Pan, "Pan"},
       {PageControl, "PageControl"},
-      {TabSheet1, "TabSheet1"},
       {TabSheet2, "TabSheet2"},
-      {DaonsTable, "DaonsTable"},
-      {Colours, "Colours"},
-      {Ak, "Ak"},
-      {Edit7, "Edit7"},
-      {Edit8, "Edit8"},
-      {Bk, "Bk"},
-      {Ck, "Ck"},
       {Comment, "Comment"},
       {FName, "FName"},
       {RadioGroup2, "RadioGroup2"},
@@ -98,7 +91,6 @@ void TMainForm::NameControls() {
       {Warm, "Warm"},
       {Cool, "Cool"},
       {ScopeGroup, "ScopeGroup"},
-      {SplitGroup, "SplitGroup"},
   };
   // The eleven parameter fields are named where the table of fields makes them.
   for (const auto& [control, name] : names) control->setObjectName(name);
@@ -120,12 +112,12 @@ void TMainForm::CreatePanel() {
 
   PageControl = new QTabWidget(Pan);
   PageControl->setGeometry(2, 8, 359, 169);
-  TabSheet1 = new QWidget;
+  TabSheet1 = new TListingPage;
   TabSheet2 = new QWidget;
   PageControl->addTab(TabSheet1, "Listing");
   PageControl->addTab(TabSheet2, "Commentary");
   PageControl->setCurrentIndex(0);
-  CreateListingPage();
+  connect(TabSheet1, &TListingPage::GridDoubleClicked, this, &TMainForm::DaonsTableDblClick);
   connect(PageControl, &QTabWidget::currentChanged, this, [this] {
     if (PageControl->currentWidget() == TabSheet1) FillListing();
   });
@@ -170,30 +162,6 @@ void TMainForm::CreatePanel() {
   Panel1->setGeometry(362, 1, 231, 203);
   Panel1->setFrameShape(QFrame::StyledPanel);
   CreateRunPanel();
-}
-
-void TMainForm::CreateListingPage() {
-  DaonsTable = new StringGrid(4, 61, TabSheet1);
-  DaonsTable->setGeometry(0, 6, 349, 99);
-  DaonsTable->SetDefaultColumnWidth(80);
-  DaonsTable->SetDefaultRowHeight(18);
-  DaonsTable->SetRowHeight(1, 20);
-  // A value wider than its column is cut at the edge, not shortened to an ellipsis.
-  DaonsTable->setTextElideMode(Qt::ElideNone);
-  connect(DaonsTable, &StringGrid::DoubleClicked, this, &TMainForm::DaonsTableDblClick);
-
-  Colours = new QGroupBox("Colours", TabSheet1);
-  // At the page's left edge, not beyond it, so that the caption shows whole.
-  Colours->setGeometry(0, 104, 349, 41);
-  SplitGroup = new QButtonGroup(this);
-  Ak = ChoiceRadio(SplitGroup, TabSheet1, SplitChoices, ColourSplit::Ak, 8, 120, 17, 17);
-  Edit7 = MakeField(TabSheet1, "1  -:- 30", 24, 120, 49, 21);
-  Edit8 = MakeField(TabSheet1, "31 -:- 60", 72, 120, 49, 21);
-  SetBase(Edit7, ColourLime);
-  SetBase(Edit8, ColourYellow);
-  Bk = ChoiceRadio(SplitGroup, TabSheet1, SplitChoices, ColourSplit::Bk, -103, 120, 104, 17);
-  Ck = ChoiceRadio(SplitGroup, TabSheet1, SplitChoices, ColourSplit::Ck, -32, 120, 33, 17);
-  Ak->setChecked(true);
 }
 
 void TMainForm::CreateRunPanel() {

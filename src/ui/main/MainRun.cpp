@@ -21,6 +21,7 @@
 #include "model/StartFile.h"
 #include "ui/Session.h"
 #include "ui/dialogs/Dialogs.h"
+#include "ui/main/ListingPage.h"
 #include "ui/main/Main.h"
 #include "ui/widgets/Palette.h"
 #include "ui/widgets/StringGrid.h"
@@ -52,7 +53,7 @@ void TMainForm::ShowRunState(bool running) {
   session_.Run.Stopped = running ? 0 : 1;
   // A run changes the scene and the listing faster than a screen shows them.
   SceneView->SetPacedRepaints(running);
-  DaonsTable->SetPacedRepaints(running);
+  TabSheet1->Grid()->SetPacedRepaints(running);
   Images->menuAction()->setEnabled(!running);
   Null00->setEnabled(!running);
   if (!running) {
