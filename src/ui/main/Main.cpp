@@ -31,6 +31,7 @@
 #include "ui/dialogs/Dialogs.h"
 #include "ui/main/FormulaBox.h"
 #include "ui/main/ListingPage.h"
+#include "ui/main/RunPanel.h"
 #include "ui/main/WallBar.h"
 #include "ui/widgets/Icons.h"
 #include "ui/widgets/KeyFilter.h"
@@ -241,14 +242,7 @@ void TMainForm::ShowNumbersOfPointsClick() {
 // --- settings read from the controls ----------------------------------------------
 
 StepSettings TMainForm::CurrentStepSettings() const {
-  StepSettings s;
-  FormulaBox->ReadInto(s.law);
-  s.law.colourSplit = TabSheet1->Split();
-  s.law.scope = CheckedChoice<Scope>(ScopeGroup);
-  s.heater = Warm->isChecked();
-  s.cooler = Cool->isChecked();
-  TopStrip->ReadInto(s);
-  return s;
+  return Panel1->Settings(*TopStrip, TabSheet1->Split(), CheckedChoice<Scope>(ScopeGroup));
 }
 
 // --- parameter fields ----------------------------------------------------------------

@@ -47,6 +47,7 @@ class THelpWindow;
 class TReadoutsWindow;
 class TFormulaBox;
 class TNavigationPad;
+class TRunPanel;
 class TWallBar;
 class TListingPage;
 class TEditDlg;
@@ -124,7 +125,7 @@ class TMainForm : public QMainWindow {
   QRadioButton* Taoscope;
   QRadioButton* Gravoscope;
 
-  QFrame* Panel1;
+  TRunPanel* Panel1;
   TFormulaBox* FormulaBox;
   QLabel* Label1;
   QLabel* LTime;

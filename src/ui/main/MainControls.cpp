@@ -21,6 +21,7 @@
 #include "ui/main/ListingPage.h"
 #include "ui/main/Main.h"
 #include "ui/main/NavigationPad.h"
+#include "ui/main/RunPanel.h"
 #include "ui/main/SceneView.h"
 #include "ui/main/WallBar.h"
 #include "ui/widgets/KeyFilter.h"
@@ -78,21 +79,9 @@ void TMainForm::NameControls() {
       {RadioGroup2, "RadioGroup2"},
       {Taoscope, "Taoscope"},
       {Gravoscope, "Gravoscope"},
-      {Panel1, "Panel1"},
-      {Label1, "Label1"},
-      {LTime, "LTime"},
-      {DtLabel, "DtLabel"},
-      {Null00, "Null00"},
-      {ShapeLime, "ShapeLime"},
-      {ShapeRed, "ShapeRed"},
-      {Go, "Go"},
-      {TrackBar, "TrackBar"},
-      {ShowList, "ShowList"},
-      {Warm, "Warm"},
-      {Cool, "Cool"},
       {ScopeGroup, "ScopeGroup"},
   };
-  // The eleven parameter fields are named where the table of fields makes them.
+  // The run panel names its own controls.
   for (const auto& [control, name] : names) control->setObjectName(name);
 }
 
@@ -157,35 +146,34 @@ void TMainForm::CreatePanel() {
   Gravoscope->setLayoutDirection(Qt::RightToLeft);
   Gravoscope->setChecked(true);
 
-  Panel1 = new QFrame(Pan);
-  // Tall enough for Go and the lower arrows (their bottom edge at 202) inside its frame.
-  Panel1->setGeometry(362, 1, 231, 203);
-  Panel1->setFrameShape(QFrame::StyledPanel);
+  Panel1 = new TRunPanel(Pan);
   CreateRunPanel();
 }
 
 void TMainForm::CreateRunPanel() {
-  QWidget* p = Panel1;
-  // One button a row of the formula table, and the shell check boxes.
-  FormulaBox = new TFormulaBox(p);
+  // The window keeps its own names for the run panel's controls, which its
+  // run, listing and parameter code uses.
+  FormulaBox = Panel1->FormulaBox;
+  Label1 = Panel1->Label1;
+  LTime = Panel1->LTime;
+  DtLabel = Panel1->DtLabel;
+  EditDT = Panel1->EditDT;
+  Null00 = Panel1->Null00;
+  NavigationPad = Panel1->NavigationPad;
+  ShapeLime = Panel1->ShapeLime;
+  ShapeRed = Panel1->ShapeRed;
+  Go = Panel1->Go;
+  TrackBar = Panel1->TrackBar;
+  ShowList = Panel1->ShowList;
+  Warm = Panel1->Warm;
+  Cool = Panel1->Cool;
+  parameterFields_ = Panel1->Fields();
+  SetGoKind(GoKind::OK);
 
-  Label1 = MakeLabel(p, "Time:", 0, 96);
-  SetBold(Label1);
-  SetTextColour(Label1, ColourNavy);
-  Label1->adjustSize();
-  LTime = MakeLabel(p, "0", 40, 96);
-  SetBold(LTime);
-  // Wide enough for any step count: a long run must not lose digits at the edge.
-  LTime->resize(QFontMetrics(LTime->font()).horizontalAdvance("2147483647") + 2, LTime->height());
-  DtLabel = MakeLabel(p, "dt=", 0, 116);
-  EditDT = MakeField(p, ParameterFieldTable[0].designText, 16, 112, 49, 21);
-
-  Null00 = MakeFlatButton(p, "0", 72, 112, 41, 15);
-  SetBold(Null00);
-  Null00->setToolTip("Make null of velocity");
-  connect(Null00, &QToolButton::clicked, this, &TMainForm::Null00Click);
-
-  NavigationPad = new TNavigationPad(p);
+  connect(Panel1, &TRunPanel::GoClicked, this, &TMainForm::GoClick);
+  connect(Panel1, &TRunPanel::NullClicked, this, &TMainForm::Null00Click);
+  connect(Panel1, &TRunPanel::AmplitudeChanged, this, &TMainForm::TrackBarChange);
+  connect(Panel1, &TRunPanel::ListingWanted, this, &TMainForm::FillListing);
   connect(NavigationPad, &TNavigationPad::BackClicked, this, &TMainForm::DaoBackClick);
   connect(NavigationPad, &TNavigationPad::TetaClicked, this, &TMainForm::DaoTetaClick);
   connect(NavigationPad, &TNavigationPad::PsiClicked, this, &TMainForm::DaoPsiClick);
@@ -195,65 +183,6 @@ void TMainForm::CreateRunPanel() {
   connect(NavigationPad, &TNavigationPad::ForvardClicked, this, &TMainForm::DaoForvardClick);
   connect(NavigationPad, &TNavigationPad::Teta1Clicked, this, &TMainForm::DaoTeta1Click);
   connect(NavigationPad, &TNavigationPad::Psi1Clicked, this, &TMainForm::DaoPsi1Click);
-
-  ShapeLime = new TShape(p, ColourLime);
-  ShapeLime->setGeometry(94, 153, 19, 21);
-  ShapeRed = new TShape(p, ColourMaroon);
-  ShapeRed->setGeometry(110, 129, 19, 21);
-
-  Go = new QPushButton("Go", p);
-  Go->setGeometry(91, 176, 54, 25);
-  Go->setAutoDefault(false);
-  Go->setToolTip("Start a run (Enter); stop it (Escape)");
-  Go->setEnabled(false);
-  SetGoKind(GoKind::OK);
-  connect(Go, &QPushButton::clicked, this, &TMainForm::GoClick);
-
-  TrackBar = new QSlider(Qt::Horizontal, p);
-  TrackBar->setGeometry(144, 120, 81, 33);
-  TrackBar->setRange(0, 10);
-  TrackBar->setPageStep(2);
-  TrackBar->setTickPosition(QSlider::TicksBelow);
-  TrackBar->setTickInterval(1);
-  TrackBar->setValue(5);
-  TrackBar->setToolTip("Amplitude");
-  connect(TrackBar, &QSlider::valueChanged, this, &TMainForm::TrackBarChange);
-
-  ShowList = MakeCheck(p, "Show Listing", 128, 152, 97, 17);
-  SetBold(ShowList);
-  // Unticked, a run leaves the listing as it was; ticked, it shows the ensemble at once.
-  connect(ShowList, &QCheckBox::toggled, this, [this](bool on) {
-    if (on) FillListing();
-  });
-  Warm = MakeCheck(p, "Heater", 152, 168, 65, 17);
-  Cool = MakeCheck(p, "Cooler", 152, 184, 65, 17);
-  SetBold(Warm);
-  SetBold(Cool);
-  SetBackground(Warm, ColourRed);
-  SetBackground(Cool, Qt::black);
-  SetTextColour(Warm, Qt::white);
-  SetTextColour(Cool, Qt::white);
-
-  // The parameters in two columns, set 1 left, a letter a row; the time step
-  // field, placed with the run controls above, takes the same filters.
-  for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i) {
-    const ParameterField& entry = ParameterFieldTable[i];
-    QLineEdit* field;
-    if (entry.set == 0) {
-      field = EditDT;
-    } else {
-      const int column = entry.set == 1 ? 136 : 192;
-      const int row = static_cast<int>(i - 1) % 5;
-      field = MakeField(Panel1, entry.designText, column, 24 * row, 33, 21);
-      SetBase(field, entry.set == 1 ? ColourLime : ColourYellow);
-      QLabel* label = MakeLabel(Panel1, entry.name, column - 17, 24 * row + 3);
-      label->resize(16, label->height());
-    }
-    field->setObjectName(QString("Edit") + entry.name);
-    AttachNumericKeyFilter(field);
-    ShowWholeTextWhenCut(field);
-    parameterFields_[i] = field;
-  }
 }
 
 }  // namespace vorun

@@ -1,0 +1,127 @@
+#include "ui/main/RunPanel.h"
+
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QToolButton>
+#include <utility>
+
+#include "ui/main/FormulaBox.h"
+#include "ui/main/NavigationPad.h"
+#include "ui/main/SceneView.h"
+#include "ui/main/WallBar.h"
+#include "ui/widgets/KeyFilter.h"
+#include "ui/widgets/Palette.h"
+#include "ui/widgets/ParameterFields.h"
+#include "ui/widgets/ToolTips.h"
+#include "ui/widgets/Widgets.h"
+
+namespace vorun {
+
+TRunPanel::TRunPanel(QWidget* parent) : QFrame(parent) {
+  // Tall enough for Go and the lower arrows (their bottom edge at 202) inside its frame.
+  setGeometry(362, 1, 231, 203);
+  setFrameShape(QFrame::StyledPanel);
+  QWidget* p = this;
+  // One button a row of the formula table, and the shell check boxes.
+  FormulaBox = new TFormulaBox(p);
+
+  Label1 = MakeLabel(p, "Time:", 0, 96);
+  SetBold(Label1);
+  SetTextColour(Label1, ColourNavy);
+  Label1->adjustSize();
+  LTime = MakeLabel(p, "0", 40, 96);
+  SetBold(LTime);
+  // Wide enough for any step count: a long run must not lose digits at the edge.
+  LTime->resize(QFontMetrics(LTime->font()).horizontalAdvance("2147483647") + 2, LTime->height());
+  DtLabel = MakeLabel(p, "dt=", 0, 116);
+  EditDT = MakeField(p, ParameterFieldTable[0].designText, 16, 112, 49, 21);
+
+  Null00 = MakeFlatButton(p, "0", 72, 112, 41, 15);
+  SetBold(Null00);
+  Null00->setToolTip("Make null of velocity");
+  connect(Null00, &QToolButton::clicked, this, &TRunPanel::NullClicked);
+
+  NavigationPad = new TNavigationPad(p);
+
+  ShapeLime = new TShape(p, ColourLime);
+  ShapeLime->setGeometry(94, 153, 19, 21);
+  ShapeRed = new TShape(p, ColourMaroon);
+  ShapeRed->setGeometry(110, 129, 19, 21);
+
+  Go = new QPushButton("Go", p);
+  Go->setGeometry(91, 176, 54, 25);
+  Go->setAutoDefault(false);
+  Go->setToolTip("Start a run (Enter); stop it (Escape)");
+  Go->setEnabled(false);
+  connect(Go, &QPushButton::clicked, this, &TRunPanel::GoClicked);
+
+  TrackBar = new QSlider(Qt::Horizontal, p);
+  TrackBar->setGeometry(144, 120, 81, 33);
+  TrackBar->setRange(0, 10);
+  TrackBar->setPageStep(2);
+  TrackBar->setTickPosition(QSlider::TicksBelow);
+  TrackBar->setTickInterval(1);
+  TrackBar->setValue(5);
+  TrackBar->setToolTip("Amplitude");
+  connect(TrackBar, &QSlider::valueChanged, this, &TRunPanel::AmplitudeChanged);
+
+  ShowList = MakeCheck(p, "Show Listing", 128, 152, 97, 17);
+  SetBold(ShowList);
+  // Unticked, a run leaves the listing as it was; ticked, it shows the ensemble at once.
+  connect(ShowList, &QCheckBox::toggled, this, [this](bool on) {
+    if (on) emit ListingWanted();
+  });
+  Warm = MakeCheck(p, "Heater", 152, 168, 65, 17);
+  Cool = MakeCheck(p, "Cooler", 152, 184, 65, 17);
+  SetBold(Warm);
+  SetBold(Cool);
+  SetBackground(Warm, ColourRed);
+  SetBackground(Cool, Qt::black);
+  SetTextColour(Warm, Qt::white);
+  SetTextColour(Cool, Qt::white);
+
+  // The parameters in two columns, set 1 left, a letter a row; the time step
+  // field, placed with the run controls above, takes the same filters.
+  for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i) {
+    const ParameterField& entry = ParameterFieldTable[i];
+    QLineEdit* field;
+    if (entry.set == 0) {
+      field = EditDT;
+    } else {
+      const int column = entry.set == 1 ? 136 : 192;
+      const int row = static_cast<int>(i - 1) % 5;
+      field = MakeField(p, entry.designText, column, 24 * row, 33, 21);
+      SetBase(field, entry.set == 1 ? ColourLime : ColourYellow);
+      QLabel* label = MakeLabel(p, entry.name, column - 17, 24 * row + 3);
+      label->resize(16, label->height());
+    }
+    field->setObjectName(QString("Edit") + entry.name);
+    AttachNumericKeyFilter(field);
+    ShowWholeTextWhenCut(field);
+    fields_[i] = field;
+  }
+
+  const std::pair<QObject*, const char*> names[] = {
+      {this, "Panel1"},       {Label1, "Label1"},       {LTime, "LTime"},       {DtLabel, "DtLabel"},
+      {Null00, "Null00"},     {ShapeLime, "ShapeLime"}, {ShapeRed, "ShapeRed"}, {Go, "Go"},
+      {TrackBar, "TrackBar"}, {ShowList, "ShowList"},   {Warm, "Warm"},         {Cool, "Cool"},
+  };
+  for (const auto& [control, name] : names) control->setObjectName(name);
+}
+
+StepSettings TRunPanel::Settings(const TWallBar& walls, ColourSplit split, Scope scope) const {
+  StepSettings s;
+  FormulaBox->ReadInto(s.law);
+  s.law.colourSplit = split;
+  s.law.scope = scope;
+  s.heater = Warm->isChecked();
+  s.cooler = Cool->isChecked();
+  walls.ReadInto(s);
+  return s;
+}
+
+}  // namespace vorun
