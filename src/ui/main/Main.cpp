@@ -29,7 +29,6 @@
 #include "model/NumberText.h"
 #include "ui/Session.h"
 #include "ui/dialogs/Dialogs.h"
-#include "ui/main/FormulaBox.h"
 #include "ui/main/ListingPage.h"
 #include "ui/main/RunPanel.h"
 #include "ui/main/WallBar.h"

@@ -45,7 +45,6 @@ class TMainForm;
 class StringGrid;
 class THelpWindow;
 class TReadoutsWindow;
-class TFormulaBox;
 class TNavigationPad;
 class TRunPanel;
 class TWallBar;
@@ -126,11 +125,7 @@ class TMainForm : public QMainWindow {
   QRadioButton* Gravoscope;
 
   TRunPanel* Panel1;
-  TFormulaBox* FormulaBox;
-  QLabel* Label1;
   QLabel* LTime;
-  QLabel* DtLabel;
-  QLineEdit* EditDT;
   QToolButton* Null00;
   TNavigationPad* NavigationPad;
   TShape* ShapeLime;
@@ -138,8 +133,6 @@ class TMainForm : public QMainWindow {
   QPushButton* Go;
   QSlider* TrackBar;
   QCheckBox* ShowList;
-  QCheckBox* Warm;
-  QCheckBox* Cool;
 
   QButtonGroup* ScopeGroup;
 

@@ -17,7 +17,6 @@
 #include <utility>
 
 #include "ui/Session.h"
-#include "ui/main/FormulaBox.h"
 #include "ui/main/ListingPage.h"
 #include "ui/main/Main.h"
 #include "ui/main/NavigationPad.h"
@@ -151,13 +150,9 @@ void TMainForm::CreatePanel() {
 }
 
 void TMainForm::CreateRunPanel() {
-  // The window keeps its own names for the run panel's controls, which its
-  // run, listing and parameter code uses.
-  FormulaBox = Panel1->FormulaBox;
-  Label1 = Panel1->Label1;
+  // The window keeps its own names for the few run panel controls that its
+  // run, listing and navigation code shows state on.
   LTime = Panel1->LTime;
-  DtLabel = Panel1->DtLabel;
-  EditDT = Panel1->EditDT;
   Null00 = Panel1->Null00;
   NavigationPad = Panel1->NavigationPad;
   ShapeLime = Panel1->ShapeLime;
@@ -165,8 +160,6 @@ void TMainForm::CreateRunPanel() {
   Go = Panel1->Go;
   TrackBar = Panel1->TrackBar;
   ShowList = Panel1->ShowList;
-  Warm = Panel1->Warm;
-  Cool = Panel1->Cool;
   parameterFields_ = Panel1->Fields();
   SetGoKind(GoKind::OK);
 
