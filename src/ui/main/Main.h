@@ -127,7 +127,6 @@ class TMainForm : public QMainWindow {
   TRunPanel* Panel1;
   QLabel* LTime;
   QToolButton* Null00;
-  TNavigationPad* NavigationPad;
   TShape* ShapeLime;
   TShape* ShapeRed;
   QPushButton* Go;

@@ -154,7 +154,6 @@ void TMainForm::CreateRunPanel() {
   // run, listing and navigation code shows state on.
   LTime = Panel1->LTime;
   Null00 = Panel1->Null00;
-  NavigationPad = Panel1->NavigationPad;
   ShapeLime = Panel1->ShapeLime;
   ShapeRed = Panel1->ShapeRed;
   Go = Panel1->Go;
@@ -167,15 +166,17 @@ void TMainForm::CreateRunPanel() {
   connect(Panel1, &TRunPanel::NullClicked, this, &TMainForm::Null00Click);
   connect(Panel1, &TRunPanel::AmplitudeChanged, this, &TMainForm::TrackBarChange);
   connect(Panel1, &TRunPanel::ListingWanted, this, &TMainForm::FillListing);
-  connect(NavigationPad, &TNavigationPad::BackClicked, this, &TMainForm::DaoBackClick);
-  connect(NavigationPad, &TNavigationPad::TetaClicked, this, &TMainForm::DaoTetaClick);
-  connect(NavigationPad, &TNavigationPad::PsiClicked, this, &TMainForm::DaoPsiClick);
-  connect(NavigationPad, &TNavigationPad::PhiClicked, this, &TMainForm::DaoPhiClick);
-  connect(NavigationPad, &TNavigationPad::StopClicked, this, &TMainForm::DaoStopClick);
-  connect(NavigationPad, &TNavigationPad::Phi1Clicked, this, &TMainForm::DaoPhi1Click);
-  connect(NavigationPad, &TNavigationPad::ForvardClicked, this, &TMainForm::DaoForvardClick);
-  connect(NavigationPad, &TNavigationPad::Teta1Clicked, this, &TMainForm::DaoTeta1Click);
-  connect(NavigationPad, &TNavigationPad::Psi1Clicked, this, &TMainForm::DaoPsi1Click);
+  // The window only listens to the pad; the run panel owns it.
+  const TNavigationPad* pad = Panel1->NavigationPad;
+  connect(pad, &TNavigationPad::BackClicked, this, &TMainForm::DaoBackClick);
+  connect(pad, &TNavigationPad::TetaClicked, this, &TMainForm::DaoTetaClick);
+  connect(pad, &TNavigationPad::PsiClicked, this, &TMainForm::DaoPsiClick);
+  connect(pad, &TNavigationPad::PhiClicked, this, &TMainForm::DaoPhiClick);
+  connect(pad, &TNavigationPad::StopClicked, this, &TMainForm::DaoStopClick);
+  connect(pad, &TNavigationPad::Phi1Clicked, this, &TMainForm::DaoPhi1Click);
+  connect(pad, &TNavigationPad::ForvardClicked, this, &TMainForm::DaoForvardClick);
+  connect(pad, &TNavigationPad::Teta1Clicked, this, &TMainForm::DaoTeta1Click);
+  connect(pad, &TNavigationPad::Psi1Clicked, this, &TMainForm::DaoPsi1Click);
 }
 
 }  // namespace vorun
