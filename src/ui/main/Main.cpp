@@ -1,28 +1,23 @@
-// The main window's controls at their design places, the layout rule of the
-// bottom panel, the keys of the window (numeric filter, Go's default and cancel
-// roles), the parameter fields, the paint event and the spin timer.
+// The main window's construction, the layout rule of the bottom panel, Enter
+// and Escape for the whole window, the parameter fields' commits, the paint
+// event and the spin timer.
 #include "ui/main/Main.h"
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QSlider>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
-#include <QToolButton>
 #include <algorithm>
 
 #include "model/Global.h"
@@ -32,12 +27,7 @@
 #include "ui/main/ListingPage.h"
 #include "ui/main/RunPanel.h"
 #include "ui/main/WallBar.h"
-#include "ui/widgets/Icons.h"
-#include "ui/widgets/KeyFilter.h"
-#include "ui/widgets/Palette.h"
-#include "ui/widgets/ParameterFields.h"
 #include "ui/widgets/StringGrid.h"
-#include "ui/widgets/ToolTips.h"
 #include "ui/widgets/Widgets.h"
 #include "ui/widgets/WindowPlaces.h"
 #include "view/Navigation.h"
@@ -118,10 +108,7 @@ void TMainForm::AttachDialogs(TEditDlg* editor, TAboutBox* aboutBox) {
   aboutBox_ = aboutBox;
 }
 
-void TMainForm::SetGoKind(GoKind kind) {
-  goKind_ = kind;
-  Go->setIcon(kind == GoKind::OK ? MakeOkGlyph() : MakeCancelGlyph());
-}
+GoKind TMainForm::GoButtonKind() const { return Panel1->GoButtonKind(); }
 
 // --- layout --------------------------------------------------------------------
 
@@ -246,65 +233,27 @@ StepSettings TMainForm::CurrentStepSettings() const {
 
 // --- parameter fields ----------------------------------------------------------------
 
-void TMainForm::RefreshParameterFields() {
-  for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i) {
-    ShowFromStart(parameterFields_[i], NumberText(session_.Ensemble.*ParameterFieldTable[i].member));
-  }
-}
+void TMainForm::RefreshParameterFields() { Panel1->ShowParameters(session_.Ensemble); }
 
 // Every parameter field commits as EditDT does: a user who edits a shown
 // value expects it to take effect.
-bool TMainForm::ParameterFieldExit(QLineEdit* field) {
-  for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i) {
-    if (parameterFields_[i] == field) {
-      const bool taken = Guarded(this, [&] {
-        session_.Ensemble.*ParameterFieldTable[i].member = StrToFloat(field->text().toStdString());
-      });
-      UpdateTitle();
-      return taken;
-    }
-  }
-  return true;
+bool TMainForm::ParameterFieldExit(std::size_t index) {
+  const bool taken = Guarded(this, [&] { Panel1->TakeParameter(index, session_.Ensemble); });
+  UpdateTitle();
+  return taken;
 }
 
 // --- keys and events -------------------------------------------------------------------
 
-namespace {
-
-// A leave, not a window switch: a message box or another window taking the
-// focus does not leave the field.
-// The menu bar counts as a popup: Alt, F10 or a click on a menu leave the
-// field alike, which is not at all, so the menu opens with nothing asked.
-bool IsLeave(const QFocusEvent* focus) {
-  return focus->reason() != Qt::ActiveWindowFocusReason && focus->reason() != Qt::PopupFocusReason &&
-         focus->reason() != Qt::MenuBarFocusReason;
-}
-
-}  // namespace
-
-bool TMainForm::IsParameterField(const QObject* o) const {
-  return std::find(parameterFields_.begin(), parameterFields_.end(), o) != parameterFields_.end();
-}
-
 bool TMainForm::TakeFocusedField() {
-  QWidget* focused = focusWidget();
-  if (!IsParameterField(focused)) return true;
-  return ParameterFieldExit(static_cast<QLineEdit*>(focused));
+  const std::optional<std::size_t> index = Panel1->ParameterIndex(focusWidget());
+  return !index || ParameterFieldExit(*index);
 }
 
 bool TMainForm::HandleDialogKey(QWidget* target, int key) {
   const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
   if (enter && (target == Comment || Comment->isAncestorOf(target))) return false;
-  if (!Go->isEnabled()) return false;
-  if (enter) {
-    if (goKind_ == GoKind::OK) Go->click();
-    return true;
-  }
-  if (key == Qt::Key_Escape && goKind_ == GoKind::Cancel) {
-    Go->click();
-    return true;
-  }
-  return false;
+  return Panel1->PressGoFor(key);
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
@@ -319,22 +268,11 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::FocusOut: {
       auto* focus = static_cast<QFocusEvent*>(event);
-      if (!IsLeave(focus)) break;
-      if (IsParameterField(watched)) {
-        ParameterFieldExit(static_cast<QLineEdit*>(watched));
-      } else if (watched == Comment) {
-        CommentExit();
-      }
+      if (watched == Comment && IsLeave(focus)) CommentExit();
       break;
     }
     case QEvent::Resize:
       if (watched == TabSheet1 || watched == TabSheet2) FitIntoPages();
-      break;
-    case QEvent::MouseButtonDblClick:
-      if (watched == LTime) {
-        LTimeDblClick();
-        return true;
-      }
       break;
     default:
       break;

@@ -1,23 +1,28 @@
 // The main window: the strip of wall choices on top, the scene below it, the
-// control panel Pan along the bottom, the menu bar. Its controls are its own; every control carries the name
-// of its member as its objectName, by which tests and scripts of the window find it.
+// control panel Pan along the bottom, the menu bar. Pan holds the listing and
+// commentary pages, the scope buttons and the run panel; the panels own their
+// controls and tell the window through signals what the user did. Every
+// control carries a name as its objectName, by which tests and scripts of the
+// window find it.
 //
-// The implementation is split by concern: Main.cpp (controls, layout, keys,
-// paint, timer), MainListing.cpp (the listing), MainMenu.cpp (the menu tree),
-// MainFiles.cpp (ensemble commands and start-up), MainRun.cpp (run loop and
-// run controls), MainNavigation.cpp (view buttons, mouse and move commands).
+// The implementation is split by concern: Main.cpp (layout, keys, paint,
+// timer, parameter commits), MainControls.cpp (the controls and panels put in
+// place), MainListing.cpp (the listing), MainMenu.cpp (the menu tree),
+// MainFiles.cpp (ensemble commands and start-up), MainRun.cpp (the run loop
+// and what Go and Null00 do), MainNavigation.cpp (view buttons, mouse and move
+// commands).
 #pragma once
 
 #include <QLocale>
 #include <QMainWindow>
 #include <QStringList>
 #include <QWidget>
-#include <array>
 #include <exception>
 #include <string>
 
 #include "engine/Settings.h"
 #include "model/EnsembleFile.h"
+#include "ui/main/RunPanel.h"
 #include "ui/main/SceneView.h"
 #include "ui/widgets/RepaintPacer.h"
 #include "ui/widgets/Widgets.h"
@@ -25,37 +30,25 @@
 
 class QAction;
 class QButtonGroup;
-class QCheckBox;
 class QFrame;
-class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
-class QPushButton;
 class QRadioButton;
-class QSlider;
 class QTabWidget;
 class QTimer;
-class QToolButton;
 
 namespace vorun {
 
 class TMainForm;
-class StringGrid;
 class THelpWindow;
 class TReadoutsWindow;
-class TNavigationPad;
 class TRunPanel;
 class TWallBar;
 class TListingPage;
 class TEditDlg;
 class TAboutBox;
 struct Session;
-
-// Kinds of the Go button: OK while stopped (Enter presses it), Cancel while
-// running (Escape presses it, Enter does nothing).
-enum class GoKind { OK, Cancel };
 
 class TMainForm : public QMainWindow {
  public:
@@ -89,7 +82,7 @@ class TMainForm : public QMainWindow {
   QImage ScenePicture();
   // The user's choices for the next step, read from the controls now.
   StepSettings CurrentStepSettings() const;
-  GoKind GoButtonKind() const { return goKind_; }
+  GoKind GoButtonKind() const;
   // The simulated time at this step: the sum of the time steps the run used,
   // so that a changed time step does not rescale the steps before it.
   Extended80 SimulatedTime(std::int32_t step);
@@ -125,13 +118,6 @@ class TMainForm : public QMainWindow {
   QRadioButton* Gravoscope;
 
   TRunPanel* Panel1;
-  QLabel* LTime;
-  QToolButton* Null00;
-  TShape* ShapeLime;
-  TShape* ShapeRed;
-  QPushButton* Go;
-  QSlider* TrackBar;
-  QCheckBox* ShowList;
 
   QButtonGroup* ScopeGroup;
 
@@ -176,8 +162,6 @@ class TMainForm : public QMainWindow {
   TEditDlg* editor_ = nullptr;
   TAboutBox* aboutBox_ = nullptr;
 
-  void SetGoKind(GoKind kind);
-
   // --- handlers --------------------------------------------------------------
   void FormCreate();
   void FormPaint();
@@ -188,7 +172,7 @@ class TMainForm : public QMainWindow {
   void DaonsTableDblClick();
   // Leave event of a parameter field: its text into the matching parameter.
   // False when the text is no number (reported).
-  bool ParameterFieldExit(QLineEdit* field);
+  bool ParameterFieldExit(std::size_t index);
 
   // Ensemble commands and start-up; the particle editor (MainEditor.cpp).
   void New1Click();
@@ -316,13 +300,9 @@ class TMainForm : public QMainWindow {
   // The run starts with what the focused parameter field shows; false when
   // its text is no number.
   bool TakeFocusedField();
-  bool IsParameterField(const QObject* o) const;
   // Go, the indicators, Null00 and "Show Images" for a running or a stopped run.
   void ShowRunState(bool running);
 
-  // EditDT and EditA1 ... EditF2 in the order of ParameterFieldTable.
-  std::array<QLineEdit*, 11> parameterFields_{};
-  GoKind goKind_ = GoKind::OK;
   // Run loops in progress: a press on Go between two steps of a stopped-again
   // run can start another loop inside the first one.
   int runDepth_ = 0;

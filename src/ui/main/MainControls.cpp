@@ -1,17 +1,12 @@
 // The main window's controls at their design places: the strip above the
 // scene, the bottom panel with its pages, and the run and parameter controls.
 #include <QButtonGroup>
-#include <QCheckBox>
 #include <QFontMetrics>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QSlider>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <array>
 #include <utility>
@@ -20,14 +15,10 @@
 #include "ui/main/ListingPage.h"
 #include "ui/main/Main.h"
 #include "ui/main/NavigationPad.h"
-#include "ui/main/RunPanel.h"
 #include "ui/main/SceneView.h"
 #include "ui/main/WallBar.h"
-#include "ui/widgets/KeyFilter.h"
 #include "ui/widgets/Palette.h"
-#include "ui/widgets/ParameterFields.h"
 #include "ui/widgets/StringGrid.h"
-#include "ui/widgets/ToolTips.h"
 #include "ui/widgets/Widgets.h"
 
 namespace vorun {
@@ -150,24 +141,14 @@ void TMainForm::CreatePanel() {
 }
 
 void TMainForm::CreateRunPanel() {
-  // The window keeps its own names for the few run panel controls that its
-  // run, listing and navigation code shows state on.
-  LTime = Panel1->LTime;
-  Null00 = Panel1->Null00;
-  ShapeLime = Panel1->ShapeLime;
-  ShapeRed = Panel1->ShapeRed;
-  Go = Panel1->Go;
-  TrackBar = Panel1->TrackBar;
-  ShowList = Panel1->ShowList;
-  parameterFields_ = Panel1->Fields();
-  SetGoKind(GoKind::OK);
-
   connect(Panel1, &TRunPanel::GoClicked, this, &TMainForm::GoClick);
   connect(Panel1, &TRunPanel::NullClicked, this, &TMainForm::Null00Click);
   connect(Panel1, &TRunPanel::AmplitudeChanged, this, &TMainForm::TrackBarChange);
   connect(Panel1, &TRunPanel::ListingWanted, this, &TMainForm::FillListing);
+  connect(Panel1, &TRunPanel::ParameterFieldLeft, this, &TMainForm::ParameterFieldExit);
+  connect(Panel1, &TRunPanel::TimeDoubleClicked, this, &TMainForm::LTimeDblClick);
   // The window only listens to the pad; the run panel owns it.
-  const TNavigationPad* pad = Panel1->NavigationPad;
+  const TNavigationPad* pad = &Panel1->Pad();
   connect(pad, &TNavigationPad::BackClicked, this, &TMainForm::DaoBackClick);
   connect(pad, &TNavigationPad::TetaClicked, this, &TMainForm::DaoTetaClick);
   connect(pad, &TNavigationPad::PsiClicked, this, &TMainForm::DaoPsiClick);

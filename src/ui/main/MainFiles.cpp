@@ -2,13 +2,10 @@
 // built-in figure on show or store the ensemble: Open, Save, Save As, the
 // Taons and Spiral images, and the comment memo's prompt.
 #include <QFileInfo>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
-#include <QToolButton>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -80,7 +77,7 @@ bool TMainForm::LoadLastEnsemble() {
     return false;
   }
   session_.Run.SpiralMode = 0;
-  Go->setEnabled(true);
+  Panel1->SetRunnable(true);
   session_.FileName = session_.LastFileName;
   FName->setText(Text(session_.FileName));
   // A missing file is simply created by the next Save; a file that is there but
@@ -173,12 +170,11 @@ void TMainForm::OpenEnsemble(const QString& name) {
 
 void TMainForm::ShowOpenedEnsemble() {
   session_.Run.SpiralMode = 0;
-  Go->setEnabled(true);
-  Null00->setEnabled(true);
+  Panel1->SetRunnable(true);
   savedName_ = session_.FileName;
   FName->setText(QString::fromStdString(session_.FileName));
   session_.Run.StepCount = 0;
-  LTime->setText("0");
+  Panel1->ShowStepCount(0);
   PaintTaons();
   FillListing();
   RefreshParameterFields();
@@ -228,8 +224,7 @@ void TMainForm::Spiral1Click() {
   Guarded(this, [&] {
     session_.Run.SpiralMode = 1;
     MakeStartFigure(session_);
-    Go->setEnabled(false);
-    Null00->setEnabled(false);
+    Panel1->SetRunnable(false);
     PaintSpiral();
   });
   UpdateTitle();
@@ -242,8 +237,7 @@ void TMainForm::Daons1Click() {
   if (!MaybeSaveEnsemble()) return;
   Guarded(this, [&] {
     session_.Run.SpiralMode = 0;
-    Go->setEnabled(true);
-    Null00->setEnabled(true);
+    Panel1->SetRunnable(true);
     if (!ReadStartFile(session_.StartFilePath, session_.LastFileName)) {
       Dialogs().Message(this, MessageKind::Information, "The start File not found.", MessageButtons::Ok);
       return;

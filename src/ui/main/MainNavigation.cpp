@@ -2,8 +2,6 @@
 // track bar, mouse drags over the scene and the move commands. Each handler
 // hands the window's scene to the view command and shows what it drew.
 #include <QAction>
-#include <QSlider>
-#include <QToolButton>
 
 #include "ui/Session.h"
 #include "ui/dialogs/Dialogs.h"
@@ -50,7 +48,7 @@ void TMainForm::DaoStopClick() { Navigate(this, SceneView, vorun::DaoStopClick);
 void TMainForm::DaoBackClick() { Navigate(this, SceneView, vorun::DaoBackClick); }
 void TMainForm::DaoForvardClick() { Navigate(this, SceneView, vorun::DaoForvardClick); }
 
-void TMainForm::TrackBarChange() { vorun::TrackBarChange(session_.View, TrackBar->value()); }
+void TMainForm::TrackBarChange() { vorun::TrackBarChange(session_.View, Panel1->Amplitude()); }
 
 void TMainForm::FormMouseDown(Qt::MouseButton button, int x, int y) {
   MouseButton b;

@@ -3,15 +3,9 @@
 // The loop runs on the user-interface thread and serves the event queue after
 // every step, so every other command runs between two steps, never inside one.
 #include <QAction>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFontMetrics>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
-#include <QToolButton>
 
 #include "engine/RunCheck.h"
 #include "engine/Step.h"
@@ -23,48 +17,24 @@
 #include "ui/dialogs/Dialogs.h"
 #include "ui/main/ListingPage.h"
 #include "ui/main/Main.h"
-#include "ui/widgets/Palette.h"
 #include "ui/widgets/StringGrid.h"
 #include "ui/widgets/WindowPlaces.h"
 
 namespace vorun {
 
-namespace {
-
-// The design gives Null00 41 pixels, too narrow for "Yes Null" in the panel's
-// font; the caption takes the largest font size that shows it whole.
-void SetFittedCaption(QToolButton* button, const QString& caption) {
-  QFont f = button->parentWidget()->font();
-  f.setBold(true);
-  const int room = button->width() - 4;
-  while (f.pixelSize() > 8 && QFontMetrics(f).horizontalAdvance(caption) > room)
-    f.setPixelSize(f.pixelSize() - 1);
-  button->setFont(f);
-  button->setText(caption);
-}
-
-}  // namespace
-
 void TMainForm::ShowRunState(bool running) {
-  SetGoKind(running ? GoKind::Cancel : GoKind::OK);
-  Go->setText(running ? "Stop" : "Go");
-  ShapeRed->SetBrushColour(running ? ColourRed : ColourMaroon);
-  ShapeLime->SetBrushColour(running ? ColourGreen : ColourLime);
+  Panel1->ShowRunning(running);
   session_.Run.Stopped = running ? 0 : 1;
   // A run changes the scene and the listing faster than a screen shows them.
   SceneView->SetPacedRepaints(running);
   TabSheet1->Grid()->SetPacedRepaints(running);
   Images->menuAction()->setEnabled(!running);
-  Null00->setEnabled(!running);
   if (!running) {
     scenePacer_.Flush();
     // A run with the listing hidden left it as it was at the start.
     FillListing();
     UpdateTitle();
-    return;
   }
-  SetFittedCaption(Null00, "0");
-  SetTextColour(Null00, ColourMaroon);
 }
 
 void TMainForm::GoClick() {
@@ -123,19 +93,18 @@ void TMainForm::ShowStep() {
   // than the pacer lets it change.
   if (session_.Run.ShowStepCount != 0) stepLabelPacer_.Changed(true);
   scenePacer_.Changed(true);
-  if (ShowList->isChecked()) FillListing();
+  if (Panel1->ListingFollowsRun()) FillListing();
 }
 
 void TMainForm::ShowStepLabel() {
-  if (session_.Run.ShowStepCount != 0) LTime->setText(QString::number(session_.Run.StepCount));
+  if (session_.Run.ShowStepCount != 0) Panel1->ShowStepCount(session_.Run.StepCount);
 }
 
 void TMainForm::Null00Click() {
   if (session_.Run.SpiralMode != 0 || session_.Run.Stopped == 0) return;
   Guarded(this, [&] {
     ZeroVelocities(session_.Ensemble);
-    SetFittedCaption(Null00, "Yes Null");
-    SetTextColour(Null00, ColourMaroon);
+    Panel1->ShowNulled();
     FillListing();
     UpdateTitle();
     const std::optional<QString> name = Dialogs().SaveFileName(this, TaonsFiles);

@@ -1,18 +1,23 @@
 #include "ui/main/RunPanel.h"
 
 #include <QCheckBox>
+#include <QEvent>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QToolButton>
+#include <algorithm>
 #include <utility>
 
+#include "model/NumberText.h"
 #include "ui/main/FormulaBox.h"
 #include "ui/main/NavigationPad.h"
 #include "ui/main/SceneView.h"
 #include "ui/main/WallBar.h"
+#include "ui/widgets/Icons.h"
 #include "ui/widgets/KeyFilter.h"
 #include "ui/widgets/Palette.h"
 #include "ui/widgets/ParameterFields.h"
@@ -20,6 +25,22 @@
 #include "ui/widgets/Widgets.h"
 
 namespace vorun {
+
+namespace {
+
+// The design gives Null00 41 pixels, too narrow for "Yes Null" in the panel's
+// font; the caption takes the largest font size that shows it whole.
+void SetFittedCaption(QToolButton* button, const QString& caption) {
+  QFont f = button->parentWidget()->font();
+  f.setBold(true);
+  const int room = button->width() - 4;
+  while (f.pixelSize() > 8 && QFontMetrics(f).horizontalAdvance(caption) > room)
+    f.setPixelSize(f.pixelSize() - 1);
+  button->setFont(f);
+  button->setText(caption);
+}
+
+}  // namespace
 
 TRunPanel::TRunPanel(QWidget* parent) : QFrame(parent) {
   // Tall enough for Go and the lower arrows (their bottom edge at 202) inside its frame.
@@ -37,6 +58,7 @@ TRunPanel::TRunPanel(QWidget* parent) : QFrame(parent) {
   SetBold(LTime);
   // Wide enough for any step count: a long run must not lose digits at the edge.
   LTime->resize(QFontMetrics(LTime->font()).horizontalAdvance("2147483647") + 2, LTime->height());
+  LTime->installEventFilter(this);
   DtLabel = MakeLabel(p, "dt=", 0, 116);
   EditDT = MakeField(p, ParameterFieldTable[0].designText, 16, 112, 49, 21);
 
@@ -102,6 +124,7 @@ TRunPanel::TRunPanel(QWidget* parent) : QFrame(parent) {
     field->setObjectName(QString("Edit") + entry.name);
     AttachNumericKeyFilter(field);
     ShowWholeTextWhenCut(field);
+    field->installEventFilter(this);
     fields_[i] = field;
   }
 
@@ -111,6 +134,7 @@ TRunPanel::TRunPanel(QWidget* parent) : QFrame(parent) {
       {TrackBar, "TrackBar"}, {ShowList, "ShowList"},   {Warm, "Warm"},         {Cool, "Cool"},
   };
   for (const auto& [control, name] : names) control->setObjectName(name);
+  SetGoKind(GoKind::OK);
 }
 
 StepSettings TRunPanel::Settings(const TWallBar& walls, ColourSplit split, Scope scope) const {
@@ -122,6 +146,80 @@ StepSettings TRunPanel::Settings(const TWallBar& walls, ColourSplit split, Scope
   s.cooler = Cool->isChecked();
   walls.ReadInto(s);
   return s;
+}
+
+// --- parameter fields ------------------------------------------------------------
+
+void TRunPanel::ShowParameters(const EnsembleState& e) {
+  for (std::size_t i = 0; i < ParameterFieldTable.size(); ++i)
+    ShowFromStart(fields_[i], NumberText(e.*ParameterFieldTable[i].member));
+}
+
+void TRunPanel::TakeParameter(std::size_t index, EnsembleState& e) const {
+  e.*ParameterFieldTable.at(index).member = StrToFloat(fields_.at(index)->text().toStdString());
+}
+
+std::optional<std::size_t> TRunPanel::ParameterIndex(const QObject* o) const {
+  const auto found = std::find(fields_.begin(), fields_.end(), o);
+  if (found == fields_.end()) return std::nullopt;
+  return static_cast<std::size_t>(found - fields_.begin());
+}
+
+// --- run controls -------------------------------------------------------------------
+
+void TRunPanel::ShowRunning(bool running) {
+  SetGoKind(running ? GoKind::Cancel : GoKind::OK);
+  Go->setText(running ? "Stop" : "Go");
+  ShapeRed->SetBrushColour(running ? ColourRed : ColourMaroon);
+  ShapeLime->SetBrushColour(running ? ColourGreen : ColourLime);
+  Null00->setEnabled(!running);
+  if (!running) return;
+  SetFittedCaption(Null00, "0");
+  SetTextColour(Null00, ColourMaroon);
+}
+
+void TRunPanel::SetRunnable(bool runnable) {
+  Go->setEnabled(runnable);
+  Null00->setEnabled(runnable);
+}
+
+void TRunPanel::SetGoKind(GoKind kind) {
+  goKind_ = kind;
+  Go->setIcon(kind == GoKind::OK ? MakeOkGlyph() : MakeCancelGlyph());
+}
+
+bool TRunPanel::PressGoFor(int key) {
+  if (!Go->isEnabled()) return false;
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    if (goKind_ == GoKind::OK) Go->click();
+    return true;
+  }
+  if (key == Qt::Key_Escape && goKind_ == GoKind::Cancel) {
+    Go->click();
+    return true;
+  }
+  return false;
+}
+
+void TRunPanel::ShowStepCount(std::int32_t step) { LTime->setText(QString::number(step)); }
+
+void TRunPanel::ShowNulled() {
+  SetFittedCaption(Null00, "Yes Null");
+  SetTextColour(Null00, ColourMaroon);
+}
+
+bool TRunPanel::ListingFollowsRun() const { return ShowList->isChecked(); }
+
+int TRunPanel::Amplitude() const { return TrackBar->value(); }
+
+bool TRunPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut && IsLeave(static_cast<QFocusEvent*>(event))) {
+    if (const std::optional<std::size_t> index = ParameterIndex(watched)) emit ParameterFieldLeft(*index);
+  } else if (event->type() == QEvent::MouseButtonDblClick && watched == LTime) {
+    emit TimeDoubleClicked();
+    return true;
+  }
+  return QFrame::eventFilter(watched, event);
 }
 
 }  // namespace vorun

@@ -1,6 +1,7 @@
 #include "ui/widgets/Widgets.h"
 
 #include <QCheckBox>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -39,6 +40,11 @@ QLineEdit* MakeField(QWidget* parent, const QString& text, int x, int y, int w, 
 }
 
 QString NumberText(Extended80 value) { return QString::fromStdString(FloatToStr(value)); }
+
+bool IsLeave(const QFocusEvent* focus) {
+  return focus->reason() != Qt::ActiveWindowFocusReason && focus->reason() != Qt::PopupFocusReason &&
+         focus->reason() != Qt::MenuBarFocusReason;
+}
 
 void ShowFromStart(QLineEdit* field, const QString& text) {
   field->setText(text);

@@ -11,6 +11,7 @@
 #include "model/Global.h"
 
 class QCheckBox;
+class QFocusEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -37,6 +38,12 @@ QString NumberText(Extended80 value);
 // Puts text into a field scrolled to its start: the first digits are the ones
 // that say what a number is.
 void ShowFromStart(QLineEdit* field, const QString& text);
+
+// A focus loss that leaves a field, not a window switch: a message box or
+// another window taking the focus does not leave it. The menu bar counts as a
+// popup: Alt, F10 or a click on a menu leave the field alike, which is not at
+// all, so the menu opens with nothing asked.
+bool IsLeave(const QFocusEvent* focus);
 
 // A field in the colour of its parameter set, with black text on either colour.
 void SetFieldColour(QLineEdit* field, const QColor& colour);

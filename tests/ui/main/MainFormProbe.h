@@ -14,7 +14,7 @@ struct MainFormProbe {
   static void PaintScene(TMainForm& form) { form.FormPaint(); }
   static void ShowStep(TMainForm& form) { form.ShowStep(); }
   static void Null00Handler(TMainForm& form) { form.Null00Click(); }
-  static void SetGoKind(TMainForm& form, GoKind kind) { form.SetGoKind(kind); }
+  static void SetGoKind(TMainForm& form, GoKind kind) { form.Panel1->SetGoKind(kind); }
 };
 
 }  // namespace vorun

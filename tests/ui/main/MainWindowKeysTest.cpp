@@ -122,6 +122,23 @@ TEST_F(MainFormTest, RealFocusChangeCommitsButAWindowSwitchDoesNot) {
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(MainFormTest, AMenuOrPopupTakingTheFocusLeavesNoField) {
+  const Extended80 before = Ensemble.A1;
+  Line("EditA1")->setText("bad");
+  for (const Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::MenuBarFocusReason}) {
+    QFocusEvent away(QEvent::FocusOut, reason);
+    QApplication::sendEvent(Line("EditA1"), &away);
+  }
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(Ensemble.A1, before);
+
+  // A real leave still commits what the field shows.
+  Line("EditA1")->setText("0.5");
+  QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(Line("EditA1"), &leave);
+  EXPECT_EQ(Ensemble.A1, 0.5L);
+}
+
 TEST_F(MainFormTest, RefreshWritesTheElevenFieldsFromTheEnsemble) {
   Ensemble.TimeStep = 0.05L;
   Ensemble.A1 = 1;
