@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/widgets/ChoiceButtons.h"
 #include "ui/widgets/Palette.h"
 #include "ui/widgets/Widgets.h"
 
@@ -57,11 +58,10 @@ TFormulaBox::TFormulaBox(QWidget* parent) : QGroupBox("Formula", parent) {
     const auto& [value, name] = order[i];
     const int k = static_cast<int>(i) - 1;
     QRadioButton* b =
-        i == 0 ? MakeRadio(this, RowOf(FormulaChoices, value)->caption, LeftX, TopY, LeftWidth, ButtonHeight)
-               : MakeRadio(this, RowOf(FormulaChoices, value)->caption, RightX, TopY + k * step, RightWidth,
-                           ButtonHeight);
+        i == 0 ? ChoiceButton(group_, this, FormulaChoices, value, LeftX, TopY, LeftWidth, ButtonHeight)
+               : ChoiceButton(group_, this, FormulaChoices, value, RightX, TopY + k * step, RightWidth,
+                              ButtonHeight);
     b->setObjectName(name);
-    group_->addButton(b, static_cast<int>(value));
   }
   if (QRadioButton* pes = Button(Formula::PolyExpSum)) SetTextColour(pes, ColourBlue);
   Button(Formula::Exponential)->setChecked(true);
@@ -80,9 +80,7 @@ QRadioButton* TFormulaBox::Button(Formula formula) const {
 }
 
 void TFormulaBox::ReadInto(LawSettings& law) const {
-  // The group is exclusive and starts with a button checked, so one always is.
-  Q_ASSERT(group_->checkedId() >= 0);
-  law.formula = static_cast<Formula>(group_->checkedId());
+  law.formula = CheckedChoice<Formula>(group_);
   law.noShellB = CheckBox2->isChecked();
   law.noShellsCDF = CheckBox3->isChecked();
 }

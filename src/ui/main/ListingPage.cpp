@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <algorithm>
 
+#include "ui/widgets/ChoiceButtons.h"
 #include "ui/widgets/Palette.h"
 #include "ui/widgets/StringGrid.h"
 #include "ui/widgets/Widgets.h"
@@ -14,12 +15,11 @@ namespace vorun {
 
 namespace {
 
-// A split's button: its caption from the table, its value as its id.
+// A split's button, on the row of the split fields.
 QRadioButton* SplitRadio(QButtonGroup* group, QWidget* parent, ColourSplit value, const char* name, int x,
                          int w) {
-  QRadioButton* b = MakeRadio(parent, RowOf(SplitChoices, value)->caption, x, 120, w, 17);
+  QRadioButton* b = ChoiceButton(group, parent, SplitChoices, value, x, 120, w, 17);
   b->setObjectName(name);
-  group->addButton(b, static_cast<int>(value));
   return b;
 }
 
@@ -55,11 +55,7 @@ TListingPage::TListingPage() {
   Ak->setChecked(true);
 }
 
-ColourSplit TListingPage::Split() const {
-  // The group is exclusive and starts with a button checked, so one always is.
-  Q_ASSERT(SplitGroup->checkedId() >= 0);
-  return static_cast<ColourSplit>(SplitGroup->checkedId());
-}
+ColourSplit TListingPage::Split() const { return CheckedChoice<ColourSplit>(SplitGroup); }
 
 void TListingPage::FollowPanelEdge(int panelLeft) {
   DaonsTable->resize(panelLeft - 7, DaonsTable->height());

@@ -27,6 +27,7 @@
 #include "ui/main/ListingPage.h"
 #include "ui/main/RunPanel.h"
 #include "ui/main/WallBar.h"
+#include "ui/widgets/ChoiceButtons.h"
 #include "ui/widgets/StringGrid.h"
 #include "ui/widgets/Widgets.h"
 #include "ui/widgets/WindowPlaces.h"
@@ -37,14 +38,6 @@ namespace vorun {
 namespace {
 
 constexpr int TimerPeriodMs = 300;
-
-// The choice whose button is checked: its id is the value. Each group is
-// exclusive and starts with one button checked, so one always is.
-template <class Value>
-Value CheckedChoice(const QButtonGroup* group) {
-  Q_ASSERT(group->checkedId() >= 0);
-  return static_cast<Value>(group->checkedId());
-}
 
 }  // namespace
 

@@ -17,25 +17,12 @@
 #include "ui/main/NavigationPad.h"
 #include "ui/main/SceneView.h"
 #include "ui/main/WallBar.h"
+#include "ui/widgets/ChoiceButtons.h"
 #include "ui/widgets/Palette.h"
 #include "ui/widgets/StringGrid.h"
 #include "ui/widgets/Widgets.h"
 
 namespace vorun {
-
-namespace {
-
-// A choice's button: its caption from the choice's table, and the value as
-// its id in the group, which is how the settings read it back.
-template <class Row, std::size_t N>
-QRadioButton* ChoiceRadio(QButtonGroup* group, QWidget* parent, const std::array<Row, N>& rows,
-                          decltype(Row::value) value, int x, int y, int w, int h) {
-  QRadioButton* b = MakeRadio(parent, RowOf(rows, value)->caption, x, y, w, h);
-  group->addButton(b, static_cast<int>(value));
-  return b;
-}
-
-}  // namespace
 
 void TMainForm::CreateControls() {
   // The strip of the wall choices above the scene, so that they hide none of it.
@@ -124,8 +111,8 @@ void TMainForm::CreatePanel() {
     if (m.horizontalAdvance("Taoscope") <= 84 && m.horizontalAdvance("Gravoscope") <= 96) break;
   }
   ScopeGroup = new QButtonGroup(this);
-  Taoscope = ChoiceRadio(ScopeGroup, Pan, ScopeChoices, Scope::Taoscope, 120, 0, 105, 17);
-  Gravoscope = ChoiceRadio(ScopeGroup, Pan, ScopeChoices, Scope::Gravoscope, 120, 0, 225, 25);
+  Taoscope = ChoiceButton(ScopeGroup, Pan, ScopeChoices, Scope::Taoscope, 120, 0, 105, 17);
+  Gravoscope = ChoiceButton(ScopeGroup, Pan, ScopeChoices, Scope::Gravoscope, 120, 0, 225, 25);
   for (QRadioButton* b : {Taoscope, Gravoscope}) {
     b->setFont(scopeFont);
     SetTextColour(b, ColourBlue);

@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QRadioButton>
 
+#include "ui/widgets/ChoiceButtons.h"
+
 namespace vorun {
 
 TWallBar::TWallBar(QWidget* parent, int width) : RowStrip(parent) {
@@ -17,9 +19,8 @@ TWallBar::TWallBar(QWidget* parent, int width) : RowStrip(parent) {
   // table. A button is named after its caption; the no-wall button keeps the
   // name it has always had.
   const auto add = [&](const WallChoice& row) {
-    QRadioButton* b = MakeRadio(this, row.caption, 0, 0, 89, 17);
+    QRadioButton* b = ChoiceButton(group_, this, WallChoices, row.value, 0, 0, 89, 17);
     b->setObjectName(row.value == WallMode::Thermosout ? QString("Thermosout") : QString(row.caption));
-    group_->addButton(b, static_cast<int>(row.value));
     Add(b);
     if (row.value == WallMode::Thermosout) b->setChecked(true);
   };
@@ -32,9 +33,7 @@ TWallBar::TWallBar(QWidget* parent, int width) : RowStrip(parent) {
 
 void TWallBar::ReadInto(StepSettings& settings) const {
   settings.blockade = Blockade->isChecked();
-  // The group is exclusive and starts with a button checked, so one always is.
-  Q_ASSERT(group_->checkedId() >= 0);
-  settings.wall = static_cast<WallMode>(group_->checkedId());
+  settings.wall = CheckedChoice<WallMode>(group_);
 }
 
 }  // namespace vorun
