@@ -40,6 +40,13 @@ struct SessionParts {
   SessionParts(const SessionParts&) = delete;
   SessionParts& operator=(const SessionParts&) = delete;
   void ResetSession() { test::ResetSession(session); }
+  // The session fresh, holding the file's ensemble as a new program reads it.
+  void ReadBack(const std::string& path) {
+    ResetSession();
+    Ensemble.SlotCount = MaxSlots;
+    ReadEnsembleFile(path, FileRecord);
+    ApplyRecord(FileRecord, Ensemble);
+  }
 };
 
 inline void WriteText(const std::string& path, const std::string& content) {

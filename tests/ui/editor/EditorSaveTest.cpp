@@ -62,10 +62,7 @@ TEST_F(Editor, OkWritesTheFileRemembersItAndSyncsPresentSlots) {
   // The file holds the ensemble with the taken time step.
   EXPECT_EQ(QFileInfo(QString::fromStdString(name)).size(), 3776);
   const EnsembleState written = Ensemble;
-  ResetSession();
-  Ensemble.SlotCount = MaxSlots;
-  ReadEnsembleFile(name, FileRecord);
-  ApplyRecord(FileRecord, Ensemble);
+  ReadBack(name);
   EXPECT_EQ(Ensemble.TimeStep, written.TimeStep);
   EXPECT_EQ(Ensemble.F2, written.F2);
   EXPECT_EQ(Ensemble.PosY, written.PosY);

@@ -110,10 +110,7 @@ TEST_F(Commands, FailedOpenKeepsTheEnsembleItsNameAndTheSaveTarget) {
   QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(ReadText(Path("ten.tvx")), tenBytes);
   EXPECT_EQ(dialogs.fileRequests.size(), 2u);  // the two open dialogs, no save dialog
-  ResetSession();
-  Ensemble.SlotCount = MaxSlots;
-  ReadEnsembleFile(Path("ring.tvx"), FileRecord);
-  ApplyRecord(FileRecord, Ensemble);
+  ReadBack(Path("ring.tvx"));
   EXPECT_EQ(Ensemble.PosX[2], 9.0L);
 }
 
@@ -122,10 +119,7 @@ TEST_F(Commands, SaveRightAfterOpenWritesToTheOpenedName) {
   Ensemble.PosX[2] = 9;
   Action("Save1")->trigger();
   EXPECT_EQ(dialogs.fileRequests.size(), 1u);  // only the open dialog
-  ResetSession();
-  Ensemble.SlotCount = MaxSlots;
-  ReadEnsembleFile(Path("ring.tvx"), FileRecord);
-  ApplyRecord(FileRecord, Ensemble);
+  ReadBack(Path("ring.tvx"));
   EXPECT_EQ(Ensemble.PosX[2], 9.0L);
   EXPECT_EQ(Ensemble.TimeStep, 0.05L);
 }
@@ -177,10 +171,7 @@ TEST_F(Commands, SaveWithoutAChosenFileIsSaveAs) {
   EXPECT_EQ(dialogs.fileRequests.size(), 2u);
   EXPECT_NE(ReadText(Path("square.tvx")), std::string(3776, '\0'));
   const std::string saved = ReadText(Path("square.tvx"));
-  ResetSession();
-  Ensemble.SlotCount = MaxSlots;
-  ReadEnsembleFile(Path("square.tvx"), FileRecord);
-  ApplyRecord(FileRecord, Ensemble);
+  ReadBack(Path("square.tvx"));
   EXPECT_EQ(Ensemble.PosX[1], 7.0L);
 }
 

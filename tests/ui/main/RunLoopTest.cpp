@@ -238,10 +238,7 @@ TEST_F(RunLoop, CommandsRunBetweenSteps) {
   });
   // The save wrote the state committed by the one completed step.
   const EnsembleState afterRun = Ensemble;
-  ResetSession();
-  Ensemble.SlotCount = MaxSlots;
-  ReadEnsembleFile(Path("mid.tvx"), FileRecord);
-  ApplyRecord(FileRecord, Ensemble);
+  ReadBack(Path("mid.tvx"));
   EXPECT_EQ(Ensemble.PosX[1], afterRun.PosX[1]);
   EXPECT_NE(Ensemble.PosX[1], 0.5L);
 }
